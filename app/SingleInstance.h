@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+#include <memory>
+
+// One running copy per machine. The marker is a lock file that names the process holding it, so
+// the marker of a run that crashed counts as free again.
+class SingleInstance
+{
+public:
+    explicit SingleInstance(const QString& lockPath = defaultLockPath());
+    // True when this process now holds the marker (it keeps it until it ends).
+    bool acquire();
+
+    static QString defaultLockPath();
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};

@@ -1,0 +1,3 @@
+#include "app/CKXPTApp.h"
+
+int main(int argc, char** argv) { return CKXPTApp::run(argc, argv); }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Stateless helpers shared by the screens: the program directory, field tidying,
+// amount rules and the network error texts.
+class CMyTool
+{
+public:
+    // Folder of the running executable, with a trailing separator. Data files live here.
+    static QString GetModuleDir();
+    // Tests point the program directory at a folder of their own; an empty path restores the default.
+    static void SetModuleDirForTests(const QString& dir);
+    // Full path of a data file in the program directory.
+    static QString DataFilePath(const QString& fileName);
+
+    static QString TrimSpaces(const QString& text);
+    // Removes LF and CR: a field written to a data file must never break its line.
+    static QString RemoveNewlines(const QString& text);
+    static bool IsAllDigits(const QString& text);
+
+    // Next line of data starting at pos, LF included when there is one; empty at the end.
+    static QByteArray ReadTextLine(const QByteArray& data, qsizetype& pos);
+
+    static QString WinHttpErrorText(int errorCode);
+
+    // Amounts (see Amount.cpp).
+    static bool IsAmountChars(const QString& text);
+    static QString NormalizeLeadingZeros(const QString& text);
+    static QString PadDecimals(const QString& text);
+    static std::optional<QString> CapitalAmount(const QString& text);
+};

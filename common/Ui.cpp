@@ -1,0 +1,53 @@
+#include "common/Ui.h"
+
+#include "common/AppInfo.h"
+#include "common/CMyEditCtrl.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace Ui {
+
+void setDialogBackground(QWidget* w)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, AppInfo::dialogBackground());
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+}
+
+void name(QWidget* w, const QString& name)
+{
+    w->setObjectName(name);
+    w->setAccessibleName(name);
+}
+
+QPushButton* button(QWidget* parent, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    name(b, caption);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QLabel* label(QWidget* parent, const QString& text)
+{
+    auto* l = new QLabel(text, parent);
+    QString n = text;
+    n.remove(QStringLiteral("："));
+    name(l, n + QStringLiteral("标签"));
+    return l;
+}
+
+CMyEditCtrl* field(QWidget* parent, const QString& label, int typingLimit)
+{
+    auto* f = new CMyEditCtrl(parent);
+    QString n = label;
+    n.remove(QStringLiteral("："));
+    name(f, n);
+    f->setTypingLimit(typingLimit);
+    return f;
+}
+
+} // namespace Ui

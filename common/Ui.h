@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+class QPushButton;
+class QLabel;
+class CMyEditCtrl;
+
+// Small helpers so that every screen builds its controls the same way: object and accessible
+// names equal to the caption, buttons that never act on Enter by themselves, one background.
+namespace Ui {
+
+void setDialogBackground(QWidget* w);
+void name(QWidget* w, const QString& name);
+QPushButton* button(QWidget* parent, const QString& caption);
+QLabel* label(QWidget* parent, const QString& text);
+// An entry field named after its label (the label's colon left out).
+CMyEditCtrl* field(QWidget* parent, const QString& label, int typingLimit);
+
+} // namespace Ui
