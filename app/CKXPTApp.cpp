@@ -11,20 +11,32 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+void CKXPTApp::installTranslations()
+{
+    // Standard buttons read 是/否/确定/取消.
+    auto* qtTranslator = new QTranslator(qApp);
+    if (qtTranslator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(qtTranslator);
+    }
+}
+
+bool CKXPTApp::claimInstance(SingleInstance& instance)
+{
+    if (instance.acquire()) {
+        return true;
+    }
+    Msg::show(nullptr, QStringLiteral("客户端已经启动"));
+    return false;
+}
+
 int CKXPTApp::run(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::appTitle());
-
-    // Standard buttons read 是/否/确定/取消.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslator);
-    }
+    installTranslations();
 
     SingleInstance instance;
-    if (!instance.acquire()) {
-        Msg::show(nullptr, QStringLiteral("客户端已经启动"));
+    if (!claimInstance(instance)) {
         return 0;
     }
 

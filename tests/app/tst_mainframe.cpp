@@ -1,0 +1,162 @@
+#include "ScriptedDialogs.h"
+#include "TestEnv.h"
+#include "app/CKXPTApp.h"
+#include "app/CMainFrame.h"
+#include "app/SingleInstance.h"
+#include "common/Ui.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLockFile>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestMainFrame : public QObject
+{
+    Q_OBJECT
+private slots:
+    void titleSizeAndPlace();
+    void menuAndAboutBox();
+    void exitConfirmation();
+    void splitterBarIsPaintedAndFixed();
+    void standardButtonsAreChinese();
+    void secondInstanceIsRefused();
+    void markerOfCrashedRunIsFree();
+
+private:
+    static QAction* action(CMainFrame& frame, const QString& text)
+    {
+        const auto actions = frame.menuBar()->findChildren<QAction*>();
+        for (QAction* a : actions) {
+            if (a->text() == text) {
+                return a;
+            }
+        }
+        return nullptr;
+    }
+};
+
+void TestMainFrame::titleSizeAndPlace()
+{
+    CMainFrame frame(new QWidget, new QWidget);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("欢迎使用岱溪银行跨行代发助手"));
+    QTRY_COMPARE(frame.frameGeometry(), QRect(50, 50, 905, 660));
+    frame.resize(300, 200);
+    frame.move(400, 300);
+    QTRY_COMPARE(frame.frameGeometry().size(), QSize(905, 660));
+    QVERIFY(!(frame.windowFlags() & Qt::WindowMaximizeButtonHint));
+}
+
+void TestMainFrame::menuAndAboutBox()
+{
+    CMainFrame frame(new QWidget, new QWidget);
+    const auto menus = frame.menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus.at(0)->text(), QStringLiteral("文件(&F)"));
+    QCOMPARE(menus.at(1)->text(), QStringLiteral("帮助(&H)"));
+    QVERIFY(action(frame, QStringLiteral("退出(&X)")));
+    QAction* about = action(frame, QStringLiteral("关于岱溪银行跨行代发助手(&A)..."));
+    QVERIFY(about);
+
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        QCOMPARE(dlg->windowTitle(), QStringLiteral("关于岱溪银行跨行代发助手"));
+        seen = true;
+        QTest::mouseClick(dlg->findChild<QPushButton*>(QStringLiteral("确定")), Qt::LeftButton);
+    });
+    about->trigger();
+    QVERIFY(seen);
+}
+
+void TestMainFrame::exitConfirmation()
+{
+    ScriptedDialogs dialogs;
+    CMainFrame frame(new QWidget, new QWidget);
+    frame.show();
+    dialogs.expect(QStringLiteral("确定退出批量和代发工具？"), Msg::Cancel, QStringLiteral("退出程序"));
+    QVERIFY(!frame.close());
+    QVERIFY(frame.isVisible());
+    QCOMPARE(dialogs.messages.last().buttons, int(Msg::Ok | Msg::Cancel));
+
+    dialogs.expect(QStringLiteral("确定退出批量和代发工具？"), Msg::Ok, QStringLiteral("退出程序"));
+    action(frame, QStringLiteral("退出(&X)"))->trigger();
+    QVERIFY(!frame.isVisible());
+
+    // A check before the confirmation can keep the program open.
+    CMainFrame second(new QWidget, new QWidget);
+    second.show();
+    second.setBeforeExit([] { return false; });
+    QVERIFY(!second.close());
+    VERIFY_DIALOGS_DONE(dialogs);
+}
+
+void TestMainFrame::splitterBarIsPaintedAndFixed()
+{
+    auto* left = new QWidget;
+    auto* right = new QWidget;
+    Ui::setDialogBackground(left);
+    Ui::setDialogBackground(right);
+    CMainFrame frame(left, right);
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QCOMPARE(left->width(), 100);
+    QCOMPARE(right->x(), 106);
+    QWidget* splitter = frame.centralWidget();
+    const QImage img = splitter->grab().toImage();
+    const int y = img.height() / 2;
+    QCOMPARE(QColor(img.pixel(101, y)), QColor(238, 238, 238));
+    QCOMPARE(QColor(img.pixel(104, y)), QColor(196, 0, 1));
+    // Dragging the bar moves nothing.
+    QTest::mousePress(splitter, Qt::LeftButton, {}, QPoint(103, y));
+    QTest::mouseMove(splitter, QPoint(300, y));
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(300, y));
+    QCOMPARE(left->width(), 100);
+    QCOMPARE(splitter->cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestMainFrame::standardButtonsAreChinese()
+{
+    CKXPTApp::installTranslations();
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("是(&Y)"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+}
+
+void TestMainFrame::secondInstanceIsRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("instance.lock");
+    SingleInstance first(path);
+    QVERIFY(CKXPTApp::claimInstance(first));
+    ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("客户端已经启动"), Msg::Ok, QStringLiteral("DXBK-TOOL"));
+    SingleInstance second(path);
+    QVERIFY(!CKXPTApp::claimInstance(second));
+    VERIFY_DIALOGS_DONE(dialogs);
+}
+
+void TestMainFrame::markerOfCrashedRunIsFree()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("instance.lock");
+    // A marker left by a process that no longer runs (pids are far below this on Linux).
+    QFile marker(path);
+    QVERIFY(marker.open(QIODevice::WriteOnly));
+    marker.write("4194303\n" + QCoreApplication::applicationName().toUtf8() + "\n" +
+                 QSysInfo::machineHostName().toUtf8() + "\n");
+    marker.close();
+    SingleInstance next(path);
+    QVERIFY(next.acquire());
+}
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"

@@ -1,0 +1,169 @@
+#include "TestEnv.h"
+#include "common/CMyTool.h"
+#include "common/Gbk.h"
+#include "common/SafeWrite.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+class TestCMyTool : public QObject
+{
+    Q_OBJECT
+private slots:
+    void trimSpaces();
+    void digitsAndNewlines();
+    void readTextLine();
+    void winHttpErrorText_data();
+    void winHttpErrorText();
+    void gbkStrictDecoding_data();
+    void gbkStrictDecoding();
+    void gbkRoundTripAndCanEncode();
+    void utf8Bom();
+    void safeWriteKeepsOldFileOnFailure();
+    void safeWriteReportsUnwritablePath();
+    void moduleDir();
+};
+
+void TestCMyTool::trimSpaces()
+{
+    QCOMPARE(CMyTool::TrimSpaces("   "), QString());
+    QCOMPARE(CMyTool::TrimSpaces("\tab "), QStringLiteral("\tab"));
+    QCOMPARE(CMyTool::TrimSpaces(QStringLiteral("  王 五  ")), QStringLiteral("王 五"));
+    // Only ASCII spaces: a full-width space stays.
+    QCOMPARE(CMyTool::TrimSpaces(QStringLiteral("\u3000x ")), QStringLiteral("\u3000x"));
+    // No length limit: a long text is tidied, never emptied.
+    const QString longText = QString(400, QLatin1Char('x'));
+    QCOMPARE(CMyTool::TrimSpaces(" " + longText + " "), longText);
+}
+
+void TestCMyTool::digitsAndNewlines()
+{
+    QVERIFY(CMyTool::IsAllDigits(QString()));
+    QVERIFY(CMyTool::IsAllDigits("0123456789"));
+    QVERIFY(!CMyTool::IsAllDigits("12 3"));
+    QVERIFY(!CMyTool::IsAllDigits(QStringLiteral("１２３")));
+    QCOMPARE(CMyTool::RemoveNewlines("a\nb\r\nc\r"), QStringLiteral("abc"));
+}
+
+void TestCMyTool::readTextLine()
+{
+    const QByteArray data("first|\r\nsecond");
+    qsizetype pos = 0;
+    QCOMPARE(CMyTool::ReadTextLine(data, pos), QByteArray("first|\r\n"));
+    QCOMPARE(CMyTool::ReadTextLine(data, pos), QByteArray("second"));
+    QCOMPARE(CMyTool::ReadTextLine(data, pos), QByteArray());
+    qsizetype start = 0;
+    QCOMPARE(CMyTool::ReadTextLine(QByteArray(), start), QByteArray());
+    // A line of only CR LF is not the end; a line longer than any old buffer comes whole.
+    const QByteArray longLine = QByteArray(5000, 'x') + "\n";
+    const QByteArray two = "\r\n" + longLine;
+    pos = 0;
+    QCOMPARE(CMyTool::ReadTextLine(two, pos), QByteArray("\r\n"));
+    QCOMPARE(CMyTool::ReadTextLine(two, pos), longLine);
+}
+
+void TestCMyTool::winHttpErrorText_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("12002") << 12002 << QStringLiteral("网络连接超时");
+    QTest::newRow("12005") << 12005 << QStringLiteral("错误的URL地址");
+    QTest::newRow("12007") << 12007 << QStringLiteral("无法解析域名,请检查DNS域名服务器");
+    QTest::newRow("12012") << 12012 << QStringLiteral("服务已关闭");
+    QTest::newRow("12015") << 12015 << QStringLiteral("登陆失败");
+    QTest::newRow("12017") << 12017 << QStringLiteral("操作已退出");
+    QTest::newRow("12029") << 12029 << QStringLiteral("网络无法连接");
+    QTest::newRow("12030") << 12030 << QStringLiteral("网络连接错误");
+    QTest::newRow("12044") << 12044 << QStringLiteral("需要客户端证书");
+    QTest::newRow("12175") << 12175 << QStringLiteral("SSL连接失败");
+    QTest::newRow("other") << 5 << QStringLiteral("网络错误，断开连接");
+}
+
+void TestCMyTool::winHttpErrorText()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QCOMPARE(CMyTool::WinHttpErrorText(code), text);
+}
+
+void TestCMyTool::gbkStrictDecoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("ascii") << QByteArray("abc|123") << true;
+    QTest::newRow("chinese") << gbk(QStringLiteral("王珅|弢")) << true;
+    QTest::newRow("euro byte") << QByteArray("\x80") << true;
+    QTest::newRow("truncated lead byte") << QByteArray("ab\x81") << false;
+    QTest::newRow("bad trail byte") << QByteArray("\x81\x20") << false;
+    QTest::newRow("0xFF") << QByteArray("a\xff") << false;
+    QTest::newRow("utf-8 euro sign") << QStringLiteral("a€").toUtf8() << false;
+}
+
+void TestCMyTool::gbkStrictDecoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, valid);
+    QCOMPARE(Gbk::decode(bytes).has_value(), valid);
+}
+
+void TestCMyTool::gbkRoundTripAndCanEncode()
+{
+    // 珅 ends with the byte of "|": the text must come back whole.
+    const QString name = QStringLiteral("王珅");
+    const QByteArray bytes = Gbk::encode(name);
+    QCOMPARE(bytes, QByteArray("\xcd\xf5\xab\x7c"));
+    QCOMPARE(Gbk::decode(bytes).value(), name);
+    QVERIFY(Gbk::canEncode(QStringLiteral("￥100")));
+    QVERIFY(!Gbk::canEncode(QStringLiteral("¥100")));
+    QVERIFY(!Gbk::canEncode(QStringLiteral("😀")));
+}
+
+void TestCMyTool::utf8Bom()
+{
+    const QByteArray withBom = "\xEF\xBB\xBF" + QStringLiteral("张三").toUtf8();
+    QVERIFY(Gbk::hasUtf8Bom(withBom));
+    QVERIFY(!Gbk::hasUtf8Bom(gbk(QStringLiteral("张三"))));
+    QCOMPARE(Gbk::decodeUtf8(QStringLiteral("张三").toUtf8()).value(), QStringLiteral("张三"));
+    QVERIFY(!Gbk::decodeUtf8(QByteArray("\xff\xfe")).has_value());
+}
+
+void TestCMyTool::safeWriteKeepsOldFileOnFailure()
+{
+    TestEnv env;
+    env.write("roster.txt", "old contents\r\n");
+    SafeWrite::setFailAfterBytesForTests(3);
+    QString error;
+    QVERIFY(!SafeWrite::writeFile(env.path("roster.txt"), "new contents that do not fit", &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(env.read("roster.txt"), QByteArray("old contents\r\n"));
+    SafeWrite::setFailAfterBytesForTests(-1);
+    QVERIFY(SafeWrite::writeFile(env.path("roster.txt"), "new"));
+    QCOMPARE(env.read("roster.txt"), QByteArray("new"));
+}
+
+void TestCMyTool::safeWriteReportsUnwritablePath()
+{
+    TestEnv env;
+    env.write("plainfile", "x");
+    QString error;
+    // A path below a plain file can never be created, not even by root.
+    QVERIFY(!SafeWrite::writeFile(env.path("plainfile/sub.txt"), "data", &error));
+    QVERIFY(!error.isEmpty());
+    QByteArray data;
+    QVERIFY(!SafeWrite::readFile(env.path("missing.txt"), &data));
+}
+
+void TestCMyTool::moduleDir()
+{
+    QVERIFY(CMyTool::GetModuleDir().endsWith('/'));
+    QCOMPARE(CMyTool::GetModuleDir(), QCoreApplication::applicationDirPath() + '/');
+    {
+        TestEnv env;
+        QCOMPARE(CMyTool::GetModuleDir(), env.dir());
+        QCOMPARE(CMyTool::DataFilePath("BankNo.txt"), env.dir() + "BankNo.txt");
+    }
+    QCOMPARE(CMyTool::GetModuleDir(), QCoreApplication::applicationDirPath() + '/');
+}
+
+QTEST_GUILESS_MAIN(TestCMyTool)
+#include "tst_cmytool.moc"
