@@ -4,8 +4,9 @@
 #include "app/SingleInstance.h"
 #include "common/AppInfo.h"
 #include "common/Dialogs.h"
-#include "common/Ui.h"
-#include "payroll/CDAIFADlg.h"
+#include "app/CKXPTView.h"
+#include "app/CSubView.h"
+#include "common/ScreenSwitch.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -29,6 +30,16 @@ bool CKXPTApp::claimInstance(SingleInstance& instance)
     return false;
 }
 
+std::unique_ptr<CMainFrame> CKXPTApp::createMainFrame()
+{
+    auto* navigation = new CKXPTView;
+    auto* host = new CSubView;
+    auto frame = std::make_unique<CMainFrame>(navigation, host);
+    ScreenSwitch::setTargets(host, navigation);
+    frame->setBeforeExit([host] { return host->confirmExit(); });
+    return frame;
+}
+
 int CKXPTApp::run(int argc, char** argv)
 {
     QApplication app(argc, argv);
@@ -40,10 +51,7 @@ int CKXPTApp::run(int argc, char** argv)
         return 0;
     }
 
-    auto* navigation = new QWidget;
-    Ui::setDialogBackground(navigation);
-    auto* payroll = new CDAIFADlg;
-    CMainFrame frame(navigation, payroll);
-    frame.show();
+    std::unique_ptr<CMainFrame> frame = createMainFrame();
+    frame->show();
     return app.exec();
 }

@@ -17,6 +17,11 @@ CMainFrame::CMainFrame(QWidget* navigationView, QWidget* screenHost)
 {
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowTitle(AppInfo::mainWindowTitle());
+    // The screens are laid out for the small dialog font of the operators' desktops.
+    QFont font;
+    font.setFamilies({QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("SimSun")});
+    font.setPointSize(9);
+    setFont(font);
     setWindowIcon(QIcon(Pictures::appIcon()));
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));

@@ -19,26 +19,31 @@ QFont captionFont(int pixelSize, bool bold = false)
     return f;
 }
 
-// The bank's emblem: a red disc with a white river wave and a coin hole.
+// The bank's emblem: a red coin with its square hole above a white river wave.
 void drawEmblem(QPainter& p, const QRectF& r)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
+    const qreal w = r.width();
     p.setPen(Qt::NoPen);
     p.setBrush(kRed);
     p.drawEllipse(r);
-    const qreal w = r.width();
-    QPainterPath wave;
-    wave.moveTo(r.left() + w * 0.18, r.center().y() + w * 0.12);
-    wave.cubicTo(r.left() + w * 0.38, r.center().y() - w * 0.05, r.left() + w * 0.62, r.center().y() + w * 0.28,
-                 r.right() - w * 0.18, r.center().y() + w * 0.08);
-    p.setPen(QPen(Qt::white, w * 0.07, Qt::SolidLine, Qt::RoundCap));
+    p.setPen(QPen(Qt::white, qMax<qreal>(1, w * 0.03)));
     p.setBrush(Qt::NoBrush);
-    p.drawPath(wave);
+    p.drawEllipse(r.adjusted(w * 0.08, w * 0.08, -w * 0.08, -w * 0.08));
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
-    const qreal hole = w * 0.22;
-    p.drawRect(QRectF(r.center().x() - hole / 2, r.top() + w * 0.2, hole, hole));
+    const qreal hole = w * 0.24;
+    p.drawRect(QRectF(r.center().x() - hole / 2, r.center().y() - hole * 0.8, hole, hole));
+    p.setPen(QPen(Qt::white, qMax<qreal>(1, w * 0.05), Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i < 2; ++i) {
+        const qreal y = r.center().y() + w * (0.2 + i * 0.1);
+        QPainterPath wave;
+        wave.moveTo(r.left() + w * 0.24, y);
+        wave.cubicTo(r.left() + w * 0.4, y - w * 0.07, r.left() + w * 0.6, y + w * 0.07, r.right() - w * 0.24, y);
+        p.drawPath(wave);
+    }
     p.restore();
 }
 

@@ -6,6 +6,7 @@
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
 #include "common/FieldCheck.h"
+#include "common/Gbk.h"
 #include "common/RowList.h"
 #include "common/SafeWrite.h"
 #include "common/ScreenSwitch.h"
@@ -92,7 +93,7 @@ CDAIFADlg::CDAIFADlg(QWidget* parent) : QWidget(parent)
     m_list = new RowList(this);
     Ui::name(m_list, QStringLiteral("代发明细"));
     m_list->setColumns({{QStringLiteral("序号"), 50},
-                        {QStringLiteral("收款人账号"), 120},
+                        {QStringLiteral("收款人账号"), 150}, // room for 19-digit card numbers
                         {QStringLiteral("收款人名称"), 80},
                         {QStringLiteral("开户行"), 150},
                         {QStringLiteral("联行号"), 100},
@@ -103,6 +104,8 @@ CDAIFADlg::CDAIFADlg(QWidget* parent) : QWidget(parent)
     Ui::name(m_count, QStringLiteral("总笔数"));
     m_total = new QLabel(QStringLiteral("0.00"), this);
     Ui::name(m_total, QStringLiteral("总金额"));
+    m_count->setMinimumWidth(60);
+    m_total->setMinimumWidth(200);
     auto* footer = new QHBoxLayout;
     footer->addWidget(Ui::label(this, QStringLiteral("总笔数：")));
     footer->addWidget(m_count);
@@ -125,6 +128,7 @@ CDAIFADlg::CDAIFADlg(QWidget* parent) : QWidget(parent)
     connect(m_cancel, &QPushButton::clicked, this, &CDAIFADlg::onCancel);
     connect(m_delete, &QPushButton::clicked, this, &CDAIFADlg::onDelete);
     connect(m_export, &QPushButton::clicked, this, [this] { ExportLines(); });
+    connect(m_importText, &QPushButton::clicked, this, &CDAIFADlg::ImportText);
     connect(m_exit, &QPushButton::clicked, this, &CDAIFADlg::onExit);
     connect(m_openRoster, &QPushButton::clicked, this,
             [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster); });
@@ -367,7 +371,7 @@ void CDAIFADlg::onConfirm()
             ResetEntry(true);
             return;
         }
-        m_list->rows()->appendRow(QStringList{QString::number(nextSequenceNumber())} + values);
+        appendFromEntry(nextSequenceNumber());
         RefreshTotals();
         m_list->selectRow(m_list->count() - 1);
         m_list->setFocus();
@@ -473,4 +477,79 @@ bool CDAIFADlg::ExportLines()
     Msg::show(this, QStringLiteral("保存成功"));
     m_unsaved = false;
     return true;
+}
+
+void CDAIFADlg::appendFromEntry(int seq)
+{
+    m_list->rows()->appendRow({QString::number(seq), m_account->text(), m_name->text(), m_bankName->text(),
+                               m_routingCode->text(), m_amount->text(), m_purpose->text()});
+}
+
+void CDAIFADlg::ImportText()
+{
+    const QString path = FileDialogs::open(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QByteArray data;
+    if (!SafeWrite::readFile(path, &data)) {
+        return;
+    }
+    const bool utf8 = Gbk::hasUtf8Bom(data);
+    qsizetype pos = utf8 ? 3 : 0;
+    int seq = nextSequenceNumber();
+    int read = 0;
+    int imported = 0;
+    bool formatError = false;
+    bool firstLine = true;
+    for (;;) {
+        ResetEntry(true);
+        const QByteArray raw = CMyTool::ReadTextLine(data, pos);
+        if (raw.isEmpty()) {
+            break;
+        }
+        const std::optional<QString> text = utf8 ? Gbk::decodeUtf8(raw) : Gbk::decode(raw);
+        std::optional<PayrollImport::Fields> fields;
+        if (text) {
+            fields = PayrollImport::parse(*text);
+        }
+        if (firstLine) {
+            firstLine = false;
+            // A header is skipped; a file that starts with a payment keeps it.
+            if (!text || !PayrollImport::looksLikeData(*text)) {
+                continue;
+            }
+        }
+        if (m_list->count() >= PayrollExport::MaxLines) {
+            Msg::show(this, QStringLiteral("已超过代发工具上限200条!导入终止"));
+            break;
+        }
+        ++read;
+        if (!fields) {
+            formatError = true;
+            break;
+        }
+        m_routingCode->setText(fields->routingCode);
+        m_account->setText(fields->account);
+        m_name->setText(fields->name);
+        m_amount->setText(fields->amount);
+        m_purpose->setText(fields->purpose);
+        if (!ValidateEntry(read, true)) {
+            continue;
+        }
+        appendFromEntry(seq++);
+        ++imported;
+    }
+    if (formatError) {
+        Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
+        ResetEntry(true);
+    } else {
+        m_list->selectRow(0);
+        m_list->setFocus();
+    }
+    RefreshTotals();
+    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported));
+    if (imported > 0) {
+        m_unsaved = true;
+    }
 }

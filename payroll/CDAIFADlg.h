@@ -23,6 +23,7 @@ public:
     void ResetEntry(bool clear);
     void RefreshTotals();
     bool ValidateEntry(int lineNumber, bool importing);
+    void ImportText();
 
     QVector<PayrollLine> lines() const;
 
@@ -37,6 +38,7 @@ private:
     void RememberPayee();
     void setEntryEnabled(bool on);
     int nextSequenceNumber() const;
+    void appendFromEntry(int seq);
 
     CMyEditCtrl* m_name;
     CMyEditCtrl* m_account;

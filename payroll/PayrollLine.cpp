@@ -36,3 +36,26 @@ QString defaultFileName()
 }
 
 } // namespace PayrollExport
+
+namespace PayrollImport {
+
+std::optional<Fields> parse(QString line)
+{
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
+        line.chop(1);
+    }
+    const QStringList f = line.split(QLatin1Char(','));
+    const qsizetype commas = f.size() - 1;
+    if (commas < 9 || commas > 10) {
+        return std::nullopt;
+    }
+    return Fields{f.at(2), f.at(3), f.at(4), f.at(5), f.at(7)};
+}
+
+bool looksLikeData(const QString& line)
+{
+    const QString account = line.section(QLatin1Char(','), 3, 3);
+    return !account.isEmpty() && CMyTool::IsAllDigits(account);
+}
+
+} // namespace PayrollImport

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
 
 // One line of the interbank payroll order; the list holds it as a row of seven texts.
 struct PayrollLine
@@ -34,3 +35,23 @@ QByteArray build(const QVector<PayrollLine>& lines);
 QString defaultFileName();
 
 } // namespace PayrollExport
+
+namespace PayrollImport {
+
+struct Fields
+{
+    QString routingCode;
+    QString account;
+    QString name;
+    QString amount;
+    QString purpose;
+};
+
+// One decoded line of an import file in the export layout (line end included or not). Fields
+// 3, 4, 5, 6 and 8 are taken; nullopt when the line has fewer than nine or more than ten commas
+// (an amount typed as 1,500.00 must not pass as 1.00).
+std::optional<Fields> parse(QString line);
+// A first line whose account field holds digits is a payment, not a header.
+bool looksLikeData(const QString& line);
+
+} // namespace PayrollImport

@@ -1,0 +1,20 @@
+#include "app/CWelcomDlg.h"
+
+#include "app/Pictures.h"
+#include "common/EnterKeyHandler.h"
+#include "common/Ui.h"
+
+#include <QPainter>
+
+CWelcomDlg::CWelcomDlg(QWidget* parent) : QWidget(parent)
+{
+    Ui::name(this, QStringLiteral("欢迎"));
+    setFocusPolicy(Qt::StrongFocus);
+    new EnterKeyHandler(this, EnterKeyHandler::Mode::Swallow);
+}
+
+void CWelcomDlg::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawPixmap(0, 0, Pictures::welcome(size()));
+}

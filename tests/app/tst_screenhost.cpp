@@ -1,0 +1,299 @@
+#include "ScriptedDialogs.h"
+#include "TestEnv.h"
+#include "app/CFormDlg.h"
+#include "app/CKXPTApp.h"
+#include "app/CKXPTView.h"
+#include "app/CMainFrame.h"
+#include "app/CSubView.h"
+#include "app/CWelcomDlg.h"
+#include "common/CMyEditCtrl.h"
+#include "common/RowList.h"
+#include "common/ScreenSwitch.h"
+#include "payroll/CDAIFADlg.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+enum Nav { Payroll, Books, Batch, BatchPayroll, Deduct };
+}
+
+class TestScreenHost : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startsOnWelcome();
+    void payrollFromWelcomeAsksNothing();
+    void cancelKeepsScreenLinesAndButton();
+    void noDropsTheLines();
+    void yesWithCancelledSaveBehavesLikeCancel();
+    void yesWithSavedFileSwitches();
+    void exitReturnsToWelcome();
+    void reloadCodeLeavesScreenAndBarAlone();
+    void batchScreenIsAskedFirst();
+    void batchCodeAsksOnlyThePayrollScreen();
+    void rosterModes();
+    void closingWithUnsavedLinesAsksFirst();
+    void screenshots();
+
+private:
+    CSubView* host() const { return static_cast<CSubView*>(m_frame->screenHost()); }
+    CFormDlg* bar() const { return static_cast<CKXPTView*>(m_frame->navigationView())->navigationBar(); }
+    CDAIFADlg* payroll() const { return host()->payroll(); }
+    RowList* lines() const { return payroll()->findChild<RowList*>(QStringLiteral("代发明细")); }
+    QString barState() const
+    {
+        QString s;
+        for (int i = 0; i < 5; ++i) {
+            s += bar()->button(i)->isEnabled() ? '1' : '0';
+        }
+        return s;
+    }
+    void clickNav(int index) { QTest::mouseClick(bar()->button(index), Qt::LeftButton); }
+    void settle() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
+    void addPayrollLine(const QString& name = QStringLiteral("张三"))
+    {
+        QTest::mouseClick(payroll()->findChild<QPushButton*>(QStringLiteral("新增")), Qt::LeftButton);
+        payroll()->findChild<CMyEditCtrl*>(QStringLiteral("收款人账号"))->setText("6222020200012345");
+        payroll()->findChild<CMyEditCtrl*>(QStringLiteral("收款人名称"))->setText(name);
+        payroll()->findChild<CMyEditCtrl*>(QStringLiteral("联行号"))->setText("104306114010");
+        payroll()->findChild<CMyEditCtrl*>(QStringLiteral("金额"))->setText("1500");
+        QTest::mouseClick(payroll()->findChild<QPushButton*>(QStringLiteral("确定")), Qt::LeftButton);
+    }
+    void openPayrollWithLine()
+    {
+        clickNav(Payroll);
+        QTRY_VERIFY(payroll()->isVisible());
+        addPayrollLine();
+        QVERIFY(payroll()->unsaved());
+    }
+
+    TestEnv* m_env = nullptr;
+    ScriptedDialogs* m_dialogs = nullptr;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+void TestScreenHost::init()
+{
+    m_env = new TestEnv;
+    m_dialogs = new ScriptedDialogs;
+    m_frame = CKXPTApp::createMainFrame();
+    m_frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+}
+
+void TestScreenHost::cleanup()
+{
+    QVERIFY2(m_dialogs->done(), qPrintable(m_dialogs->pending()));
+    m_frame->setBeforeExit([] { return true; });
+    m_frame.reset();
+    ScreenSwitch::setTargets(nullptr, nullptr);
+    CSubView::setBankCodeReload(nullptr);
+    delete m_dialogs;
+    delete m_env;
+}
+
+void TestScreenHost::startsOnWelcome()
+{
+    QVERIFY(host()->welcome()->isVisible());
+    QVERIFY(!payroll()->isVisible());
+    QVERIFY(!host()->books()->isVisible());
+    QCOMPARE(barState(), QStringLiteral("11111"));
+    QCOMPARE(host()->currentCode(), 0);
+    QVERIFY(bar()->button(Payroll)->isVisible());
+    QVERIFY(bar()->button(Books)->isVisible());
+    for (int hidden : {Batch, BatchPayroll, Deduct}) {
+        QVERIFY(!bar()->button(hidden)->isVisible());
+    }
+    QCOMPARE(bar()->button(Payroll)->size(), QSize(68, 74));
+    QCOMPARE(bar()->button(Deduct)->size(), QSize(64, 64));
+}
+
+void TestScreenHost::payrollFromWelcomeAsksNothing()
+{
+    clickNav(Payroll);
+    QTRY_VERIFY(payroll()->isVisible());
+    QVERIFY(!host()->welcome()->isVisible());
+    QCOMPARE(barState(), QStringLiteral("01111"));
+    QCOMPARE(host()->currentCode(), 2);
+    QCOMPARE(m_dialogs->messages.size(), 0);
+}
+
+void TestScreenHost::cancelKeepsScreenLinesAndButton()
+{
+    openPayrollWithLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel, QStringLiteral("代发/批量提现"));
+    clickNav(Books);
+    QTRY_VERIFY(m_dialogs->done());
+    settle();
+    QVERIFY(payroll()->isVisible());
+    QVERIFY(!host()->books()->isVisible());
+    QCOMPARE(lines()->count(), 1);
+    QVERIFY(payroll()->unsaved());
+    QTRY_COMPARE(barState(), QStringLiteral("01111"));
+    QCOMPARE(m_dialogs->messages.last().buttons, int(Msg::Yes | Msg::No | Msg::Cancel));
+}
+
+void TestScreenHost::noDropsTheLines()
+{
+    openPayrollWithLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("代发/批量提现"));
+    clickNav(Books);
+    QTRY_VERIFY(host()->books()->isVisible());
+    QVERIFY(!payroll()->isVisible());
+    QCOMPARE(barState(), QStringLiteral("10111"));
+    QCOMPARE(host()->currentCode(), 3);
+    clickNav(Payroll);
+    QTRY_VERIFY(payroll()->isVisible());
+    QCOMPARE(lines()->count(), 0);
+    QCOMPARE(payroll()->findChild<QLabel*>(QStringLiteral("总笔数"))->text(), QStringLiteral("0"));
+    QCOMPARE(payroll()->findChild<QLabel*>(QStringLiteral("总金额"))->text(), QStringLiteral("0.00"));
+}
+
+void TestScreenHost::yesWithCancelledSaveBehavesLikeCancel()
+{
+    openPayrollWithLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Yes);
+    m_dialogs->expectFile(QString());
+    clickNav(Books);
+    QTRY_VERIFY(m_dialogs->done());
+    settle();
+    QVERIFY(payroll()->isVisible());
+    QCOMPARE(lines()->count(), 1);
+    QVERIFY(payroll()->unsaved());
+    QTRY_COMPARE(barState(), QStringLiteral("01111"));
+}
+
+void TestScreenHost::yesWithSavedFileSwitches()
+{
+    openPayrollWithLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Yes);
+    m_dialogs->expectFile(m_env->path("saved.txt"));
+    m_dialogs->expect(QStringLiteral("保存成功"));
+    clickNav(Books);
+    QTRY_VERIFY(host()->books()->isVisible());
+    QVERIFY(m_env->read("saved.txt").contains(gbk(QStringLiteral("张三"))));
+    QCOMPARE(lines()->count(), 0);
+}
+
+void TestScreenHost::exitReturnsToWelcome()
+{
+    openPayrollWithLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No);
+    QTest::mouseClick(payroll()->findChild<QPushButton*>(QStringLiteral("退出")), Qt::LeftButton);
+    QTRY_VERIFY(host()->welcome()->isVisible());
+    QVERIFY(!payroll()->isVisible());
+    QTRY_COMPARE(barState(), QStringLiteral("11111"));
+    QCOMPARE(host()->currentCode(), 2); // the welcome screen does not change it
+}
+
+void TestScreenHost::reloadCodeLeavesScreenAndBarAlone()
+{
+    int reloads = 0;
+    CSubView::setBankCodeReload([&] { ++reloads; });
+    clickNav(Payroll);
+    QTRY_VERIFY(payroll()->isVisible());
+    ScreenSwitch::postToHost(ScreenSwitch::ReloadBankCodes);
+    QTRY_COMPARE(reloads, 1);
+    QVERIFY(payroll()->isVisible());
+    QCOMPARE(barState(), QStringLiteral("01111"));
+    QCOMPARE(host()->currentCode(), 2);
+}
+
+void TestScreenHost::batchScreenIsAskedFirst()
+{
+    openPayrollWithLine();
+    host()->batch()->setUnsavedForTests(true);
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("批量转账"));
+    clickNav(Books);
+    QTRY_VERIFY(host()->books()->isVisible());
+    QCOMPARE(m_dialogs->messages.size(), 1); // at most one question
+    QVERIFY(!payroll()->unsaved());
+    QVERIFY(!host()->batch()->unsaved());
+}
+
+void TestScreenHost::batchCodeAsksOnlyThePayrollScreen()
+{
+    openPayrollWithLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("代发/批量提现"));
+    ScreenSwitch::postToHost(ScreenSwitch::BatchScreen);
+    QTRY_VERIFY(host()->batch()->isVisible());
+    QVERIFY(!payroll()->isVisible());
+    QCOMPARE(host()->currentCode(), 0);
+    QCOMPARE(lines()->count(), 0);
+
+    // Leaving for the welcome screen asks nothing, even with unsaved lines.
+    host()->batch()->setUnsavedForTests(true);
+    ScreenSwitch::postToHost(ScreenSwitch::Welcome);
+    QTRY_VERIFY(host()->welcome()->isVisible());
+    // Code 0 asks only the payroll screen, never the batch screen.
+    ScreenSwitch::postToHost(ScreenSwitch::BatchScreen);
+    QTRY_VERIFY(host()->batch()->isVisible());
+}
+
+void TestScreenHost::rosterModes()
+{
+    clickNav(Payroll);
+    QTRY_VERIFY(payroll()->isVisible());
+    host()->roster()->setLoadResultForTests(false);
+    ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster);
+    settle();
+    QVERIFY(payroll()->isVisible()); // a failed load changes nothing
+    QCOMPARE(host()->currentCode(), 2);
+
+    ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PreparedPayrollRoster);
+    QTRY_VERIFY(host()->books()->isVisible()); // falls back to the account books
+    QVERIFY(!host()->roster()->isVisible());
+    QCOMPARE(host()->currentCode(), 2);
+
+    host()->roster()->setLoadResultForTests(true);
+    ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster);
+    QTRY_VERIFY(host()->roster()->isVisible());
+    QTRY_COMPARE(barState(), QStringLiteral("10111"));
+    QCOMPARE(host()->currentCode(), 3);
+}
+
+void TestScreenHost::closingWithUnsavedLinesAsksFirst()
+{
+    openPayrollWithLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel, QStringLiteral("代发/批量提现"));
+    QVERIFY(!m_frame->close());
+    QVERIFY(m_frame->isVisible());
+
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Yes);
+    m_dialogs->expectFile(QString()); // the export is cancelled: stay
+    QVERIFY(!m_frame->close());
+
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No);
+    m_dialogs->expect(QStringLiteral("确定退出批量和代发工具？"), Msg::Ok, QStringLiteral("退出程序"));
+    QVERIFY(m_frame->close());
+}
+
+void TestScreenHost::screenshots()
+{
+    const QString dir = QStringLiteral(DXBK_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    QVERIFY(m_frame->grab().save(dir + "/welcome.png"));
+
+    clickNav(Payroll);
+    QTRY_VERIFY(payroll()->isVisible());
+    const QString header =
+        QStringLiteral("序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
+    const QString text = header + QStringLiteral("\r\n1,,104306114010,6222020200012345,王珅,8500.00,,十二月工资,,,"
+                                                 "\r\n2,,103100000026,6228480010012345678,李晓梅,7200.50,,十二月工资,,,"
+                                                 "\r\n3,,105306114019,6217001820001234567,赵弢,12000,,年终奖,,,");
+    m_env->write("order.txt", gbk(text));
+    m_dialogs->expectFile(m_env->path("order.txt"));
+    m_dialogs->expect(QStringLiteral("总共导入3条信息\r\n成功导入3条信息"));
+    QTest::mouseClick(payroll()->findChild<QPushButton*>(QStringLiteral("导入文本")), Qt::LeftButton);
+    QCOMPARE(lines()->count(), 3);
+    settle();
+    QVERIFY(m_frame->grab().save(dir + "/payroll.png"));
+}
+
+QTEST_MAIN(TestScreenHost)
+#include "tst_screenhost.moc"
