@@ -4,6 +4,7 @@
 #include "common/Dialogs.h"
 #include "common/ScreenSwitch.h"
 #include "payroll/CDAIFADlg.h"
+#include "rosters/CPLBookDlg.h"
 
 namespace {
 std::function<void()>& bankCodeReload()
@@ -29,7 +30,7 @@ void CSubView::setBankCodeReload(std::function<void()> reload) { bankCodeReload(
 
 CSubView::CSubView(QWidget* parent)
     : QWidget(parent), m_payroll(new CDAIFADlg(this)), m_batch(new BatchScreen(QStringLiteral("行内批量转账"), this)),
-      m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(QStringLiteral("收款人名册"), this)),
+      m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)),
       m_roster(new RosterScreen(QStringLiteral("代发账户名册"), this))
 {
     setObjectName(QStringLiteral("CSubView"));

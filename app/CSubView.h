@@ -6,10 +6,11 @@
 #include <functional>
 
 class CDAIFADlg;
+class CPLBookDlg;
 class CWelcomDlg;
 
 using BatchScreen = PlaceholderScreen;
-using BooksHost = PlaceholderScreen;
+using BooksHost = CPLBookDlg;
 using RosterScreen = PlaceholderScreen;
 
 // The right pane: owns every working screen for the whole run, shows one at a time and switches

@@ -160,9 +160,15 @@ void RowList::selectRow(int r)
         clearRowSelection();
         return;
     }
+    const bool already = selectedRow() == r;
     const QModelIndex idx = m_model->index(r, 0);
     selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(idx);
+    // Rows removed above or at the selection shift it without notice: the screens are told
+    // about the row now selected all the same.
+    if (already) {
+        emit selectionChanged();
+    }
 }
 
 void RowList::clearRowSelection()

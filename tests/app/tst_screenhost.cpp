@@ -10,6 +10,7 @@
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
 #include "payroll/CDAIFADlg.h"
+#include "rosters/CPLBookDlg.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,0 +1,147 @@
+#include "rosters/CPLBook2.h"
+
+#include "common/CMyEditCtrl.h"
+#include "common/CMyTool.h"
+#include "common/Clock.h"
+#include "common/Dialogs.h"
+#include "common/Gbk.h"
+#include "common/RowList.h"
+#include "common/SafeWrite.h"
+#include "common/Ui.h"
+#include "lookup/BankCodeSearch.h"
+#include "update/UpdateLauncher.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+
+namespace {
+enum FieldIndex { Account, Name, BankName, BankCode };
+}
+
+CPLBook2::CPLBook2(QWidget* parent)
+    : AccountBook(RosterDocument::Kind::Interbank, QStringLiteral("kuahangacc.txt"), QStringLiteral("跨行收款信息维护"),
+                  {{QStringLiteral("收款账号："), 30},
+                   {QStringLiteral("账户名称："), 40},
+                   {QStringLiteral("开户行："), 40},
+                   {QStringLiteral("联行号："), 12}},
+                  {{QStringLiteral("序号"), 50},
+                   {QStringLiteral("收款账号"), 120},
+                   {QStringLiteral("账户名称"), 180},
+                   {QStringLiteral("开户行"), 230},
+                   {QStringLiteral("联行号"), 120}},
+                  QStringLiteral("批量手册收款"), parent)
+{
+    Ui::name(this, QStringLiteral("跨行账户名册"));
+    m_search = Ui::button(this, QStringLiteral("..."));
+    m_search->setFixedWidth(32);
+    fieldGrid()->addWidget(m_search, BankName, 2);
+    m_importFriendly = addButton(QStringLiteral("导入友好账号"));
+    m_exportFriendly = addButton(QStringLiteral("导出友好账号"));
+    m_update = addButton(QStringLiteral("更新"));
+    for (QPushButton* hidden : {m_importFriendly, m_exportFriendly, m_update}) {
+        hidden->hide();
+    }
+    connect(m_search, &QPushButton::clicked, this, &CPLBook2::searchBankCode);
+    connect(m_importFriendly, &QPushButton::clicked, this, &CPLBook2::ImportFriendly);
+    connect(m_exportFriendly, &QPushButton::clicked, this, &CPLBook2::ExportFriendly);
+    connect(m_update, &QPushButton::clicked, this, &CPLBook2::Update);
+    finishSetup();
+}
+
+void CPLBook2::stateChanged(State state)
+{
+    const bool entry = state == State::Entry;
+    m_search->setEnabled(entry);
+    m_update->setEnabled(entry);
+    m_importFriendly->setEnabled(!entry && changesAllowed());
+    m_exportFriendly->setEnabled(!entry && hasRows() && list()->selectedRow() >= 0);
+}
+
+void CPLBook2::searchBankCode()
+{
+    const auto found = BankCodeSearch::run(this);
+    if (found && (!found->bankName.isEmpty() || !found->code.isEmpty())) {
+        field(BankName)->setText(found->bankName);
+        field(BankCode)->setText(found->code);
+    }
+}
+
+void CPLBook2::ExportFriendly()
+{
+    const QString name = QStringLiteral("friendac-") + Clock::today().toString(QStringLiteral("yyyyMMdd")) +
+                         QStringLiteral(".txt");
+    const QString path = FileDialogs::save(this, QStringLiteral("Text Files (*.txt)|*.txt||"), name);
+    if (path.isEmpty()) {
+        return;
+    }
+    QString text;
+    for (int r = 0; r < m_doc.rowCount(); ++r) {
+        const RosterDocument::Record& rec = m_doc.row(r);
+        text += QLatin1Char('|');
+        for (int i = 0; i < 4; ++i) {
+            text += CMyTool::RemoveNewlines(rec.value(i)) + QLatin1Char('|');
+        }
+        text += QStringLiteral("|\r\n");
+    }
+    if (!SafeWrite::writeFile(path, Gbk::encode(text))) {
+        Msg::show(this, QStringLiteral("创建文件失败！"));
+        return;
+    }
+    Msg::show(this, QStringLiteral("导出成功"));
+}
+
+void CPLBook2::ImportFriendly()
+{
+    if (!changesAllowed()) {
+        return;
+    }
+    const QString path = FileDialogs::open(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
+    QByteArray data;
+    if (path.isEmpty() || !SafeWrite::readFile(path, &data)) {
+        return;
+    }
+    int read = 0;
+    int imported = 0;
+    qsizetype pos = 0;
+    while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
+        if (line->isEmpty()) {
+            continue;
+        }
+        // Lines in the export layout begin with "|"; the others are in the roster layout.
+        const bool exported = line->startsWith('|');
+        const std::optional<QStringList> fields =
+            RosterFormat::decodeAndSplit(*line, exported ? RosterFormat::Layout{5, true} : RosterFormat::Interbank);
+        if (!fields) {
+            Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
+            return; // rows appended so far stay in the list, unsaved
+        }
+        ++read;
+        RosterDocument::Record record =
+            exported ? RosterDocument::Record{fields->value(0), fields->value(1), fields->value(2), fields->value(3)}
+                     : RosterDocument::recordFromFields(RosterDocument::Kind::Interbank, *fields);
+        if (!RosterDocument::check(m_doc.kind(), record, CheckReporter(this, RecordCheckMode::Numbered, read))) {
+            continue;
+        }
+        if (findDuplicate(record, -1) >= 0) {
+            Msg::show(this, QStringLiteral("已存在的用户"));
+            continue;
+        }
+        appendRecord(record);
+        ++imported;
+    }
+    list()->selectRow(0);
+    list()->setFocus();
+    save();
+    refreshCount();
+    stateChanged(State::Browsing);
+    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported));
+}
+
+void CPLBook2::Update()
+{
+    if (UpdateLauncher::updatedToday()) {
+        Msg::show(this, QStringLiteral("今日已更新过文件，请明日再试"));
+        return;
+    }
+    UpdateLauncher::run(this);
+}
