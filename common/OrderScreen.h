@@ -1,0 +1,107 @@
+#pragma once
+
+#include "common/RowList.h"
+
+#include <QStringList>
+#include <QVector>
+#include <QWidget>
+
+class CMyEditCtrl;
+class QGridLayout;
+class QLabel;
+class QPushButton;
+
+// What the two order screens share: an entry of a few fields with the capital amount, a list of
+// numbered lines with their count and total, and the add / change / cancel / delete / leave
+// commands with the unsaved mark. Each screen adds its checks, its file and its payee roster.
+class OrderScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    struct Field
+    {
+        QString label;   // "收款人名称：" (the field is named without the colon)
+        int typingLimit;
+        bool amount = false;
+    };
+    struct Config
+    {
+        QString name;              // object name of the screen
+        QString listName;          // object name of the line list
+        QVector<Field> fields;     // in the order of the list columns after "序号"
+        QVector<int> formOrder;    // order of the fields in the entry group
+        int nameField;             // the field beside which the picker button stands
+        QString pickCaption;
+        QString importCaption;     // the visible import button
+        QString exportCaption;     // the visible export button
+        QVector<RowList::Column> columns;
+        int maxLines;
+        QString limitMessage;      // refusal of one more line
+        QString exitCaption;       // caption of the unsaved question
+        bool totalsOfferExport;    // RefreshTotals enables the export button when lines exist
+    };
+
+    bool unsaved() const { return m_unsaved; }
+    void ClearLines();
+    void ResetEntry(bool clear);
+    void RefreshTotals();
+    virtual bool ValidateEntry(int lineNumber, bool importing) = 0;
+    virtual bool ExportLines() = 0;
+
+    int lineCount() const { return m_list->count(); }
+    QStringList line(int r) const { return m_list->rows()->row(r); }
+
+protected:
+    OrderScreen(const Config& config, QWidget* parent);
+
+    virtual void RememberPayee() = 0;
+    virtual void PickPayee() = 0;
+
+    CMyEditCtrl* field(int i) const { return m_fields.at(i); }
+    int fieldCount() const { return int(m_fields.size()); }
+    RowList* list() const { return m_list; }
+    QPushButton* addHiddenButton(const QString& caption);
+    void setUnsaved(bool on) { m_unsaved = on; }
+    int nextSequenceNumber() const;
+    // Appends a line numbered seq holding the entry fields as they are.
+    void appendFromEntry(int seq);
+    // The field texts after the checks: trimmed values written back, amount completed.
+    void setFieldText(int i, const QString& text);
+    // End of an import: the summary, and the unsaved mark when lines came in.
+    void finishImport(int read, int imported);
+    bool atLimit() const { return m_list->count() >= m_config.maxLines; }
+
+    QPushButton* importButton() const { return m_import; }
+    QPushButton* exportButton() const { return m_export; }
+
+private:
+    void onSelectionChanged();
+    void onAdd();
+    void onModify();
+    void onConfirm();
+    void onCancel();
+    void onDelete();
+    void onExit();
+    void setEntryEnabled(bool on);
+    void viewState();
+
+    Config m_config;
+    QVector<CMyEditCtrl*> m_fields;
+    int m_amountField = -1;
+    QLabel* m_capital;
+    QPushButton* m_pick;
+    QPushButton* m_add;
+    QPushButton* m_confirm;
+    QPushButton* m_modify;
+    QPushButton* m_cancel;
+    QPushButton* m_import;
+    QPushButton* m_export;
+    QPushButton* m_delete;
+    QPushButton* m_exit;
+    QWidget* m_hiddenBox;
+    RowList* m_list;
+    QLabel* m_count;
+    QLabel* m_total;
+    bool m_unsaved = false;
+    bool m_modifying = false;
+};
