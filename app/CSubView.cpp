@@ -3,6 +3,7 @@
 #include "app/CWelcomDlg.h"
 #include "common/Dialogs.h"
 #include "common/ScreenSwitch.h"
+#include "batch/CPILIANGDlg.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CPLBookDlg.h"
 
@@ -29,7 +30,7 @@ template <typename Screen> bool offerExport(Screen* screen, const QString& capti
 void CSubView::setBankCodeReload(std::function<void()> reload) { bankCodeReload() = std::move(reload); }
 
 CSubView::CSubView(QWidget* parent)
-    : QWidget(parent), m_payroll(new CDAIFADlg(this)), m_batch(new BatchScreen(QStringLiteral("行内批量转账"), this)),
+    : QWidget(parent), m_payroll(new CDAIFADlg(this)), m_batch(new BatchScreen(this)),
       m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)),
       m_roster(new RosterScreen(QStringLiteral("代发账户名册"), this))
 {

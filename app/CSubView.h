@@ -6,10 +6,11 @@
 #include <functional>
 
 class CDAIFADlg;
+class CPILIANGDlg;
 class CPLBookDlg;
 class CWelcomDlg;
 
-using BatchScreen = PlaceholderScreen;
+using BatchScreen = CPILIANGDlg;
 using BooksHost = CPLBookDlg;
 using RosterScreen = PlaceholderScreen;
 

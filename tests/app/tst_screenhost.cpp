@@ -9,6 +9,7 @@
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
+#include "batch/CPILIANGDlg.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CPLBookDlg.h"
 
@@ -64,6 +65,16 @@ private:
         payroll()->findChild<CMyEditCtrl*>(QStringLiteral("联行号"))->setText("104306114010");
         payroll()->findChild<CMyEditCtrl*>(QStringLiteral("金额"))->setText("1500");
         QTest::mouseClick(payroll()->findChild<QPushButton*>(QStringLiteral("确定")), Qt::LeftButton);
+    }
+    void addBatchLine()
+    {
+        QWidget* batch = host()->batch();
+        QTest::mouseClick(batch->findChild<QPushButton*>(QStringLiteral("新增")), Qt::LeftButton);
+        batch->findChild<CMyEditCtrl*>(QStringLiteral("收款人账户"))->setText("1234567890");
+        batch->findChild<CMyEditCtrl*>(QStringLiteral("收款人名称"))->setText(QStringLiteral("甲公司"));
+        batch->findChild<CMyEditCtrl*>(QStringLiteral("金额"))->setText("10");
+        QTest::mouseClick(batch->findChild<QPushButton*>(QStringLiteral("确定")), Qt::LeftButton);
+        QVERIFY(host()->batch()->unsaved());
     }
     void openPayrollWithLine()
     {
@@ -208,7 +219,7 @@ void TestScreenHost::reloadCodeLeavesScreenAndBarAlone()
 void TestScreenHost::batchScreenIsAskedFirst()
 {
     openPayrollWithLine();
-    host()->batch()->setUnsavedForTests(true);
+    addBatchLine();
     m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("批量转账"));
     clickNav(Books);
     QTRY_VERIFY(host()->books()->isVisible());
@@ -228,12 +239,14 @@ void TestScreenHost::batchCodeAsksOnlyThePayrollScreen()
     QCOMPARE(lines()->count(), 0);
 
     // Leaving for the welcome screen asks nothing, even with unsaved lines.
-    host()->batch()->setUnsavedForTests(true);
+    addBatchLine();
     ScreenSwitch::postToHost(ScreenSwitch::Welcome);
     QTRY_VERIFY(host()->welcome()->isVisible());
-    // Code 0 asks only the payroll screen, never the batch screen.
+    // Code 0 asks only the payroll screen, never the batch screen, and starts it empty.
     ScreenSwitch::postToHost(ScreenSwitch::BatchScreen);
     QTRY_VERIFY(host()->batch()->isVisible());
+    QVERIFY(!host()->batch()->unsaved());
+    QCOMPARE(host()->batch()->lineCount(), 0);
 }
 
 void TestScreenHost::rosterModes()

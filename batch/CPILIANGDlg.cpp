@@ -1,0 +1,176 @@
+#include "batch/CPILIANGDlg.h"
+
+#include "common/Amount.h"
+#include "common/CMyEditCtrl.h"
+#include "common/CMyTool.h"
+#include "common/Dialogs.h"
+#include "common/FieldCheck.h"
+#include "common/Gbk.h"
+#include "common/SafeWrite.h"
+#include "rosters/RosterFormat.h"
+
+#include <QPushButton>
+
+namespace {
+enum FieldIndex { Account, Name, AmountField };
+
+OrderScreen::Config batchConfig()
+{
+    OrderScreen::Config c;
+    c.name = QStringLiteral("行内批量转账");
+    c.listName = QStringLiteral("批量明细");
+    c.fields = {{QStringLiteral("收款人账户："), 40},
+                {QStringLiteral("收款人名称："), 30},
+                {QStringLiteral("金额："), 14, true}};
+    c.formOrder = {Name, Account, AmountField};
+    c.nameField = Name;
+    c.pickCaption = QStringLiteral("行内账户选择");
+    c.importCaption = QStringLiteral("导入Excel");
+    c.exportCaption = QStringLiteral("导出Excel");
+    c.columns = {{QStringLiteral("序号"), 50},
+                 {QStringLiteral("收款人账号"), 200},
+                 {QStringLiteral("收款人名称"), 200},
+                 {QStringLiteral("金额"), 100}};
+    c.maxLines = CPILIANGDlg::MaxLines;
+    c.limitMessage = QStringLiteral("已超过批量工具上限一千条!新增失败");
+    c.exitCaption = QStringLiteral("批量转账");
+    c.totalsOfferExport = true;
+    return c;
+}
+
+const QString kBar = QStringLiteral("|");
+} // namespace
+
+CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
+{
+    connect(importButton(), &QPushButton::clicked, this, &CPILIANGDlg::ImportSpreadsheet);
+    connect(addHiddenButton(QStringLiteral("导入文本")), &QPushButton::clicked, this, &CPILIANGDlg::ImportText);
+    addHiddenButton(QStringLiteral("打印"))->setEnabled(false);
+}
+
+bool CPILIANGDlg::ValidateEntry(int lineNumber, bool importing)
+{
+    const CheckReporter report(this, importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain, lineNumber);
+
+    const QString name = CMyTool::TrimSpaces(field(Name)->text());
+    setFieldText(Name, name);
+    if (name.isEmpty()) {
+        return report.fail(QStringLiteral("请输入收款账户名称"));
+    }
+    if (!report.fieldSafe(name, QStringLiteral("收款人名称"), kBar)) {
+        return false;
+    }
+
+    const QString account = CMyTool::TrimSpaces(field(Account)->text());
+    setFieldText(Account, account);
+    if (account.isEmpty()) {
+        return report.fail(QStringLiteral("请输入收款账号"));
+    }
+    if (!report.fieldSafe(account, QStringLiteral("收款人账户"), kBar)) {
+        return false;
+    }
+
+    const QString amount = CMyTool::TrimSpaces(field(AmountField)->text());
+    setFieldText(AmountField, amount);
+    QString canonical;
+    switch (Amount::check(amount, &canonical)) {
+    case Amount::Problem::Empty:
+        return report.fail(QStringLiteral("请输入转账金额"));
+    case Amount::Problem::Format:
+        return report.fail(QStringLiteral("金额格式错误"));
+    case Amount::Problem::Zero:
+        return report.fail(QStringLiteral("转账金额不能为0"));
+    case Amount::Problem::None:
+        break;
+    }
+    setFieldText(AmountField, canonical);
+    return true;
+}
+
+void CPILIANGDlg::RememberPayee()
+{
+    InBankAccount payee{field(Account)->text(), field(Name)->text()};
+    // Only a record the in-bank book itself accepts goes into its roster.
+    if (!CheckInBankAccount(payee, CheckReporter(this, RecordCheckMode::Silent, 0))) {
+        return;
+    }
+    RosterFormat::rememberRecord(this, QStringLiteral("hangneiacc.txt"), payee.account, RosterFormat::lineOf(payee),
+                                 [](const QString& line) -> std::optional<QString> {
+                                     if (!line.startsWith(QLatin1Char('|'))) {
+                                         return std::nullopt;
+                                     }
+                                     const qsizetype bar = line.indexOf(QLatin1Char('|'), 1);
+                                     if (bar < 0) {
+                                         return std::nullopt;
+                                     }
+                                     return line.mid(1, bar - 1);
+                                 });
+}
+
+void CPILIANGDlg::PickPayee() {}
+
+bool CPILIANGDlg::ExportLines() { return false; }
+
+void CPILIANGDlg::ImportSpreadsheet() {}
+
+void CPILIANGDlg::ImportText()
+{
+    const QString path = FileDialogs::open(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QByteArray data;
+    if (!SafeWrite::readFile(path, &data)) {
+        return;
+    }
+    const bool utf8 = Gbk::hasUtf8Bom(data);
+    qsizetype pos = utf8 ? 3 : 0;
+    int seq = nextSequenceNumber();
+    int read = 0;
+    int added = 0;
+    bool formatError = false;
+    for (;;) {
+        ResetEntry(true);
+        const QByteArray raw = CMyTool::ReadTextLine(data, pos);
+        if (raw.isEmpty()) {
+            break;
+        }
+        if (atLimit()) {
+            Msg::show(this, QStringLiteral("已超过批量工具上限一千条!导入终止"));
+            break;
+        }
+        ++read;
+        // The line end stays in the line: a line ending in CR LF must close all three fields.
+        const std::optional<QString> text = utf8 ? Gbk::decodeUtf8(raw) : Gbk::decode(raw);
+        if (!text || !text->startsWith(QLatin1Char('|'))) {
+            formatError = true;
+            break;
+        }
+        QString rest = text->mid(1);
+        int taken = 0;
+        while (!rest.isEmpty() && taken < 3) {
+            const qsizetype bar = rest.indexOf(QLatin1Char('|'));
+            if (bar < 0) {
+                formatError = true;
+                break;
+            }
+            setFieldText(taken, rest.left(bar));
+            rest = rest.mid(bar + 1);
+            ++taken;
+        }
+        if (formatError) {
+            break;
+        }
+        if (!ValidateEntry(read, true)) {
+            continue;
+        }
+        appendFromEntry(seq++);
+        ++added;
+    }
+    if (formatError) {
+        Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
+    }
+    ResetEntry(true);
+    RefreshTotals();
+    finishImport(read, added);
+}
