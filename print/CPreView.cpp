@@ -91,10 +91,14 @@ void CPreView::updateScrollRanges()
     v->setValue(0);
 }
 
+int CPreView::wheelStep(int linesPerNotch)
+{
+    return linesPerNotch > 0 ? 120 / linesPerNotch : 0;
+}
+
 void CPreView::wheelEvent(QWheelEvent* e)
 {
-    const int lines = QApplication::wheelScrollLines();
-    const int step = lines > 0 ? 120 / lines : 0;
+    const int step = wheelStep(QApplication::wheelScrollLines());
     if (step <= 0) {
         e->accept();
         return;

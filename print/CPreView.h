@@ -19,6 +19,8 @@ public:
     QPoint pageOrigin() const;
     // The current page as the renderer draws it at screen resolution.
     QImage renderPage() const;
+    // Wheel movement per line scrolled (a notch is 120); 0 turns the wheel off.
+    static int wheelStep(int linesPerNotch);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
