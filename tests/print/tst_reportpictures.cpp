@@ -1,5 +1,7 @@
 #include "ReportTestUtil.h"
 #include "TestEnv.h"
+#include "print/CPreParent.h"
+#include "print/CPreView.h"
 
 #include <QDir>
 #include <QFontInfo>
@@ -12,6 +14,7 @@ class TestReportPictures : public QObject
 private slots:
     void fontsHaveSimplifiedChinese();
     void writePictures();
+    void writePreviewWindow();
 };
 
 namespace {
@@ -96,6 +99,27 @@ void TestReportPictures::writePictures()
         QVERIFY(QImage(path).size() == p.image.size());
         qInfo("%s", qPrintable(path));
     }
+}
+
+void TestReportPictures::writePreviewWindow()
+{
+    TestEnv env;
+    RowListModel model;
+    fillPayroll(model, 35);
+    RowListReportSource source(&model);
+    ReportRequest request;
+    request.rowCount = model.rowCount();
+    request.source = &source;
+    CPreParent preview(request, ReportRenderer(ReportLayout::payroll()));
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    const QImage shot = preview.grab().toImage();
+    // The sheet's frame starts half an inch into the page view.
+    const QPoint corner = preview.view()->viewport()->mapTo(&preview, preview.view()->pageOrigin());
+    QCOMPARE(shot.pixel(corner), qRgb(0, 0, 0));
+    const QString path = pictureDir() + QStringLiteral("/preview-window.png");
+    QVERIFY(shot.save(path));
+    qInfo("%s", qPrintable(path));
 }
 
 QTEST_MAIN(TestReportPictures)
