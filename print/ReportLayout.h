@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+// One printed column: caption, position on the sheet in millimetres, and which list column fills it.
+struct ReportColumn
+{
+    QString caption;
+    double fromMm;
+    double toMm;
+    int listColumn; // -1: the column stays empty
+    bool alignRight;
+};
+
+// Everything in which the payroll report and the batch report differ; the drawing routine is shared.
+struct ReportLayout
+{
+    QString titleKindZero; // title for report kind 0
+    QString titleOther;    // title for any other report kind
+    int bodyFontPoints;    // body font height is points * (vertical dpi - 1) / 72 device units
+    double tableLeftMm;
+    double tableRightMm;
+    QVector<ReportColumn> columns;
+
+    QString title(int kind) const { return kind == 0 ? titleKindZero : titleOther; }
+
+    // Payroll list columns: 0 序号, 1 收款人账号, 2 收款人名称, 3 开户行, 4 联行号, 5 金额, 6 付款用途.
+    static ReportLayout payroll();
+    // Batch list columns: 0 序号, 1 收款人账号, 2 收款人名称, 3 金额.
+    static ReportLayout batch();
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "print/ReportLayout.h"
+
+class QWidget;
+class RowListModel;
+
+// What an order screen's "打印" does: previews the list as the given report, modally, owned by the
+// screen. Nothing happens for an empty list.
+void showReportPreview(QWidget* owner, const ReportLayout& layout, const RowListModel* list);

@@ -1,0 +1,343 @@
+#include "ReportTestUtil.h"
+#include "ScriptedDialogs.h"
+#include "TestEnv.h"
+
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Rows y in [y0, y1) where column x has ink.
+QVector<int> inkRows(const QImage& image, int x, int y0, int y1)
+{
+    QVector<int> rows;
+    for (int y = y0; y < y1; ++y) {
+        if (ink(image, x, y)) {
+            rows << y;
+        }
+    }
+    return rows;
+}
+
+bool lineDown(const QImage& image, int x, int y0, int y1)
+{
+    return inkCount(image, x, y0, x + 1, y1 + 1) == y1 - y0 + 1;
+}
+
+} // namespace
+
+class TestReportRenderer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void singleRowPageGeometry();
+    void laterPageStartsHigherWithoutTitle();
+    void fullPagesEndAt235mm();
+    void millimetresCutPerPosition_data();
+    void millimetresCutPerPosition();
+    void previewDrawsSheetFrame();
+    void longAmountClippedOnTheLeft();
+    void longNameClippedAtItsRightLine();
+    void textsAreDrawnWhole();
+    void titles();
+    void pageShowsItsRowsAndFooter();
+    void batchColumns();
+    void printsEveryPageAsOneJob();
+    void printerThatCannotStart();
+};
+
+void TestReportRenderer::singleRowPageGeometry()
+{
+    TestEnv env;
+    RowListModel model;
+    fillPayroll(model, 1);
+    RowListReportSource source(&model);
+    const QImage page = renderSheet(ReportRenderer(ReportLayout::payroll()), requestFor(source));
+
+    // Header top at 25 mm, header bottom at 32 mm, the one row ends at 39 mm (1 mm = 10 px).
+    QCOMPARE(inkRows(page, 1500, 5, 2960), (QVector<int>{250, 320, 390}));
+    for (int x : {150, 250, 650, 900, 1180, 1950}) {
+        QVERIFY2(lineDown(page, x, 250, 390), qPrintable(QString::number(x)));
+    }
+    // The side lines stop under the last row; the footer band follows directly.
+    QCOMPARE(inkCount(page, 150, 391, 151, 401), 0);
+    QCOMPARE(inkCount(page, 1950, 391, 1951, 401), 0);
+    QVERIFY(inkCount(page, 150, 391, 1000, 460) > 50);  // 报表日期
+    QVERIFY(inkCount(page, 1000, 391, 1951, 460) > 50); // 第 1 页/共 1 页
+    QCOMPARE(inkCount(page, 1951, 391, 2090, 460), 0);  // right-aligned on the table's right line
+    QCOMPARE(inkCount(page, 5, 460, 2090, 2960), 0);
+    // The title sits in its band between 10 and 20 mm.
+    QVERIFY(inkCount(page, 5, 100, 2090, 200) > 100);
+    QCOMPARE(inkCount(page, 5, 5, 2090, 100), 0);
+    QCOMPARE(inkCount(page, 5, 200, 2090, 250), 0);
+}
+
+void TestReportRenderer::laterPageStartsHigherWithoutTitle()
+{
+    TestEnv env;
+    RowListModel model;
+    fillPayroll(model, 31);
+    RowListReportSource source(&model);
+    const QImage page = renderSheet(ReportRenderer(ReportLayout::payroll()), requestFor(source, 2));
+
+    QCOMPARE(inkRows(page, 1500, 5, 2960), (QVector<int>{180, 250, 320, 390}));
+    QVERIFY(lineDown(page, 150, 180, 390));
+    QVERIFY(lineDown(page, 1950, 180, 390));
+    QCOMPARE(inkCount(page, 5, 5, 2090, 180), 0); // no title
+    QVERIFY(inkCount(page, 150, 391, 1951, 460) > 100);
+    QCOMPARE(inkCount(page, 5, 460, 2090, 2960), 0);
+}
+
+void TestReportRenderer::fullPagesEndAt235mm()
+{
+    TestEnv env;
+    RowListModel model;
+    fillPayroll(model, 90);
+    RowListReportSource source(&model);
+    const ReportRenderer renderer(ReportLayout::payroll());
+    for (int p : {1, 2, 3}) {
+        const QImage page = renderSheet(renderer, requestFor(source, p));
+        const QVector<int> lines = inkRows(page, 1500, 5, 2960);
+        QCOMPARE(lines.size(), p == 1 ? 31 : 32);
+        QCOMPARE(lines.constLast(), 2350);
+        QVERIFY(lineDown(page, 150, p == 1 ? 250 : 180, 2350));
+        QCOMPARE(inkCount(page, 150, 2351, 151, 2361), 0);
+        QVERIFY(inkCount(page, 150, 2351, 1951, 2420) > 100);
+        QCOMPARE(inkCount(page, 5, 2420, 2090, 2960), 0);
+    }
+    // The last page holds the one remaining row and its footer right under it.
+    const QImage last = renderSheet(renderer, requestFor(source, 4));
+    QCOMPARE(inkRows(last, 1500, 5, 2960), (QVector<int>{180, 250, 320}));
+    QVERIFY(inkCount(last, 150, 321, 1951, 390) > 100);
+    QCOMPARE(inkCount(last, 5, 390, 2090, 2960), 0);
+}
+
+void TestReportRenderer::millimetresCutPerPosition_data()
+{
+    QTest::addColumn<int>("dpi");
+    QTest::newRow("150") << 150;
+    QTest::newRow("96") << 96;
+    QTest::newRow("600") << 600;
+}
+
+void TestReportRenderer::millimetresCutPerPosition()
+{
+    QFETCH(int, dpi);
+    TestEnv env;
+    RowListModel model;
+    fillPayroll(model, 3);
+    RowListReportSource source(&model);
+    const QImage page = renderSheet(ReportRenderer(ReportLayout::payroll()), requestFor(source), dpi);
+    auto units = [dpi](double mm) { return int(mm * (dpi * 10.0 / 254)); };
+
+    QVector<int> expected;
+    for (int k = 0; k <= 4; ++k) {
+        expected << units(25 + 7 * k);
+    }
+    QCOMPARE(inkRows(page, units(150), 3, page.height() - 3), expected);
+    QVERIFY(lineDown(page, units(15), units(25), units(53)));
+    QVERIFY(lineDown(page, units(195), units(25), units(53)));
+    QVERIFY(lineDown(page, units(118), units(25), units(53)));
+}
+
+void TestReportRenderer::previewDrawsSheetFrame()
+{
+    TestEnv env;
+    RowListModel model;
+    fillPayroll(model, 1);
+    RowListReportSource source(&model);
+    QImage page(2100, 2970, QImage::Format_RGB32);
+    page.fill(Qt::red);
+    page.setDotsPerMeterX(10000);
+    page.setDotsPerMeterY(10000);
+    ReportRequest request = requestFor(source);
+    ReportRenderer(ReportLayout::payroll()).render(page, request);
+
+    for (const QPoint& pt : {QPoint(0, 0), QPoint(1, 1500), QPoint(2099, 1500), QPoint(1000, 2969)}) {
+        QCOMPARE(page.pixel(pt), qRgb(0, 0, 0));
+    }
+    QCOMPARE(page.pixel(1000, 2900), qRgb(255, 255, 255)); // filled white inside
+    QCOMPARE(page.pixel(3, 3), qRgb(255, 255, 255));
+}
+
+void TestReportRenderer::longAmountClippedOnTheLeft()
+{
+    TestEnv env;
+    RowListModel model;
+    model.appendRow({QStringLiteral("1"), QStringLiteral("6222"), QString(), QString(), QString(),
+                     QStringLiteral("123456789012345678901234567890123456789.00"), QString()});
+    RowListReportSource source(&model);
+    const QImage page = renderSheet(ReportRenderer(ReportLayout::payroll()), requestFor(source));
+    // 户名 runs from 65 to 90 mm and stays clean; the amount fills its own column up to the right line.
+    QCOMPARE(inkCount(page, 651, 321, 900, 390), 0);
+    QVERIFY(inkCount(page, 901, 321, 950, 390) > 20);
+    QVERIFY(inkCount(page, 1150, 321, 1180, 390) > 20);
+    QCOMPARE(inkCount(page, 1181, 321, 1195, 390), 0);
+
+    RowListModel batch;
+    batch.appendRow({QStringLiteral("1"), QStringLiteral("6222"), QStringLiteral("王五"),
+                     QStringLiteral("98765432109876543210987654321.00")});
+    RowListReportSource batchSource(&batch);
+    const QImage batchPage = renderSheet(ReportRenderer(ReportLayout::batch()), requestFor(batchSource));
+    QCOMPARE(inkCount(batchPage, 501, 321, 950, 390), 0);
+    QVERIFY(inkCount(batchPage, 951, 321, 1000, 390) > 20);
+}
+
+void TestReportRenderer::longNameClippedAtItsRightLine()
+{
+    TestEnv env;
+    const QString longName =
+        QStringLiteral("北京市朝阳区某某某某某某某某科技发展有限公司第一分公司第二营业部");
+    RowListModel model;
+    model.appendRow(
+        {QStringLiteral("1"), QStringLiteral("6222"), longName, QString(), QString(), QString(), QString()});
+    RowListReportSource source(&model);
+    const QImage page = renderSheet(ReportRenderer(ReportLayout::payroll()), requestFor(source));
+    QVERIFY(inkCount(page, 860, 321, 900, 390) > 20);
+    QCOMPARE(inkCount(page, 901, 321, 1180, 390), 0);
+
+    RowListModel batch;
+    batch.appendRow({QStringLiteral("1"), QStringLiteral("6222"), longName, QStringLiteral("1.00")});
+    RowListReportSource batchSource(&batch);
+    const QImage batchPage = renderSheet(ReportRenderer(ReportLayout::batch()), requestFor(batchSource));
+    QVERIFY(inkCount(batchPage, 1900, 321, 1950, 390) > 20);
+    QCOMPARE(inkCount(batchPage, 1951, 321, 2090, 390), 0);
+}
+
+void TestReportRenderer::textsAreDrawnWhole()
+{
+    TestEnv env;
+    const QString account = QStringLiteral("123456789012345678901234567890");
+    const QString purpose = QString(140, QLatin1Char('x'));
+    RowListModel model;
+    model.appendRow({QStringLiteral("123456"), account,
+                     QStringLiteral("一二三四五六七八九十一二三四五六七八九十"), QString(), QString(),
+                     QStringLiteral("12345678901234567890.00"), purpose});
+    RowListReportSource source(&model);
+    TextRecorder recorder;
+    QPainter painter(&recorder);
+    ReportRenderer(ReportLayout::payroll()).drawPage(painter, requestFor(source), 1, true);
+    painter.end();
+    QVERIFY(recorder.texts.contains(QStringLiteral("123456")));
+    QVERIFY(recorder.texts.contains(account));
+    QVERIFY(recorder.texts.contains(QStringLiteral("12345678901234567890.00")));
+    QVERIFY(recorder.all().contains(QStringLiteral("一二三四五六七八九十一二三四五六七八九十")));
+    QVERIFY(recorder.texts.contains(purpose)); // 备注 shows the payment purpose
+
+    // A sequence number that fits its cell shows all of its digits.
+    RowListModel five;
+    five.appendRow({QStringLiteral("12345")});
+    RowListModel six;
+    six.appendRow({QStringLiteral("123456")});
+    RowListReportSource fiveSource(&five);
+    RowListReportSource sixSource(&six);
+    const ReportRenderer renderer(ReportLayout::payroll());
+    const QImage a = renderSheet(renderer, requestFor(fiveSource));
+    const QImage b = renderSheet(renderer, requestFor(sixSource));
+    auto rightmostInk = [](const QImage& img) {
+        for (int x = 249; x > 150; --x) {
+            if (inkCount(img, x, 321, x + 1, 390) > 0) {
+                return x;
+            }
+        }
+        return 0;
+    };
+    QVERIFY(rightmostInk(b) > rightmostInk(a) + 5);
+    QVERIFY(rightmostInk(b) < 250);
+}
+
+void TestReportRenderer::titles()
+{
+    TestEnv env;
+    RowListModel model;
+    fillPayroll(model, 40);
+    RowListReportSource source(&model);
+    const ReportRenderer payroll(ReportLayout::payroll());
+    QVERIFY(pageTexts(payroll, requestFor(source, 1, 1)).startsWith(QStringLiteral("代发清单")));
+    QVERIFY(pageTexts(payroll, requestFor(source, 1, 0)).startsWith(QStringLiteral("批量提现清单")));
+    const QString second = pageTexts(payroll, requestFor(source, 2, 1));
+    QVERIFY(!second.contains(QStringLiteral("代发清单")));
+    QVERIFY(second.startsWith(QStringLiteral("序号")));
+
+    const ReportRenderer batch(ReportLayout::batch());
+    QVERIFY(pageTexts(batch, requestFor(source, 1, 0)).startsWith(QStringLiteral("批量转账记录")));
+    QVERIFY(pageTexts(batch, requestFor(source, 1, 1)).startsWith(QStringLiteral("批量转账记录")));
+    QVERIFY(!pageTexts(batch, requestFor(source, 2, 0)).contains(QStringLiteral("批量转账记录")));
+}
+
+void TestReportRenderer::pageShowsItsRowsAndFooter()
+{
+    TestEnv env(QDate(2021, 3, 7));
+    RowListModel model;
+    fillPayroll(model, 140);
+    RowListReportSource source(&model);
+    ReportRequest request = requestFor(source, 3);
+    QCOMPARE(request.pageCount, 5);
+    TextRecorder recorder;
+    QPainter painter(&recorder);
+    ReportRenderer(ReportLayout::payroll()).drawPage(painter, request, 3, true);
+    painter.end();
+    for (int seq = 60; seq <= 89; ++seq) {
+        QVERIFY2(recorder.texts.contains(QString::number(seq)), qPrintable(QString::number(seq)));
+    }
+    QVERIFY(!recorder.texts.contains(QStringLiteral("59")));
+    QVERIFY(!recorder.texts.contains(QStringLiteral("90")));
+    QVERIFY(recorder.all().endsWith(QStringLiteral("报表日期:2021-03-07第 3 页/共 5 页")));
+}
+
+void TestReportRenderer::batchColumns()
+{
+    TestEnv env;
+    RowListModel model;
+    fillBatch(model, 1);
+    RowListReportSource source(&model);
+    TextRecorder recorder;
+    QPainter painter(&recorder);
+    ReportRenderer(ReportLayout::batch()).drawPage(painter, requestFor(source), 1, true);
+    painter.end();
+    const QString all = recorder.all();
+    QVERIFY(all.startsWith(QStringLiteral("批量转账记录客户号付款账号付款账户名称金额收款账号收款账户名称")));
+    // The payer columns stay empty: after the captions come amount, payee account, payee name.
+    QVERIFY(all.contains(QStringLiteral("收款账户名称1.506222000000000001李四1报表日期:2020-12-31")));
+}
+
+void TestReportRenderer::printsEveryPageAsOneJob()
+{
+    TestEnv env;
+    QTemporaryDir dir;
+    RowListModel model;
+    fillPayroll(model, 90);
+    RowListReportSource source(&model);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    ReportRequest request = requestFor(source, 2);
+    request.printMode = ReportRequest::Print;
+    QVERIFY(ReportRenderer(ReportLayout::payroll()).render(printer, request));
+    QCOMPARE(printer.docName(), QStringLiteral("代发清单"));
+    QCOMPARE(pdfPageCount(dir.filePath(QStringLiteral("report.pdf"))), 4);
+}
+
+void TestReportRenderer::printerThatCannotStart()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    d.expect(QStringLiteral("连接到打印机失败!"), Msg::Ok, QStringLiteral("错误"));
+    RowListModel model;
+    fillPayroll(model, 3);
+    RowListReportSource source(&model);
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QStringLiteral("/nonexistent-folder/sub/report.pdf"));
+    ReportRequest request = requestFor(source);
+    request.printMode = ReportRequest::Print;
+    QVERIFY(!ReportRenderer(ReportLayout::batch()).render(printer, request));
+    QCOMPARE(d.messages.size(), 1);
+    QCOMPARE(d.messages.at(0).icon, Msg::Icon::Critical);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+QTEST_MAIN(TestReportRenderer)
+#include "tst_reportrenderer.moc"
