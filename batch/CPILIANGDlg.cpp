@@ -7,6 +7,7 @@
 #include "common/FieldCheck.h"
 #include "common/Gbk.h"
 #include "common/SafeWrite.h"
+#include "print/ReportPreview.h"
 #include "rosters/RosterFormat.h"
 
 #include <QPushButton>
@@ -45,7 +46,10 @@ CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
 {
     connect(importButton(), &QPushButton::clicked, this, &CPILIANGDlg::ImportSpreadsheet);
     connect(addHiddenButton(QStringLiteral("导入文本")), &QPushButton::clicked, this, &CPILIANGDlg::ImportText);
-    addHiddenButton(QStringLiteral("打印"))->setEnabled(false);
+    QPushButton* print = addHiddenButton(QStringLiteral("打印"));
+    print->setEnabled(false);
+    connect(print, &QPushButton::clicked, this,
+            [this] { showReportPreview(this, ReportLayout::batch(), list()->rows()); });
 }
 
 bool CPILIANGDlg::ValidateEntry(int lineNumber, bool importing)

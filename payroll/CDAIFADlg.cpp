@@ -8,6 +8,7 @@
 #include "common/Gbk.h"
 #include "common/SafeWrite.h"
 #include "common/ScreenSwitch.h"
+#include "print/ReportPreview.h"
 #include "rosters/RosterFormat.h"
 
 #include <QPushButton>
@@ -47,7 +48,10 @@ CDAIFADlg::CDAIFADlg(QWidget* parent) : OrderScreen(payrollConfig(), parent)
 {
     connect(importButton(), &QPushButton::clicked, this, &CDAIFADlg::ImportText);
     addHiddenButton(QStringLiteral("导入Excel"));
-    addHiddenButton(QStringLiteral("打印"))->setEnabled(false);
+    QPushButton* print = addHiddenButton(QStringLiteral("打印"));
+    print->setEnabled(false);
+    connect(print, &QPushButton::clicked, this,
+            [this] { showReportPreview(this, ReportLayout::payroll(), list()->rows()); });
     QPushButton* openRoster = addHiddenButton(QStringLiteral("打开代发账户名册"));
     connect(openRoster, &QPushButton::clicked, this,
             [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster); });
