@@ -5,6 +5,7 @@
 #include "common/ScreenSwitch.h"
 #include "batch/CPILIANGDlg.h"
 #include "payroll/CDAIFADlg.h"
+#include "rosters/CDFBook.h"
 #include "rosters/CPLBookDlg.h"
 
 namespace {
@@ -32,7 +33,7 @@ void CSubView::setBankCodeReload(std::function<void()> reload) { bankCodeReload(
 CSubView::CSubView(QWidget* parent)
     : QWidget(parent), m_payroll(new CDAIFADlg(this)), m_batch(new BatchScreen(this)),
       m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)),
-      m_roster(new RosterScreen(QStringLiteral("代发账户名册"), this))
+      m_roster(new RosterScreen(this))
 {
     setObjectName(QStringLiteral("CSubView"));
     hideAllBut(m_welcome);

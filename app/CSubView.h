@@ -1,18 +1,18 @@
 #pragma once
 
-#include "app/Placeholders.h"
 
 #include <QWidget>
 #include <functional>
 
 class CDAIFADlg;
+class CDFBook;
 class CPILIANGDlg;
 class CPLBookDlg;
 class CWelcomDlg;
 
 using BatchScreen = CPILIANGDlg;
 using BooksHost = CPLBookDlg;
-using RosterScreen = PlaceholderScreen;
+using RosterScreen = CDFBook;
 
 // The right pane: owns every working screen for the whole run, shows one at a time and switches
 // on the posted screen-switch message.

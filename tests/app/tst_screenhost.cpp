@@ -11,6 +11,7 @@
 #include "common/ScreenSwitch.h"
 #include "batch/CPILIANGDlg.h"
 #include "payroll/CDAIFADlg.h"
+#include "rosters/CDFBook.h"
 #include "rosters/CPLBookDlg.h"
 
 #include <QDir>
@@ -253,22 +254,30 @@ void TestScreenHost::rosterModes()
 {
     clickNav(Payroll);
     QTRY_VERIFY(payroll()->isVisible());
-    host()->roster()->setLoadResultForTests(false);
+    m_env->write(QStringLiteral("代发工资.txt"), gbk(QStringLiteral("6222020200012345|没有前导竖线|1|||\r\n")));
+    m_dialogs->expect(QStringLiteral("导入代发账户文件格式错误"));
     ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster);
+    QTRY_VERIFY(m_dialogs->done());
     settle();
     QVERIFY(payroll()->isVisible()); // a failed load changes nothing
     QCOMPARE(host()->currentCode(), 2);
 
+    m_dialogs->expect(QStringLiteral("导入代发账户文件格式错误"));
     ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PreparedPayrollRoster);
     QTRY_VERIFY(host()->books()->isVisible()); // falls back to the account books
     QVERIFY(!host()->roster()->isVisible());
     QCOMPARE(host()->currentCode(), 2);
 
-    host()->roster()->setLoadResultForTests(true);
+    m_env->write(QStringLiteral("代发工资.txt"), gbk(QStringLiteral("|6222020200012345|张三|1|||\r\n")));
     ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster);
     QTRY_VERIFY(host()->roster()->isVisible());
     QTRY_COMPARE(barState(), QStringLiteral("10111"));
     QCOMPARE(host()->currentCode(), 3);
+    QCOMPARE(host()->roster()->document().rowCount(), 1);
+
+    // Its picture button leads to the account books.
+    QTest::mouseClick(host()->roster()->findChild<QPushButton*>(QStringLiteral("批量转账账户名册")), Qt::LeftButton);
+    QTRY_VERIFY(host()->books()->isVisible());
 }
 
 void TestScreenHost::closingWithUnsavedLinesAsksFirst()
