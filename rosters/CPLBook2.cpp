@@ -9,7 +9,8 @@
 #include "common/SafeWrite.h"
 #include "common/Ui.h"
 #include "lookup/BankCodeSearch.h"
-#include "update/UpdateLauncher.h"
+#include "update/BankCodeUpdate.h"
+#include "update/CUpdateDlg.h"
 
 #include <QGridLayout>
 #include <QPushButton>
@@ -139,9 +140,10 @@ void CPLBook2::ImportFriendly()
 
 void CPLBook2::Update()
 {
-    if (UpdateLauncher::updatedToday()) {
+    if (BankCodeUpdate::UpdatedToday()) {
         Msg::show(this, QStringLiteral("今日已更新过文件，请明日再试"));
         return;
     }
-    UpdateLauncher::run(this);
+    CUpdateDlg dialog(this);
+    dialog.exec();
 }

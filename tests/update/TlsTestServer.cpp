@@ -1,0 +1,132 @@
+#include "TlsTestServer.h"
+
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+const char* reason(int status)
+{
+    switch (status) {
+    case 200:
+        return "OK";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
+    }
+}
+} // namespace
+
+TlsTestServer::TlsTestServer(const QSslCertificate& certificate, const QSslKey& key, QObject* parent)
+    : QTcpServer(parent), m_certificate(certificate), m_key(key)
+{
+}
+
+bool TlsTestServer::start()
+{
+    return listen(QHostAddress::LocalHost, 0);
+}
+
+QUrl TlsTestServer::baseUrl() const
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("https"));
+    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setPort(serverPort());
+    return url;
+}
+
+void TlsTestServer::respond(int status, const QByteArray& body, qsizetype chunkSize, int intervalMs)
+{
+    m_status = status;
+    m_body = body;
+    m_chunkSize = chunkSize;
+    m_intervalMs = intervalMs;
+}
+
+void TlsTestServer::incomingConnection(qintptr handle)
+{
+    auto* socket = new QSslSocket(this);
+    if (!socket->setSocketDescriptor(handle)) {
+        delete socket;
+        return;
+    }
+    if (m_mode == Mode::Silent) {
+        m_silent.append(socket);
+        return;
+    }
+    connect(socket, &QSslSocket::readyRead, this, [this, socket] { onRequestBytes(socket); });
+    connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
+    if (m_mode == Mode::NotProxy) {
+        return;
+    }
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setLocalCertificate(m_certificate);
+    config.setPrivateKey(m_key);
+    config.setPeerVerifyMode(QSslSocket::VerifyNone);
+    socket->setSslConfiguration(config);
+    // A client that refuses our certificate simply goes away; nothing to do here.
+    connect(socket, &QSslSocket::errorOccurred, socket, [socket] { socket->deleteLater(); });
+    socket->startServerEncryption();
+}
+
+void TlsTestServer::onRequestBytes(QSslSocket* socket)
+{
+    QByteArray head = socket->property("head").toByteArray() + socket->readAll();
+    socket->setProperty("head", head);
+    if (socket->property("answered").toBool() || !head.contains("\r\n\r\n")) {
+        return;
+    }
+    socket->setProperty("answered", true);
+    requests.append(head.left(head.indexOf("\r\n\r\n")));
+    answer(socket);
+}
+
+void TlsTestServer::answer(QSslSocket* socket)
+{
+    if (m_mode == Mode::NotHttp || m_mode == Mode::NotProxy) {
+        socket->write("THIS IS NOT HTTP\r\n\r\n");
+        socket->disconnectFromHost();
+        return;
+    }
+    socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(m_status) + ' ' + reason(m_status) +
+                  "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(m_body.size()) +
+                  "\r\nConnection: close\r\n\r\n");
+    const qsizetype limit = m_dropAfter < 0 ? m_body.size() : qMin(m_dropAfter, m_body.size());
+    const bool drop = m_dropAfter >= 0 && m_dropAfter < m_body.size();
+    if (m_chunkSize <= 0) {
+        socket->write(m_body.left(limit));
+        bodyBytesSent += limit;
+        if (drop) {
+            socket->flush();
+            socket->abort();
+        } else {
+            socket->disconnectFromHost();
+        }
+        return;
+    }
+    auto* timer = new QTimer(socket);
+    auto sent = std::make_shared<qsizetype>(0);
+    connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, limit, drop] {
+        if (*sent >= limit) {
+            timer->stop();
+            if (drop) {
+                socket->flush();
+                socket->abort();
+            } else {
+                socket->disconnectFromHost();
+            }
+            return;
+        }
+        const QByteArray chunk = m_body.mid(*sent, qMin(m_chunkSize, limit - *sent));
+        socket->write(chunk);
+        *sent += chunk.size();
+        bodyBytesSent += chunk.size();
+    });
+    timer->start(m_intervalMs);
+}

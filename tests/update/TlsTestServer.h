@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPointer>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QTcpServer>
+#include <QUrl>
+
+class QSslSocket;
+
+// A small HTTPS/1.1 server on 127.0.0.1 for the update tests. It answers every GET with the
+// configured status and body, all at once or slowly in chunks, and can misbehave on purpose.
+// It runs in the thread that created it (the test's), so tests must spin the event loop.
+class TlsTestServer : public QTcpServer
+{
+    Q_OBJECT
+public:
+    enum class Mode
+    {
+        Respond,  // answer with status and body
+        Silent,   // accept the connection and never say a word, not even the TLS handshake
+        NotHttp,  // after the request, send something that is not HTTP and close
+        NotProxy, // no TLS: read a request (a proxy's CONNECT), answer something that is not HTTP
+    };
+
+    TlsTestServer(const QSslCertificate& certificate, const QSslKey& key, QObject* parent = nullptr);
+
+    bool start();
+    QUrl baseUrl() const;
+
+    void setMode(Mode mode) { m_mode = mode; }
+    // chunkSize 0 sends the body at once; otherwise one chunk every intervalMs.
+    void respond(int status, const QByteArray& body, qsizetype chunkSize = 0, int intervalMs = 0);
+    // Cuts the connection after this many body bytes (-1: never).
+    void dropAfter(qsizetype bytes) { m_dropAfter = bytes; }
+
+    // Request head (request line and headers) of every request received.
+    QList<QByteArray> requests;
+    // Body bytes written to clients so far.
+    qsizetype bodyBytesSent = 0;
+
+protected:
+    void incomingConnection(qintptr handle) override;
+
+private:
+    void onRequestBytes(QSslSocket* socket);
+    void answer(QSslSocket* socket);
+
+    QSslCertificate m_certificate;
+    QSslKey m_key;
+    Mode m_mode = Mode::Respond;
+    int m_status = 200;
+    QByteArray m_body;
+    qsizetype m_chunkSize = 0;
+    int m_intervalMs = 0;
+    qsizetype m_dropAfter = -1;
+    QList<QPointer<QSslSocket>> m_silent;
+};

@@ -1,0 +1,221 @@
+#include "TestEnv.h"
+#include "common/CMyTool.h"
+#include "update/BankCodeUpdate.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+using namespace BankCodeUpdate;
+
+// The request, its digest, the error texts, the check of a downloaded list and the once-a-day rule.
+class TestUpdateRequest : public QObject
+{
+    Q_OBJECT
+
+private:
+    // MD5 by the system's own tool, so that the digest is checked against something independent.
+    static QString md5sum(const QByteArray& input)
+    {
+        QProcess process;
+        process.start(QStringLiteral("md5sum"));
+        if (!process.waitForStarted(10000)) {
+            return QString();
+        }
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(10000);
+        return QString::fromLatin1(process.readAllStandardOutput().left(32));
+    }
+
+private slots:
+    void validatePwdMatchesMd5sum_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::newRow("0") << 0;
+        QTest::newRow("7") << 7;
+        QTest::newRow("123") << 123;
+        QTest::newRow("4096") << 4096;
+        QTest::newRow("32767") << 32767;
+        QTest::newRow("drawn") << ValidateCode();
+    }
+
+    void validatePwdMatchesMd5sum()
+    {
+        QFETCH(int, code);
+        const QString expected = md5sum("tovrimQasbelurNek" + QByteArray::number(code));
+        QCOMPARE(expected.size(), 32);
+        QCOMPARE(ValidatePwd(code), expected);
+    }
+
+    void validatePwdIsAlways32LowerHexDigits()
+    {
+        const QRegularExpression form(QStringLiteral("^[0-9a-f]{32}$"));
+        QSet<QString> seen;
+        for (int code = 0; code <= 32767; ++code) {
+            const QString pwd = ValidatePwd(code);
+            QVERIFY2(form.match(pwd).hasMatch(), qPrintable(pwd));
+            seen.insert(pwd);
+        }
+        QCOMPARE(seen.size(), 32768);
+    }
+
+    void validateCodeStaysInRange()
+    {
+        QSet<int> seen;
+        for (int i = 0; i < 2000; ++i) {
+            const int code = ValidateCode();
+            QVERIFY(code >= 0 && code <= 32767);
+            seen.insert(code);
+        }
+        QVERIFY(seen.size() > 100);
+    }
+
+    void requestUrlGoesToTheBankOnPort443()
+    {
+        const QUrl url = RequestUrl(bankSource().baseUrl, 123);
+        QCOMPARE(url.scheme(), QStringLiteral("https"));
+        QCOMPARE(url.host(), QString::fromLatin1(kBankHost));
+        QCOMPARE(url.port(443), 443);
+        QCOMPARE(url.port(), 443);
+        QCOMPARE(url.path(), QStringLiteral("/kxpweb/FE990501.do"));
+        QCOMPARE(url.query(QUrl::FullyEncoded),
+                 QStringLiteral("RequestType=1&ValidateCode=123&ValidatePwd=") +
+                     md5sum("tovrimQasbelurNek123"));
+        QVERIFY(bankSource().extraCaCertificates.isEmpty());
+    }
+
+    void requestUrlKeepsATestServersPort()
+    {
+        const QUrl url = RequestUrl(QUrl(QStringLiteral("https://127.0.0.1:4711")), 0);
+        QCOMPARE(url.toString(QUrl::FullyEncoded),
+                 QStringLiteral(
+                     "https://127.0.0.1:4711/kxpweb/FE990501.do?RequestType=1&ValidateCode=0&ValidatePwd=") +
+                     ValidatePwd(0));
+    }
+
+    void defaultSourceIsTheBankUnlessATestSetsOne()
+    {
+        QCOMPARE(defaultSource().baseUrl, bankSource().baseUrl);
+        UpdateSource local;
+        local.baseUrl = QUrl(QStringLiteral("https://127.0.0.1:1"));
+        setDefaultSourceForTests(local);
+        QCOMPARE(defaultSource().baseUrl, local.baseUrl);
+        setDefaultSourceForTests(std::nullopt);
+        QCOMPARE(defaultSource().baseUrl, bankSource().baseUrl);
+    }
+
+    void networkErrorsMapToTheErrorTexts_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("errorString");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        const QString generic = QStringLiteral("网络错误，断开连接");
+        QTest::newRow("timeout") << int(QNetworkReply::TimeoutError) << QString() << 12002
+                                 << QStringLiteral("网络连接超时");
+        QTest::newRow("proxy timeout")
+            << int(QNetworkReply::ProxyTimeoutError) << QString() << 12002 << QStringLiteral("网络连接超时");
+        QTest::newRow("bad url") << int(QNetworkReply::ProtocolUnknownError) << QString() << 12005
+                                 << QStringLiteral("错误的URL地址");
+        QTest::newRow("unknown host") << int(QNetworkReply::HostNotFoundError) << QString() << 12007
+                                      << QStringLiteral("无法解析域名,请检查DNS域名服务器");
+        QTest::newRow("shutdown") << int(QNetworkReply::NetworkSessionFailedError) << QString() << 12012
+                                  << QStringLiteral("服务已关闭");
+        QTest::newRow("proxy login") << int(QNetworkReply::ProxyAuthenticationRequiredError) << QString()
+                                     << 12015 << QStringLiteral("登陆失败");
+        QTest::newRow("cancelled") << int(QNetworkReply::OperationCanceledError) << QString() << 12017
+                                   << QStringLiteral("操作已退出");
+        QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << QString() << 12029
+                                 << QStringLiteral("网络无法连接");
+        QTest::newRow("closed") << int(QNetworkReply::RemoteHostClosedError) << QString() << 12030
+                                << QStringLiteral("网络连接错误");
+        QTest::newRow("client certificate")
+            << int(QNetworkReply::SslHandshakeFailedError)
+            << QStringLiteral("error:0A00045C:SSL routines::tlsv13 alert certificate required") << 12044
+            << QStringLiteral("需要客户端证书");
+        QTest::newRow("tls") << int(QNetworkReply::SslHandshakeFailedError)
+                             << QStringLiteral(
+                                    "The issuer certificate of a locally looked up certificate could "
+                                    "not be found")
+                             << 12175 << QStringLiteral("SSL连接失败");
+        QTest::newRow("protocol failure")
+            << int(QNetworkReply::ProtocolFailure) << QString() << 12004 << generic;
+        QTest::newRow("unknown network error")
+            << int(QNetworkReply::UnknownNetworkError) << QString() << 12004 << generic;
+    }
+
+    void networkErrorsMapToTheErrorTexts()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, errorString);
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        QCOMPARE(WinHttpErrorCode(QNetworkReply::NetworkError(error), errorString), code);
+        QCOMPARE(CMyTool::WinHttpErrorText(code), text);
+    }
+
+    void routingCodeLine_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("code and name")
+            << gbk(QStringLiteral("102100099996|中国工商银行总行清算中心\r\n")) << true;
+        QTest::newRow("extra field") << QByteArray("313|Bank|ignored") << true;
+        QTest::newRow("empty code") << QByteArray("|Bank") << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("empty line") << QByteArray("\r\n313|Bank") << false;
+        QTest::newRow("html") << QByteArray("<html><body>Not Found</body></html>") << false;
+        QTest::newRow("bar after the CR") << QByteArray("313 Bank\r|x") << false;
+        QTest::newRow("bar on the next line") << QByteArray("313 Bank\n313|x") << false;
+        // 0x7C as the second byte of a GBK character is no separator.
+        QTest::newRow("gbk trail byte") << gbk(QStringLiteral("313亅Bank")) << false;
+        QTest::newRow("invalid gbk") << QByteArray("313|\x81") << false;
+    }
+
+    void routingCodeLine()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(bool, valid);
+        QCOMPARE(IsRoutingCodeLine(line), valid);
+    }
+
+    void updatedTodayReadsTheDateFile_data()
+    {
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("today");
+        QTest::newRow("no file") << false << QByteArray() << false;
+        QTest::newRow("today") << true << QByteArray("20201231") << true;
+        QTest::newRow("today with a line end") << true << QByteArray("20201231\r\n") << true;
+        QTest::newRow("yesterday") << true << QByteArray("20201230") << false;
+        QTest::newRow("a year ago") << true << QByteArray("20191231") << false;
+        QTest::newRow("cut short") << true << QByteArray("2020123") << false;
+        QTest::newRow("empty") << true << QByteArray() << false;
+    }
+
+    void updatedTodayReadsTheDateFile()
+    {
+        QFETCH(bool, present);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, today);
+        TestEnv env(QDate(2020, 12, 31));
+        if (present) {
+            env.write(QStringLiteral("dxbk-tool.ini"), content);
+        }
+        QCOMPARE(UpdatedToday(), today);
+    }
+
+    void updatedTodayFollowsTheClock()
+    {
+        TestEnv env(QDate(2021, 1, 1));
+        env.write(QStringLiteral("dxbk-tool.ini"), "20201231");
+        QVERIFY(!UpdatedToday());
+        env.write(QStringLiteral("dxbk-tool.ini"), "20210101");
+        QVERIFY(UpdatedToday());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUpdateRequest)
+#include "tst_update_request.moc"

@@ -1,0 +1,495 @@
+#include "ScriptedDialogs.h"
+#include "TestCertificates.h"
+#include "TestEnv.h"
+#include "TlsTestServer.h"
+#include "update/BankCodeUpdate.h"
+#include "update/CUpdateWorker.h"
+#include "update/UpdateControl.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+using namespace BankCodeUpdate;
+
+namespace {
+
+const QString kInvalid = QStringLiteral("更新失败，服务器返回的联行号文件无效");
+const QByteArray kOldList = "102100099996|old bank\r\n";
+
+// One download on its own thread, with everything it reports recorded.
+class WorkerRun : public QObject
+{
+public:
+    explicit WorkerRun(const UpdateSource& source)
+    {
+        auto* worker = new CUpdateWorker(source, &control);
+        connect(worker, &CUpdateWorker::progress, this, [this](qint64 total) { progress.append(total); });
+        connect(worker, &CUpdateWorker::failed, this, [this](const QString& text) { failures.append(text); });
+        connect(worker, &CUpdateWorker::succeeded, this, [this] { ++successes; });
+        worker->startOn(&thread);
+    }
+    ~WorkerRun() override
+    {
+        control.cancel();
+        thread.wait();
+    }
+
+    // True when the worker has ended within the time; its last reports are then delivered.
+    bool ended(int timeoutMs = 10000)
+    {
+        const bool done = QTest::qWaitFor([this] { return thread.isFinished(); }, timeoutMs);
+        QCoreApplication::sendPostedEvents(this);
+        return done;
+    }
+
+    UpdateControl control;
+    QThread thread;
+    QList<qint64> progress;
+    QStringList failures;
+    int successes = 0;
+};
+
+// A list of n lines in the bank's format, in GBK.
+QByteArray bankList(int lines)
+{
+    QByteArray out;
+    for (int i = 0; i < lines; ++i) {
+        out +=
+            gbk(QStringLiteral("10210009%1|中国工商银行第%2支行\r\n").arg(i, 4, 10, QLatin1Char('0')).arg(i));
+    }
+    return out;
+}
+
+bool strictlyGrowing(const QList<qint64>& totals)
+{
+    for (int i = 1; i < totals.size(); ++i) {
+        if (totals.at(i) <= totals.at(i - 1)) {
+            return false;
+        }
+    }
+    return !totals.isEmpty() && totals.first() > 0;
+}
+
+} // namespace
+
+// The download worker against a real TLS server on 127.0.0.1.
+class TestUpdateWorker : public QObject
+{
+    Q_OBJECT
+
+private:
+    UpdateSource sourceFor(const TlsTestServer& server, int timeoutMs = 10000) const
+    {
+        UpdateSource source;
+        source.baseUrl = server.baseUrl();
+        source.extraCaCertificates = {m_certs.authority};
+        source.inactivityTimeoutMs = timeoutMs;
+        return source;
+    }
+
+    // The download failed before anything was written: no temporary file, no date, old list.
+    void verifyUntouched(const TestEnv& env)
+    {
+        QVERIFY(!env.exists(QStringLiteral("BankNo.txt_")));
+        QVERIFY(!env.exists(QStringLiteral("dxbk-tool.ini")));
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), kOldList);
+    }
+
+    // The download failed after the answer began: the day is used, the old list stays.
+    void verifyDayUsedListKept(const TestEnv& env)
+    {
+        QVERIFY(!env.exists(QStringLiteral("BankNo.txt_")));
+        QCOMPARE(env.read(QStringLiteral("dxbk-tool.ini")), QByteArray("20201231"));
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), kOldList);
+    }
+
+    TestCertificates m_certs;
+    std::unique_ptr<TlsTestServer> m_server;
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_certs.generate(&error), qPrintable(error));
+        // The tests talk to 127.0.0.1 only, whatever proxy the machine running them has.
+        qputenv("no_proxy", "127.0.0.1,localhost");
+    }
+
+    void init()
+    {
+        m_server = std::make_unique<TlsTestServer>(m_certs.server, m_certs.serverKey);
+        QVERIFY(m_server->start());
+    }
+
+    void cleanup() { m_server.reset(); }
+
+    void successReplacesTheListByteForByte()
+    {
+        ScriptedDialogs d;
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        const QByteArray list = bankList(3000);
+        QVERIFY(list.size() > 3 * CUpdateWorker::kChunkSize);
+        m_server->respond(200, list);
+
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QVERIFY(run.control.wasReplaced());
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+        QVERIFY(!env.exists(QStringLiteral("BankNo.txt_")));
+        QCOMPARE(env.read(QStringLiteral("dxbk-tool.ini")), QByteArray("20201231"));
+        QVERIFY(strictlyGrowing(run.progress));
+        QCOMPARE(run.progress.last(), qint64(list.size()));
+        // Never more than one chunk read at a time.
+        for (int i = 0; i < run.progress.size(); ++i) {
+            QVERIFY(run.progress.at(i) - (i ? run.progress.at(i - 1) : 0) <= CUpdateWorker::kChunkSize);
+        }
+        VERIFY_DIALOGS_DONE(d);
+    }
+
+    void requestCarriesTheValidationValues()
+    {
+        TestEnv env;
+        m_server->respond(200, bankList(2));
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(m_server->requests.size(), 1);
+        const QByteArray head = m_server->requests.first();
+        const QRegularExpression line(
+            QStringLiteral("^GET /kxpweb/FE990501\\.do\\?RequestType=1&ValidateCode=(\\d+)"
+                           "&ValidatePwd=([0-9a-f]{32}) HTTP/1\\.1\r\n"));
+        const QRegularExpressionMatch m = line.match(QString::fromLatin1(head));
+        QVERIFY2(m.hasMatch(), head.constData());
+        const int code = m.captured(1).toInt();
+        QVERIFY(code >= 0 && code <= 32767);
+        QCOMPARE(m.captured(1), QString::number(code)); // no sign, no leading zeros
+        QCOMPARE(m.captured(2), ValidatePwd(code));
+        QVERIFY2(head.contains("\r\nUser-Agent: dxbk-tool\r\n"), head.constData());
+        QVERIFY2(head.contains("\r\nHost: 127.0.0.1:"), head.constData());
+    }
+
+    void slowDownloadReportsGrowingTotals()
+    {
+        TestEnv env;
+        const QByteArray list = bankList(600);
+        m_server->respond(200, list, 1000, 5);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.successes, 1);
+        QVERIFY2(run.progress.size() >= 10, qPrintable(QString::number(run.progress.size())));
+        QVERIFY(strictlyGrowing(run.progress));
+        QCOMPARE(run.progress.last(), qint64(list.size()));
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+
+    void cancelInTheMiddleKeepsTheOldList()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        const QByteArray list = bankList(12000); // about 400 KB at 1 KB per 20 ms: far longer than the test
+        m_server->respond(200, list, 1000, 20);
+        WorkerRun run(sourceFor(*m_server));
+        QTRY_VERIFY_WITH_TIMEOUT(!run.progress.isEmpty() && run.progress.last() >= 5000, 10000);
+        QVERIFY(env.exists(QStringLiteral("BankNo.txt_")));
+        run.control.cancel();
+        QVERIFY(run.ended(5000));
+        QVERIFY(run.progress.last() < list.size());
+        QCOMPARE(run.successes, 0);
+        QCOMPARE(run.failures, QStringList());
+        QVERIFY(!run.control.wasReplaced());
+        verifyDayUsedListKept(env);
+    }
+
+    void cancelBeforeTheAnswerEndsAtOnce()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->setMode(TlsTestServer::Mode::Silent);
+        WorkerRun run(sourceFor(*m_server));
+        QTest::qWait(200);
+        QVERIFY(!run.thread.isFinished());
+        run.control.cancel();
+        QVERIFY(run.ended(5000));
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 0);
+        QVERIFY(run.progress.isEmpty());
+        verifyUntouched(env);
+    }
+
+    void cancelBeforeTheStartDoesNothing()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, bankList(10));
+        UpdateControl control;
+        QThread thread;
+        auto* worker = new CUpdateWorker(sourceFor(*m_server), &control);
+        control.cancel();
+        worker->startOn(&thread);
+        QVERIFY(thread.wait(5000));
+        QVERIFY(m_server->requests.isEmpty());
+        verifyUntouched(env);
+    }
+
+    void pauseHoldsTheDownloadAtAChunkBoundary()
+    {
+        TestEnv env;
+        const QByteArray list = bankList(900); // about 30 KB at 1 KB per 10 ms
+        m_server->respond(200, list, 1000, 10);
+        // Shorter than the pause: a paused download must not count as idle.
+        WorkerRun run(sourceFor(*m_server, 400));
+        QTRY_VERIFY_WITH_TIMEOUT(!run.progress.isEmpty() && run.progress.last() >= 3000, 10000);
+        run.control.pause();
+        QTest::qWait(100); // a chunk already read may still report
+        const qsizetype reports = run.progress.size();
+        QTest::qWait(800);
+        QCOMPARE(run.progress.size(), reports);
+        QVERIFY(!run.thread.isFinished());
+        run.control.resume();
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QVERIFY(run.progress.size() > reports);
+        QVERIFY(strictlyGrowing(run.progress));
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+
+    void cancelWhilePausedEnds()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, bankList(3000), 1000, 10);
+        WorkerRun run(sourceFor(*m_server));
+        QTRY_VERIFY_WITH_TIMEOUT(!run.progress.isEmpty(), 10000);
+        run.control.pause();
+        QTest::qWait(100);
+        run.control.cancel();
+        QVERIFY(run.ended(5000));
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 0);
+        verifyDayUsedListKept(env);
+    }
+
+    void errorPageKeepsTheOldList_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("404 with html")
+            << 404 << QByteArray("<html><body><h1>404 Not Found</h1></body></html>\r\n");
+        QTest::newRow("500 with a list") << 500 << bankList(3);
+        QTest::newRow("200 empty") << 200 << QByteArray();
+        QTest::newRow("200 with html") << 200 << QByteArray("<html>\r\n<body>busy</body>\r\n</html>\r\n");
+        QTest::newRow("200 starting with an empty line") << 200 << QByteArray("\r\n") + bankList(3);
+    }
+
+    void errorPageKeepsTheOldList()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(status, body);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{kInvalid});
+        QCOMPARE(run.successes, 0);
+        verifyDayUsedListKept(env);
+    }
+
+    void serverNotTrustedGivesTlsFailure()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        TlsTestServer impostor(m_certs.untrusted, m_certs.untrustedKey);
+        QVERIFY(impostor.start());
+        impostor.respond(200, bankList(3));
+        WorkerRun run(sourceFor(impostor));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("SSL连接失败")});
+        QVERIFY(impostor.requests.isEmpty());
+        verifyUntouched(env);
+    }
+
+    void testAuthorityIsTrustedOnlyThroughTheSource()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, bankList(3));
+        UpdateSource source = sourceFor(*m_server);
+        source.extraCaCertificates.clear();
+        WorkerRun run(source);
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("SSL连接失败")});
+        verifyUntouched(env);
+    }
+
+    void closedPortCannotConnect()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        UpdateSource source = sourceFor(*m_server);
+        source.baseUrl.setPort(port);
+        WorkerRun run(source);
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("网络无法连接")});
+        verifyUntouched(env);
+    }
+
+    void answerThatIsNotHttpBreaksTheConnection()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->setMode(TlsTestServer::Mode::NotHttp);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("网络连接错误")});
+        // The network library sends a GET again when the connection breaks before an answer;
+        // each try is the same request.
+        QVERIFY(!m_server->requests.isEmpty());
+        for (const QByteArray& request : m_server->requests) {
+            QCOMPARE(request, m_server->requests.first());
+        }
+        verifyUntouched(env);
+    }
+
+    void systemProxyIsUsedAndAnUnknownErrorGivesTheGenericText()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, bankList(3));
+        TlsTestServer proxy(m_certs.server, m_certs.serverKey);
+        proxy.setMode(TlsTestServer::Mode::NotProxy);
+        QVERIFY(proxy.start());
+        // The system proxy setting on this platform is the environment.
+        const QByteArray noProxy = qgetenv("no_proxy");
+        qunsetenv("no_proxy");
+        qputenv("https_proxy", QByteArray("http://127.0.0.1:") + QByteArray::number(proxy.serverPort()));
+        WorkerRun run(sourceFor(*m_server));
+        const bool ended = run.ended();
+        qunsetenv("https_proxy");
+        qputenv("no_proxy", noProxy);
+        QVERIFY(ended);
+        // The proxy's odd answer is no error the table knows.
+        QCOMPARE(run.failures, QStringList{QStringLiteral("网络错误，断开连接")});
+        QCOMPARE(proxy.requests.size(), 1);
+        QVERIFY2(proxy.requests.first().startsWith(
+                     "CONNECT 127.0.0.1:" + QByteArray::number(m_server->serverPort()) + " HTTP/1.1"),
+                 proxy.requests.first().constData());
+        QVERIFY(m_server->requests.isEmpty());
+        verifyUntouched(env);
+    }
+
+    void silentServerTimesOut()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->setMode(TlsTestServer::Mode::Silent);
+        WorkerRun run(sourceFor(*m_server, 500));
+        QVERIFY(run.ended(5000));
+        QCOMPARE(run.failures, QStringList{QStringLiteral("网络连接超时")});
+        verifyUntouched(env);
+    }
+
+    void connectionLostInTheBodyFailsTheRead()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, bankList(3000));
+        m_server->dropAfter(20000);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("Read data failed")});
+        QCOMPARE(run.successes, 0);
+        verifyDayUsedListKept(env);
+    }
+
+    void badUrlIsReported_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::newRow("no host") << QUrl(QStringLiteral("https://"));
+        QTest::newRow("unknown scheme") << QUrl(QStringLiteral("gopher://127.0.0.1:1"));
+    }
+
+    void badUrlIsReported()
+    {
+        QFETCH(QUrl, url);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        UpdateSource source;
+        source.baseUrl = url;
+        WorkerRun run(source);
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("错误的URL地址")});
+        verifyUntouched(env);
+    }
+
+    void temporaryFileThatCannotBeCreated()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        QVERIFY(QDir(env.dir()).mkdir(QStringLiteral("BankNo.txt_")));
+        m_server->respond(200, bankList(3));
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("打开文件失败，请检查系统权限")});
+        QVERIFY(QFileInfo(env.path(QStringLiteral("BankNo.txt_"))).isDir());
+        QVERIFY(!env.exists(QStringLiteral("dxbk-tool.ini")));
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), kOldList);
+    }
+
+    void dateFileThatCannotBeWrittenDoesNotStopTheDownload()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        QVERIFY(QDir(env.dir()).mkdir(QStringLiteral("dxbk-tool.ini")));
+        const QByteArray list = bankList(50);
+        m_server->respond(200, list);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+
+    void oldListThatCannotBeReplacedKeepsTheNewOne()
+    {
+        TestEnv env;
+        // A folder in the way of the list: it can be neither deleted nor overwritten.
+        QVERIFY(QDir(env.dir()).mkpath(QStringLiteral("BankNo.txt/inside")));
+        const QByteArray list = bankList(50);
+        m_server->respond(200, list);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.successes, 0);
+        QCOMPARE(run.failures, QStringList{QStringLiteral(
+                                   "更新失败，无法替换BankNo.txt，新的联行号文件保留在BankNo.txt_中")});
+        QVERIFY(!run.control.wasReplaced());
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt_")), list);
+        QVERIFY(QFileInfo(env.path(QStringLiteral("BankNo.txt"))).isDir());
+        QCOMPARE(env.read(QStringLiteral("dxbk-tool.ini")), QByteArray("20201231"));
+    }
+
+    void missingOldListIsNoError()
+    {
+        TestEnv env;
+        const QByteArray list = bankList(5);
+        m_server->respond(200, list);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.successes, 1);
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUpdateWorker)
+#include "tst_update_worker.moc"

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkReply>
+#include <QSslCertificate>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+// The pieces of the daily bank-code download that need no thread or widget: the validated
+// request, the error codes, the check of the body and the once-a-day rule.
+namespace BankCodeUpdate {
+
+// The bank's web server that hands out the routing-code list.
+inline constexpr char kBankHost[] = "kxpt.daixibank.com";
+// Shared with the server and mixed into the digest; never sent by itself.
+inline constexpr char kUpdateKey[] = "tovrimQasbelurNek";
+inline constexpr char kRequestPath[] = "/kxpweb/FE990501.do";
+inline constexpr char kUserAgent[] = "dxbk-tool";
+
+inline QString bankCodeFileName()
+{
+    return QStringLiteral("BankNo.txt");
+}
+inline QString temporaryFileName()
+{
+    return QStringLiteral("BankNo.txt_");
+}
+inline QString dateFileName()
+{
+    return QStringLiteral("dxbk-tool.ini");
+}
+
+// Where the list comes from. The product always uses the bank's server and the platform's
+// trusted certificates; tests point it at a loopback server with a certificate of their own.
+struct UpdateSource
+{
+    QUrl baseUrl;                               // scheme, host and port; the path is ours
+    QList<QSslCertificate> extraCaCertificates; // trusted in addition to the platform's
+    int inactivityTimeoutMs = 30000;            // no byte for this long ends the download
+};
+
+// The bank's server on port 443.
+UpdateSource bankSource();
+// The source a newly opened update dialog uses: the bank's, unless a test set another.
+UpdateSource defaultSource();
+void setDefaultSourceForTests(const std::optional<UpdateSource>& source);
+
+// A pseudo-random number from 0 to 32767 that the server uses to check ValidatePwd.
+int ValidateCode();
+// MD5 of the update key followed by the decimal code, as 32 lower-case hex digits.
+QString ValidatePwd(int validateCode);
+// baseUrl with the request path and the query holding both validation values.
+QUrl RequestUrl(const QUrl& baseUrl, int validateCode);
+
+// Failure codes of a request that got no answer, numbered as WinHTTP numbers them so that
+// CMyTool::WinHttpErrorText finds their texts. Unknown errors give ERROR_WINHTTP_INTERNAL_ERROR,
+// whose text is the generic one.
+enum WinHttpError : int
+{
+    ErrorInternal = 12004,
+    ErrorTimeout = 12002,
+    ErrorInvalidUrl = 12005,
+    ErrorNameNotResolved = 12007,
+    ErrorShutdown = 12012,
+    ErrorLoginFailure = 12015,
+    ErrorOperationCancelled = 12017,
+    ErrorCannotConnect = 12029,
+    ErrorConnectionError = 12030,
+    ErrorClientCertNeeded = 12044,
+    ErrorSecureFailure = 12175,
+};
+// errorString only matters for TLS failures, to tell a demanded client certificate apart.
+int WinHttpErrorCode(QNetworkReply::NetworkError error, const QString& errorString = QString());
+
+// A line of BankNo.txt (its end already removed or not) that names a code and a bank: the
+// line is cut at its first CR, must be valid GBK and hold a "|".
+bool IsRoutingCodeLine(const QByteArray& line);
+
+// True when dxbk-tool.ini says that today's download was already tried.
+bool UpdatedToday();
+
+} // namespace BankCodeUpdate
