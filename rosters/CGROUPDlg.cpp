@@ -1,0 +1,205 @@
+#include "rosters/CGROUPDlg.h"
+
+#include "common/CMyTool.h"
+#include "common/Dialogs.h"
+#include "common/EnterKeyHandler.h"
+#include "common/Gbk.h"
+#include "common/RowList.h"
+#include "common/SafeWrite.h"
+#include "common/Ui.h"
+#include "rosters/CNewGroupDlg.h"
+#include "rosters/RosterFormat.h"
+
+#include <QFile>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+const QString kGroupFile = QStringLiteral("group.txt");
+const QString kDefaultGroup = QStringLiteral("代发工资");
+const QString kDefaultGroups = QStringLiteral("代发工资|其他代发|批量提现|");
+} // namespace
+
+CGROUPDlg::CGROUPDlg(bool importUse, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CGROUPDlg"));
+    setWindowTitle(QStringLiteral("代发收款账户管理组列表"));
+    Ui::setDialogBackground(this);
+    m_list = new RowList(this);
+    Ui::name(m_list, QStringLiteral("组列表"));
+    m_list->setColumns({{QStringLiteral("序号"), 100}, {QStringLiteral("组名称"), 200}});
+    QPushButton* open = Ui::button(this, QStringLiteral("打开"));
+    QPushButton* cancel = Ui::button(this, QStringLiteral("取消"));
+    QPushButton* add = Ui::button(this, QStringLiteral("新建组"));
+    QPushButton* rename = Ui::button(this, QStringLiteral("更改组"));
+    QPushButton* remove = Ui::button(this, QStringLiteral("删除组"));
+    for (QPushButton* hidden : {add, rename, remove}) {
+        hidden->hide();
+    }
+    auto* notice = new QLabel(QStringLiteral("代发账户名册只针对收款账户进行管理"), this);
+    Ui::name(notice, QStringLiteral("说明"));
+    auto* explanation = new QLabel(
+        importUse ? QStringLiteral("用户选择需要导入名册的组名称，通过双击或点击“打开”按钮的方式将整组收款账户信息导入")
+                  : QStringLiteral("用户选择需要维护的组名称，通过双击或者点击“打开”按钮的方式进入该组名册，来对该组收款账户进行管理"),
+        this);
+    Ui::name(explanation, QStringLiteral("用法"));
+    explanation->setWordWrap(true);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(m_list, 0, 0, 6, 1);
+    layout->addWidget(open, 0, 1);
+    layout->addWidget(cancel, 1, 1);
+    layout->addWidget(add, 2, 1);
+    layout->addWidget(rename, 3, 1);
+    layout->addWidget(remove, 4, 1);
+    layout->addWidget(notice, 6, 0, 1, 2);
+    layout->addWidget(explanation, 7, 0, 1, 2);
+    resize(560, 330);
+
+    connect(open, &QPushButton::clicked, this, &CGROUPDlg::onOpen);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(add, &QPushButton::clicked, this, &CGROUPDlg::NewGroup);
+    connect(rename, &QPushButton::clicked, this, &CGROUPDlg::RenameGroup);
+    connect(remove, &QPushButton::clicked, this, &CGROUPDlg::DeleteGroup);
+    connect(m_list, &RowList::rowDoubleClicked, this, [this] { onOpen(); });
+    // Enter anywhere opens the chosen group.
+    auto* enter = new EnterKeyHandler(this, EnterKeyHandler::Mode::Swallow);
+    enter->setAction(this, [this] { onOpen(); });
+    for (QWidget* w : findChildren<QWidget*>()) {
+        enter->setAction(w, [this] { onOpen(); });
+    }
+    load();
+}
+
+QString CGROUPDlg::rosterPath(const QString& group) const { return CMyTool::DataFilePath(group + QStringLiteral(".txt")); }
+
+QStringList CGROUPDlg::groups() const
+{
+    QStringList names;
+    for (int r = 0; r < m_list->count(); ++r) {
+        names << m_list->text(r, 1);
+    }
+    return names;
+}
+
+void CGROUPDlg::load()
+{
+    const QString path = CMyTool::DataFilePath(kGroupFile);
+    QByteArray data;
+    if (!SafeWrite::readFile(path, &data)) {
+        data = Gbk::encode(kDefaultGroups);
+        if (!RosterFormat::saveDataFile(this, path, data)) {
+            return;
+        }
+    }
+    // Decoded whole before it is split: a name may hold a character whose second byte is "|".
+    const QString text = Gbk::decode(data).value_or(QString());
+    QStringList names = text.split(QLatin1Char('|'));
+    names.removeLast(); // the text after the last "|"
+    QVector<QStringList> rows;
+    for (int i = 0; i < names.size(); ++i) {
+        rows.append({QString::number(i + 1), names.at(i)});
+    }
+    m_list->rows()->setRows(std::move(rows));
+    m_list->selectRow(0);
+    m_list->setFocus();
+}
+
+bool CGROUPDlg::saveGroups()
+{
+    QString text;
+    for (const QString& name : groups()) {
+        text += name + QLatin1Char('|');
+    }
+    return RosterFormat::saveDataFile(this, CMyTool::DataFilePath(kGroupFile), Gbk::encode(text));
+}
+
+void CGROUPDlg::onOpen()
+{
+    const int r = m_list->selectedRow();
+    if (r < 0) {
+        Msg::show(this, QStringLiteral("请选择组"));
+        return;
+    }
+    m_chosen = m_list->text(r, 1);
+    accept();
+}
+
+std::optional<QString> CGROUPDlg::askName(const QStringList& otherNames)
+{
+    CNewGroupDlg dialog(otherNames, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.name().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.name();
+}
+
+void CGROUPDlg::NewGroup()
+{
+    const std::optional<QString> name = askName(groups());
+    if (!name) {
+        return;
+    }
+    m_list->rows()->appendRow({QString::number(m_list->count() + 1), *name});
+    saveGroups();
+    // Never empty a roster that is already there.
+    if (!QFile::exists(rosterPath(*name))) {
+        RosterFormat::saveDataFile(this, rosterPath(*name), QByteArray());
+    }
+}
+
+void CGROUPDlg::RenameGroup()
+{
+    const int r = m_list->selectedRow();
+    if (r < 0) {
+        Msg::show(this, QStringLiteral("请选择组"));
+        return;
+    }
+    const QString old = m_list->text(r, 1);
+    if (old == kDefaultGroup) {
+        Msg::show(this, QStringLiteral("默认组不能更改或删除"));
+        return;
+    }
+    QStringList others = groups();
+    others.removeAt(r);
+    const std::optional<QString> name = askName(others);
+    if (!name) {
+        return;
+    }
+    m_list->rows()->setText(r, 1, *name);
+    saveGroups();
+    if (QFile::exists(rosterPath(old))) {
+        QFile::rename(rosterPath(old), rosterPath(*name));
+    }
+}
+
+void CGROUPDlg::DeleteGroup()
+{
+    const int p = m_list->selectedRow();
+    if (p < 0) {
+        Msg::show(this, QStringLiteral("请选择组"));
+        return;
+    }
+    const QString name = m_list->text(p, 1);
+    if (name == kDefaultGroup) {
+        Msg::show(this, QStringLiteral("默认组不能更改或删除"));
+        return;
+    }
+    if (Msg::show(this, QStringLiteral("确认删除此条信息？"), QStringLiteral("删除"), Msg::Yes | Msg::No) !=
+        Msg::Yes) {
+        return;
+    }
+    m_list->rows()->removeRowAt(p);
+    const int n = m_list->count();
+    if (p == n && n > 0) {
+        m_list->selectRow(p - 1);
+    } else if (n > 0) {
+        for (int r = p; r < n; ++r) {
+            m_list->rows()->setText(r, 0, QString::number(r + 1));
+        }
+        m_list->selectRow(p);
+    }
+    QFile::remove(rosterPath(name));
+    saveGroups();
+}

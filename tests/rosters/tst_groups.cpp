@@ -1,0 +1,203 @@
+#include "ScriptedDialogs.h"
+#include "TestEnv.h"
+#include "common/CMyEditCtrl.h"
+#include "common/RowList.h"
+#include "rosters/CGROUPDlg.h"
+#include "rosters/CNewGroupDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+const QByteArray kDefault = gbk(QStringLiteral("代发工资|其他代发|批量提现|"));
+
+// Answers the name dialog that the next action opens.
+void answerNameDialog(const QString& name, bool ok = true)
+{
+    QTimer::singleShot(0, [name, ok] {
+        auto* dlg = qobject_cast<CNewGroupDlg*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        QCOMPARE(dlg->windowTitle(), QStringLiteral("请输入新的组名称"));
+        dlg->findChild<CMyEditCtrl*>(QStringLiteral("新的组名称"))->setText(name);
+        QTest::mouseClick(dlg->findChild<QPushButton*>(ok ? QStringLiteral("确定") : QStringLiteral("取消")),
+                          Qt::LeftButton);
+    });
+}
+
+QStringList names(const CGROUPDlg& dlg) { return dlg.groups(); }
+} // namespace
+
+class TestGroups : public QObject
+{
+    Q_OBJECT
+private slots:
+    void defaultFileIsCreated();
+    void openNeedsASelection();
+    void newGroupCreatesItsFile();
+    void renameWithoutRosterFile();
+    void deleteRemovesItsFile();
+    void defaultGroupIsProtected();
+    void refusedNames_data();
+    void refusedNames();
+    void namesAreDecodedBeforeSplitting();
+};
+
+void TestGroups::defaultFileIsCreated()
+{
+    TestEnv env;
+    CGROUPDlg dlg;
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("代发收款账户管理组列表"));
+    QCOMPARE(names(dlg), (QStringList{QStringLiteral("代发工资"), QStringLiteral("其他代发"), QStringLiteral("批量提现")}));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    QCOMPARE(kDefault.size(), 27);
+    QVERIFY(dlg.findChild<QLabel*>(QStringLiteral("用法"))->text().startsWith(QStringLiteral("用户选择需要维护的组名称")));
+    CGROUPDlg importing(true);
+    QVERIFY(importing.findChild<QLabel*>(QStringLiteral("用法"))->text().startsWith(QStringLiteral("用户选择需要导入名册")));
+    QVERIFY(!dlg.findChild<QPushButton*>(QStringLiteral("新建组"))->isVisible());
+}
+
+void TestGroups::openNeedsASelection()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    CGROUPDlg dlg;
+    dlg.show();
+    dlg.findChild<RowList*>()->selectRow(1);
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("打开")), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.chosenGroup(), QStringLiteral("其他代发"));
+
+    CGROUPDlg again;
+    again.show();
+    again.findChild<RowList*>()->clearRowSelection();
+    d.expect(QStringLiteral("请选择组"));
+    QTest::keyClick(again.findChild<RowList*>(), Qt::Key_Return);
+    QVERIFY(again.isVisible());
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::newGroupCreatesItsFile()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write(QStringLiteral("销售部.txt"), gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n")));
+    CGROUPDlg dlg;
+    answerNameDialog(QStringLiteral("  奖金组  "));
+    dlg.NewGroup();
+    QCOMPARE(names(dlg).last(), QStringLiteral("奖金组"));
+    QCOMPARE(env.read("group.txt"), kDefault + gbk(QStringLiteral("奖金组|")));
+    QVERIFY(env.exists(QStringLiteral("奖金组.txt")));
+    QCOMPARE(env.read(QStringLiteral("奖金组.txt")).size(), 0);
+    // A roster that already exists is kept as it is.
+    answerNameDialog(QStringLiteral("销售部"));
+    dlg.NewGroup();
+    QCOMPARE(env.read(QStringLiteral("销售部.txt")), gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n")));
+    answerNameDialog(QStringLiteral("不要了"), false);
+    dlg.NewGroup();
+    QCOMPARE(names(dlg).size(), 5);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::renameWithoutRosterFile()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(2);
+    answerNameDialog(QStringLiteral("提现"));
+    dlg.RenameGroup();
+    QCOMPARE(env.read("group.txt"), gbk(QStringLiteral("代发工资|其他代发|提现|")));
+    QVERIFY(!env.exists(QStringLiteral("提现.txt")));
+
+    env.write(QStringLiteral("其他代发.txt"), "x");
+    dlg.findChild<RowList*>()->selectRow(1);
+    answerNameDialog(QStringLiteral("其他"));
+    dlg.RenameGroup();
+    QVERIFY(!env.exists(QStringLiteral("其他代发.txt")));
+    QCOMPARE(env.read(QStringLiteral("其他.txt")), QByteArray("x"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::deleteRemovesItsFile()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write(QStringLiteral("其他代发.txt"), "x");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::No, QStringLiteral("删除"));
+    dlg.DeleteGroup();
+    QVERIFY(env.exists(QStringLiteral("其他代发.txt")));
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    dlg.DeleteGroup();
+    QVERIFY(!env.exists(QStringLiteral("其他代发.txt")));
+    QCOMPARE(env.read("group.txt"), gbk(QStringLiteral("代发工资|批量提现|")));
+    QCOMPARE(dlg.findChild<RowList*>()->text(1, 0), QStringLiteral("2"));
+    QCOMPARE(dlg.findChild<RowList*>()->selectedRow(), 1);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::defaultGroupIsProtected()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(0);
+    d.expect(QStringLiteral("默认组不能更改或删除"));
+    dlg.RenameGroup();
+    d.expect(QStringLiteral("默认组不能更改或删除"));
+    dlg.DeleteGroup();
+    dlg.findChild<RowList*>()->clearRowSelection();
+    d.expect(QStringLiteral("请选择组"));
+    dlg.DeleteGroup();
+    QCOMPARE(env.read("group.txt"), kDefault);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::refusedNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    const QString chars = QStringLiteral("组名称不能包含下列字符：\\ / : * ? \" < > |");
+    QTest::newRow("empty") << "   " << QStringLiteral("请输入新组名");
+    for (const char* c : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) {
+        QTest::newRow(c) << QStringLiteral("a%1b").arg(QLatin1String(c)) << chars;
+    }
+    QTest::newRow("not gbk") << QStringLiteral("组¥") << QStringLiteral("组名称中含有无法保存的字符");
+    QTest::newRow("duplicate") << QStringLiteral(" 其他代发 ") << QStringLiteral("该组名称已存在");
+    QTest::newRow("data file") << "KuaHangAcc" << QStringLiteral("该组名称已存在");
+    QTest::newRow("device") << "com3" << QStringLiteral("该组名称已存在");
+    QTest::newRow("bankno") << "bankno" << QStringLiteral("该组名称已存在");
+}
+
+void TestGroups::refusedNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    TestEnv env;
+    ScriptedDialogs d;
+    const QStringList others{QStringLiteral("代发工资"), QStringLiteral("其他代发")};
+    CNewGroupDlg dlg(others);
+    dlg.show();
+    dlg.findChild<CMyEditCtrl*>(QStringLiteral("新的组名称"))->setText(name);
+    d.expect(message);
+    QTest::mouseClick(dlg.findChild<QPushButton*>(QStringLiteral("确定")), Qt::LeftButton);
+    QVERIFY(dlg.isVisible()); // the dialog stays open
+    QCOMPARE(dlg.result(), 0);
+    VERIFY_DIALOGS_DONE(d);
+    QVERIFY(CNewGroupDlg::problemWith(QStringLiteral("工资二组"), others).isEmpty());
+}
+
+void TestGroups::namesAreDecodedBeforeSplitting()
+{
+    TestEnv env;
+    env.write("group.txt", gbk(QStringLiteral("代发工资|王珅组|弢|")));
+    CGROUPDlg dlg;
+    QCOMPARE(names(dlg), (QStringList{QStringLiteral("代发工资"), QStringLiteral("王珅组"), QStringLiteral("弢")}));
+}
+
+QTEST_MAIN(TestGroups)
+#include "tst_groups.moc"

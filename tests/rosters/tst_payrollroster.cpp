@@ -1,0 +1,280 @@
+#include "ScriptedDialogs.h"
+#include "TestEnv.h"
+#include "common/CMyEditCtrl.h"
+#include "common/RowList.h"
+#include "common/SafeWrite.h"
+#include "rosters/CDFBook.h"
+
+#include <QLineEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+const QString kFile = QStringLiteral("代发工资.txt");
+const QByteArray kRoster = gbk(QStringLiteral("|6222020200000001|张三|1500.00|一月||\r\n"
+                                              "|6228480000000002|李三丰|150|||\r\n"
+                                              "|6222020200000003|王五|200.00|奖金||\r\n"
+                                              "|6222020200000001|张三|1500.00|一月||\r\n"));
+} // namespace
+
+class TestPayrollRoster : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void loadCompletesAmountsAndKeepsRefusedLines();
+    void addedEntrySurvivesReentry();
+    void searchKinds();
+    void amountFieldsFollowTheRadioButtons();
+    void deleteInSearchViewRemovesFirstEqualRow();
+    void changeInSearchViewWithoutEqualRow();
+    void addInSearchView();
+    void deletingTheOnlyEntry();
+    void formatErrorFailsTheLoad();
+    void prepareDisablesEverything();
+    void exitQuestion();
+
+private:
+    QPushButton* button(const QString& c) const { return m_book->findChild<QPushButton*>(c); }
+    void click(const QString& c) const { QTest::mouseClick(button(c), Qt::LeftButton); }
+    CMyEditCtrl* field(const QString& n) const { return m_book->findChild<CMyEditCtrl*>(n); }
+    RowList* roster() const { return m_book->findChild<RowList*>(QStringLiteral("名册列表")); }
+    RowList* results() const { return m_book->findChild<RowList*>(QStringLiteral("查询结果")); }
+    QRadioButton* radio(const QString& n) const { return m_book->findChild<QRadioButton*>(n); }
+    QStringList column(RowList* list, int c) const
+    {
+        QStringList out;
+        for (int r = 0; r < list->count(); ++r) {
+            out << list->text(r, c);
+        }
+        return out;
+    }
+    void search(const QString& kind, const QString& mode, const QString& text, const QString& to = QString())
+    {
+        QTest::mouseClick(radio(kind), Qt::LeftButton);
+        QTest::mouseClick(radio(mode), Qt::LeftButton);
+        if (kind == QStringLiteral("金额")) {
+            field(QStringLiteral("起始金额"))->setText(text);
+            field(QStringLiteral("截止金额"))->setText(to);
+        } else {
+            m_book->findChild<QLineEdit*>(QStringLiteral("查询内容"))->setText(text);
+        }
+        click(QStringLiteral("查找"));
+    }
+
+    TestEnv* m_env = nullptr;
+    ScriptedDialogs* m_dialogs = nullptr;
+    CDFBook* m_book = nullptr;
+};
+
+void TestPayrollRoster::init()
+{
+    m_env = new TestEnv;
+    m_dialogs = new ScriptedDialogs;
+    m_env->write(kFile, kRoster);
+    m_book = new CDFBook;
+    m_book->resize(790, 560);
+    m_book->show();
+}
+
+void TestPayrollRoster::cleanup()
+{
+    delete m_book;
+    QVERIFY2(m_dialogs->done(), qPrintable(m_dialogs->pending()));
+    delete m_dialogs;
+    delete m_env;
+}
+
+void TestPayrollRoster::loadCompletesAmountsAndKeepsRefusedLines()
+{
+    const QByteArray refused = gbk(QStringLiteral("|123|短账号|5|||"));
+    m_env->write(kFile, refused + "\r\n" + gbk(QStringLiteral("|6222020200000001|张三|12|||\r\n")));
+    QVERIFY(m_book->LoadDefaultGroup());
+    QCOMPARE(m_book->findChild<QLineEdit*>(QStringLiteral("组名称"))->text(), QStringLiteral("代发工资"));
+    QCOMPARE(roster()->count(), 1);
+    QCOMPARE(roster()->text(0, 3), QStringLiteral("12.00"));
+    QCOMPARE(m_env->read(kFile), refused + "\r\n" + gbk(QStringLiteral("|6222020200000001|张三|12.00|||\r\n")));
+}
+
+void TestPayrollRoster::addedEntrySurvivesReentry()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    click("新增");
+    field("账号")->setText("6222020200000009");
+    field("户名")->setText(QStringLiteral("赵六"));
+    field("金额")->setText("100");
+    QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("大写金额"))->text(), QStringLiteral("壹佰元"));
+    click("确定");
+    QCOMPARE(roster()->count(), 5);
+    QCOMPARE(roster()->rows()->row(4), (QStringList{"5", "6222020200000009", QStringLiteral("赵六"), "100.00", ""}));
+    QVERIFY(m_env->read(kFile).endsWith(gbk(QStringLiteral("|6222020200000009|赵六|100.00|||\r\n"))));
+    QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(), QStringLiteral("5"));
+    QVERIFY(m_book->LoadDefaultGroup());
+    QCOMPARE(roster()->text(4, 3), QStringLiteral("100.00"));
+
+    click("新增");
+    field("账号")->setText("6222020200000010");
+    field("户名")->setText(QStringLiteral("钱七"));
+    field("金额")->setText("1.234");
+    m_dialogs->expect(QStringLiteral("金额格式错误"));
+    click("确定");
+    QVERIFY(field("账号")->isEnabled());
+}
+
+void TestPayrollRoster::searchKinds()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    search(QStringLiteral("收款账号"), QStringLiteral("模糊查询"), "6222");
+    QVERIFY(m_book->searching());
+    QVERIFY(results()->isVisible());
+    QVERIFY(!roster()->isVisible());
+    QCOMPARE(column(results(), 1), (QStringList{"6222020200000001", "6222020200000003", "6222020200000001"}));
+    QCOMPARE(column(results(), 0), (QStringList{"1", "2", "3"}));
+    search(QStringLiteral("收款账号"), QStringLiteral("模糊查询"), "0200000003"); // inside, not at the start
+    QCOMPARE(results()->count(), 0);
+    search(QStringLiteral("姓名"), QStringLiteral("模糊查询"), QStringLiteral("三"));
+    QCOMPARE(column(results(), 2), (QStringList{QStringLiteral("张三"), QStringLiteral("李三丰"), QStringLiteral("张三")}));
+    search(QStringLiteral("姓名"), QStringLiteral("精准查询"), QStringLiteral("张"));
+    QCOMPARE(results()->count(), 0);
+    search(QStringLiteral("金额"), QStringLiteral("精准查询"), "1500");
+    QCOMPARE(column(results(), 3), (QStringList{"1500.00", "1500.00"}));
+    search(QStringLiteral("金额"), QStringLiteral("模糊查询"), "150", "200");
+    QCOMPARE(column(results(), 3), (QStringList{"150.00", "200.00"}));
+    QCOMPARE(results()->selectedRow(), 0);
+    QCOMPARE(field("户名")->text(), QStringLiteral("李三丰"));
+    click("返回");
+    QVERIFY(roster()->isVisible());
+    QVERIFY(!results()->isVisible());
+    QVERIFY(!m_book->searching());
+    QVERIFY(radio(QStringLiteral("收款账号"))->isChecked());
+}
+
+void TestPayrollRoster::amountFieldsFollowTheRadioButtons()
+{
+    QLineEdit* text = m_book->findChild<QLineEdit*>(QStringLiteral("查询内容"));
+    QLineEdit* to = m_book->findChild<QLineEdit*>(QStringLiteral("至"));
+    QVERIFY(text->isVisible());
+    QVERIFY(!field("起始金额")->isVisible());
+    QTest::mouseClick(radio(QStringLiteral("金额")), Qt::LeftButton);
+    QVERIFY(!text->isVisible());
+    QVERIFY(field("起始金额")->isVisible());
+    QVERIFY(!to->isVisible());
+    QTest::mouseClick(radio(QStringLiteral("模糊查询")), Qt::LeftButton);
+    QVERIFY(to->isVisible());
+    QVERIFY(field("截止金额")->isVisible());
+    QTest::mouseClick(radio(QStringLiteral("精准查询")), Qt::LeftButton);
+    QVERIFY(!field("截止金额")->isVisible());
+    QTest::mouseClick(radio(QStringLiteral("姓名")), Qt::LeftButton);
+    QVERIFY(text->isVisible());
+    QVERIFY(!field("起始金额")->isVisible());
+    QVERIFY(!radio(QStringLiteral("收款账号"))->isChecked());
+}
+
+void TestPayrollRoster::deleteInSearchViewRemovesFirstEqualRow()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    search(QStringLiteral("姓名"), QStringLiteral("精准查询"), QStringLiteral("张三"));
+    QCOMPARE(results()->count(), 2);
+    results()->selectRow(1);
+    m_dialogs->expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    click("删除");
+    QCOMPARE(results()->count(), 1);
+    // Of the two equal roster rows only the first goes.
+    QCOMPARE(column(roster(), 2), (QStringList{QStringLiteral("李三丰"), QStringLiteral("王五"), QStringLiteral("张三")}));
+    QCOMPARE(column(roster(), 0), (QStringList{"1", "2", "3"}));
+    QCOMPARE(m_env->read(kFile), gbk(QStringLiteral("|6228480000000002|李三丰|150.00|||\r\n"
+                                                    "|6222020200000003|王五|200.00|奖金||\r\n"
+                                                    "|6222020200000001|张三|1500.00|一月||\r\n")));
+}
+
+void TestPayrollRoster::changeInSearchViewWithoutEqualRow()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    search(QStringLiteral("姓名"), QStringLiteral("精准查询"), QStringLiteral("王五"));
+    QCOMPARE(results()->count(), 1);
+    // Change it once: the roster row follows.
+    click("修改");
+    field("备注")->setText(QStringLiteral("年终奖"));
+    click("确定");
+    QCOMPARE(roster()->text(2, 4), QStringLiteral("年终奖"));
+    QCOMPARE(results()->text(0, 4), QStringLiteral("年终奖"));
+    const QByteArray saved = m_env->read(kFile);
+    QVERIFY(saved.contains(gbk(QStringLiteral("|王五|200.00|年终奖||"))));
+    // A result row that no longer equals any roster row changes alone.
+    results()->rows()->setText(0, 4, QStringLiteral("旁注"));
+    results()->selectRow(0);
+    click("修改");
+    field("金额")->setText("300");
+    click("确定");
+    QCOMPARE(results()->text(0, 3), QStringLiteral("300.00"));
+    QCOMPARE(roster()->text(2, 3), QStringLiteral("200.00"));
+    QCOMPARE(m_env->read(kFile), saved);
+}
+
+void TestPayrollRoster::addInSearchView()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    search(QStringLiteral("姓名"), QStringLiteral("模糊查询"), QStringLiteral("三"));
+    click("新增");
+    field("账号")->setText("6222020200000011");
+    field("户名")->setText(QStringLiteral("孙八"));
+    field("金额")->setText("8");
+    click("确定");
+    QCOMPARE(results()->count(), 4);
+    QCOMPARE(results()->text(3, 0), QStringLiteral("4"));
+    QCOMPARE(results()->selectedRow(), 3);
+    QCOMPARE(roster()->count(), 5);
+    QCOMPARE(roster()->text(4, 2), QStringLiteral("孙八"));
+}
+
+void TestPayrollRoster::deletingTheOnlyEntry()
+{
+    m_env->write(kFile, gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n")));
+    QVERIFY(m_book->LoadDefaultGroup());
+    m_dialogs->expect(QStringLiteral("确认删除此条信息？"), Msg::Yes);
+    click("删除");
+    QCOMPARE(roster()->count(), 0);
+    QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(), QStringLiteral("0"));
+    QVERIFY(m_env->exists(kFile));
+    QCOMPARE(m_env->read(kFile).size(), 0);
+    QVERIFY(!button("删除")->isEnabled());
+}
+
+void TestPayrollRoster::formatErrorFailsTheLoad()
+{
+    const QByteArray bad = gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n6222|没有前导||\r\n"));
+    m_env->write(kFile, bad);
+    m_dialogs->expect(QStringLiteral("导入代发账户文件格式错误"));
+    QVERIFY(!m_book->LoadDefaultGroup());
+    QCOMPARE(m_env->read(kFile), bad); // nothing is saved
+}
+
+void TestPayrollRoster::prepareDisablesEverything()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    m_book->PrepareRoster();
+    for (const char* name : {"新增", "修改", "删除", "查找", "返回", "退出"}) {
+        QVERIFY2(!button(name)->isEnabled(), name);
+    }
+    QVERIFY(!roster()->isEnabled());
+    QCOMPARE(roster()->count(), 0);
+    QCOMPARE(m_book->findChild<QLineEdit*>(QStringLiteral("组名称"))->text(), QString());
+    QVERIFY(m_book->LoadDefaultGroup());
+    QVERIFY(button("新增")->isEnabled());
+}
+
+void TestPayrollRoster::exitQuestion()
+{
+    m_dialogs->expect(QStringLiteral("确定退出到欢迎界面？"), Msg::Cancel, QStringLiteral("代发手册"));
+    click("退出");
+    QVERIFY(m_book->isVisible());
+    m_dialogs->expect(QStringLiteral("确定退出到欢迎界面？"), Msg::Ok, QStringLiteral("代发手册"));
+    click("退出");
+    QVERIFY(!m_book->isVisible());
+}
+
+QTEST_MAIN(TestPayrollRoster)
+#include "tst_payrollroster.moc"
