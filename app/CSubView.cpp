@@ -4,17 +4,12 @@
 #include "common/Dialogs.h"
 #include "common/ScreenSwitch.h"
 #include "batch/CPILIANGDlg.h"
+#include "lookup/BankCodeTable.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CDFBook.h"
 #include "rosters/CPLBookDlg.h"
 
 namespace {
-std::function<void()>& bankCodeReload()
-{
-    static std::function<void()> reload;
-    return reload;
-}
-
 const QString kQuestion = QStringLiteral("信息尚未保存，是否导出保存?");
 
 // Asks whether to export the unsaved lines of one screen. True: go on.
@@ -28,14 +23,13 @@ template <typename Screen> bool offerExport(Screen* screen, const QString& capti
 }
 } // namespace
 
-void CSubView::setBankCodeReload(std::function<void()> reload) { bankCodeReload() = std::move(reload); }
-
 CSubView::CSubView(QWidget* parent)
     : QWidget(parent), m_payroll(new CDAIFADlg(this)), m_batch(new BatchScreen(this)),
       m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)),
       m_roster(new RosterScreen(this))
 {
     setObjectName(QStringLiteral("CSubView"));
+    BankCodeTable::load(this);
     hideAllBut(m_welcome);
 }
 
@@ -154,9 +148,7 @@ void CSubView::switchTo(int code, int mode)
         m_current = code;
         return;
     case ScreenSwitch::ReloadBankCodes:
-        if (bankCodeReload()) {
-            bankCodeReload()();
-        }
+        BankCodeTable::reload(this);
         return;
     default:
         if (code >= ScreenSwitch::Welcome) {

@@ -2,7 +2,6 @@
 
 
 #include <QWidget>
-#include <functional>
 
 class CDAIFADlg;
 class CDFBook;
@@ -31,9 +30,6 @@ public:
 
     // Before the program closes: offers to export unsaved lines. False keeps the program open.
     bool confirmExit();
-
-    // Reload of the routing-code table on screen code 4.
-    static void setBankCodeReload(std::function<void()> reload);
 
 protected:
     bool event(QEvent* e) override;

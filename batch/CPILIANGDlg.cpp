@@ -7,6 +7,7 @@
 #include "common/FieldCheck.h"
 #include "common/Gbk.h"
 #include "common/SafeWrite.h"
+#include "lookup/CPayBookSearch.h"
 #include "print/ReportPreview.h"
 #include "rosters/RosterFormat.h"
 
@@ -111,7 +112,15 @@ void CPILIANGDlg::RememberPayee()
                                  });
 }
 
-void CPILIANGDlg::PickPayee() {}
+void CPILIANGDlg::PickPayee()
+{
+    CPayBookSearch picker(this);
+    if (picker.exec() != QDialog::Accepted || !picker.hasResult()) {
+        return;
+    }
+    setFieldText(Account, picker.account());
+    setFieldText(Name, picker.name());
+}
 
 bool CPILIANGDlg::ExportLines() { return false; }
 

@@ -8,6 +8,7 @@
 #include "common/Gbk.h"
 #include "common/SafeWrite.h"
 #include "common/ScreenSwitch.h"
+#include "lookup/CGetBookSearch.h"
 #include "print/ReportPreview.h"
 #include "rosters/RosterFormat.h"
 
@@ -144,7 +145,17 @@ void CDAIFADlg::RememberPayee()
                                  });
 }
 
-void CDAIFADlg::PickPayee() {}
+void CDAIFADlg::PickPayee()
+{
+    CGetBookSearch picker(this);
+    if (picker.exec() != QDialog::Accepted || !picker.hasResult()) {
+        return;
+    }
+    setFieldText(Account, picker.account());
+    setFieldText(Name, picker.name());
+    setFieldText(BankName, picker.bankName());
+    setFieldText(RoutingCode, picker.code());
+}
 
 bool CDAIFADlg::ExportLines()
 {

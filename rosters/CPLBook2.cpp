@@ -8,7 +8,7 @@
 #include "common/RowList.h"
 #include "common/SafeWrite.h"
 #include "common/Ui.h"
-#include "lookup/BankCodeSearch.h"
+#include "lookup/CLHHBookSearch.h"
 #include "update/BankCodeUpdate.h"
 #include "update/CUpdateDlg.h"
 
@@ -60,10 +60,10 @@ void CPLBook2::stateChanged(State state)
 
 void CPLBook2::searchBankCode()
 {
-    const auto found = BankCodeSearch::run(this);
-    if (found && (!found->bankName.isEmpty() || !found->code.isEmpty())) {
-        field(BankName)->setText(found->bankName);
-        field(BankCode)->setText(found->code);
+    CLHHBookSearch dialog(this);
+    if (dialog.exec() == QDialog::Accepted && (!dialog.bankName().isEmpty() || !dialog.code().isEmpty())) {
+        field(BankName)->setText(dialog.bankName());
+        field(BankCode)->setText(dialog.code());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
 #include "batch/CPILIANGDlg.h"
+#include "lookup/BankCodeTable.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CDFBook.h"
 #include "rosters/CPLBookDlg.h"
@@ -93,6 +94,7 @@ private:
 void TestScreenHost::init()
 {
     m_env = new TestEnv;
+    m_env->write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n")));
     m_dialogs = new ScriptedDialogs;
     m_frame = CKXPTApp::createMainFrame();
     m_frame->show();
@@ -105,7 +107,6 @@ void TestScreenHost::cleanup()
     m_frame->setBeforeExit([] { return true; });
     m_frame.reset();
     ScreenSwitch::setTargets(nullptr, nullptr);
-    CSubView::setBankCodeReload(nullptr);
     delete m_dialogs;
     delete m_env;
 }
@@ -206,15 +207,18 @@ void TestScreenHost::exitReturnsToWelcome()
 
 void TestScreenHost::reloadCodeLeavesScreenAndBarAlone()
 {
-    int reloads = 0;
-    CSubView::setBankCodeReload([&] { ++reloads; });
+    QCOMPARE(BankCodeTable::size(), 1);
     clickNav(Payroll);
     QTRY_VERIFY(payroll()->isVisible());
+    m_env->write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n105306114019|中国建设银行海安支行|\r\n")));
     ScreenSwitch::postToHost(ScreenSwitch::ReloadBankCodes);
-    QTRY_COMPARE(reloads, 1);
+    QTRY_COMPARE(BankCodeTable::size(), 2);
     QVERIFY(payroll()->isVisible());
     QCOMPARE(barState(), QStringLiteral("01111"));
     QCOMPARE(host()->currentCode(), 2);
+    m_env->write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n")));
+    ScreenSwitch::postToHost(ScreenSwitch::ReloadBankCodes);
+    QTRY_COMPARE(BankCodeTable::size(), 1);
 }
 
 void TestScreenHost::batchScreenIsAskedFirst()
