@@ -1,5 +1,6 @@
 #include "BatchFixture.h"
 
+#include "ModalDriver.h"
 #include "common/SafeWrite.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ private slots:
     void rememberPayeeInBankRoster();
     void rememberPayeeRefusesIncompleteRecordAndReportsFailure();
     void exitAsksWithItsCaption();
+    void inBankPickerFillsAccountAndName();
 };
 
 void TestBatchScreen::statesAndHiddenButtons()
@@ -247,6 +249,21 @@ void TestBatchScreen::exitAsksWithItsCaption()
     f.click("退出");
     QVERIFY(!f.screen.isVisible());
     QCOMPARE(f.list()->count(), 0);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestBatchScreen::inBankPickerFillsAccountAndName()
+{
+    BatchFixture f;
+    f.env.write("hangneiacc.txt", gbk(QStringLiteral("|1234567890|甲公司||\r\n|1234567891|王珅商行||\r\n")));
+    f.click("新增");
+    onNextModal([](QWidget* picker) {
+        QCOMPARE(picker->windowTitle(), QStringLiteral("行内账户选择"));
+        doubleClickRow(picker->findChildren<RowList*>().first(), 1);
+    });
+    f.click("行内账户选择");
+    QCOMPARE(f.field("收款人账户")->text(), QStringLiteral("1234567891"));
+    QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("王珅商行"));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -1,5 +1,6 @@
 #include "PayrollFixture.h"
 
+#include "ModalDriver.h"
 #include "common/ScreenSwitch.h"
 #include "common/SafeWrite.h"
 
@@ -49,6 +50,7 @@ private slots:
     void rememberPayeeLeavesRosterAloneWhenMissingOrIncomplete();
     void rememberPayeeReportsFailedWrite();
     void exitAsksAboutUnsavedLines();
+    void payeePickerFillsFourFields();
 };
 
 void TestPayrollScreen::startsIdleWithHiddenButtons()
@@ -392,6 +394,31 @@ void TestPayrollScreen::exitAsksAboutUnsavedLines()
     QTRY_COMPARE(host.codes, QList<int>{5});
     QCOMPARE(nav.codes, QList<int>{5});
     ScreenSwitch::setTargets(nullptr, nullptr);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollScreen::payeePickerFillsFourFields()
+{
+    PayrollFixture f;
+    f.env.write("kuahangacc.txt", gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"
+                                                     "6222000000000002|王珅||弢县信用社|||402306100018|\r\n")));
+    f.click("新增");
+    f.field("金额")->setText("12");
+    onNextModal([](QWidget* picker) {
+        QCOMPARE(picker->windowTitle(), QStringLiteral("收款账户选择"));
+        doubleClickRow(picker->findChildren<RowList*>().first(), 1);
+    });
+    f.click("跨行账户选择");
+    QCOMPARE(f.field("收款人账号")->text(), QStringLiteral("6222000000000002"));
+    QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("王珅"));
+    QCOMPARE(f.field("开户行")->text(), QStringLiteral("弢县信用社"));
+    QCOMPARE(f.field("联行号")->text(), QStringLiteral("402306100018"));
+    QCOMPARE(f.field("金额")->text(), QStringLiteral("12")); // left alone
+
+    // Leaving the picker without a pick changes nothing.
+    onNextModal([](QWidget* picker) { QTest::mouseClick(picker->findChild<QPushButton*>("退出"), Qt::LeftButton); });
+    f.click("跨行账户选择");
+    QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("王珅"));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -1,6 +1,9 @@
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
+#include "ModalDriver.h"
 #include "common/CMyEditCtrl.h"
+#include "lookup/BankCodeTable.h"
+#include "update/BankCodeUpdate.h"
 #include "common/RowList.h"
 #include "common/SafeWrite.h"
 #include "rosters/CPLBook.h"
@@ -50,6 +53,8 @@ private slots:
     void friendlyImport();
     void updateOnceADay();
     void hostSwitchesAndReloadsPages();
+    void bankCodeSearchFillsBankFields();
+    void updateRunsWhenNotDoneToday();
 };
 
 void TestAccountBooks::inBankLoadsAndAdds()
@@ -374,6 +379,44 @@ void TestAccountBooks::hostSwitchesAndReloadsPages()
     QTest::mouseClick(host.findChild<QRadioButton*>(QStringLiteral("跨行账户名册")), Qt::LeftButton);
     QVERIFY(!field(host.interbankBook(), "收款账号")->isEnabled()); // the open entry was dropped
     QVERIFY(button(host.interbankBook(), "新增")->isEnabled());
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::bankCodeSearchFillsBankFields()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n105306114019|中国建设银行海安支行|\r\n")));
+    BankCodeTable::reload();
+    CPLBook2 book;
+    click(&book, "新增");
+    QVERIFY(button(&book, "...")->isEnabled());
+    onNextModal([](QWidget* search) {
+        QCOMPARE(search->windowTitle(), QStringLiteral("联行号查询"));
+        search->findChild<CMyEditCtrl*>(QStringLiteral("开户行"))->setText(QStringLiteral("建设%海安"));
+        QTest::mouseClick(search->findChild<QPushButton*>(QStringLiteral("查找")), Qt::LeftButton);
+        doubleClickRow(search->findChild<RowList*>(), 0);
+    });
+    click(&book, "...");
+    QCOMPARE(field(&book, "开户行")->text(), QStringLiteral("中国建设银行海安支行"));
+    QCOMPARE(field(&book, "联行号")->text(), QStringLiteral("105306114019"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::updateRunsWhenNotDoneToday()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write("dxbk-tool.ini", "20201230");
+    // A port on this machine where nothing listens: the update dialog opens, fails and closes.
+    BankCodeUpdate::UpdateSource nowhere;
+    nowhere.baseUrl = QUrl(QStringLiteral("https://127.0.0.1:1"));
+    BankCodeUpdate::setDefaultSourceForTests(nowhere);
+    CPLBook2 book;
+    d.expect(QStringLiteral("网络无法连接"));
+    book.Update();
+    BankCodeUpdate::setDefaultSourceForTests(std::nullopt);
+    QCOMPARE(d.messages.size(), 1);
     VERIFY_DIALOGS_DONE(d);
 }
 
