@@ -84,13 +84,11 @@ void CSubView::undo() { ScreenSwitch::postToNavigation(m_current, 0); }
 
 bool CSubView::confirmExit()
 {
-    if (m_batch->unsaved()) {
-        return offerExport(m_batch, QStringLiteral("批量转账"));
+    // Closing drops every line: each screen that holds unsaved ones is asked.
+    if (m_batch->unsaved() && !offerExport(m_batch, QStringLiteral("批量转账"))) {
+        return false;
     }
-    if (m_payroll->unsaved()) {
-        return offerExport(m_payroll, QStringLiteral("代发/批量提现"));
-    }
-    return true;
+    return !m_payroll->unsaved() || offerExport(m_payroll, QStringLiteral("代发/批量提现"));
 }
 
 void CSubView::switchTo(int code, int mode)

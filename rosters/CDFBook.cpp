@@ -138,7 +138,7 @@ CDFBook::CDFBook(QWidget* parent) : QWidget(parent), m_doc(RosterDocument::Kind:
     searchLayout->addWidget(m_back, 3, 2);
 
     const QVector<RowList::Column> columns{{QStringLiteral("序号"), 50},
-                                           {QStringLiteral("账号"), 100},
+                                           {QStringLiteral("账号"), 150}, // room for 19-digit card numbers
                                            {QStringLiteral("户名"), 100},
                                            {QStringLiteral("金额"), 100},
                                            {QStringLiteral("备注"), 100}};

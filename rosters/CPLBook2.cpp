@@ -26,8 +26,8 @@ CPLBook2::CPLBook2(QWidget* parent)
                    {QStringLiteral("开户行："), 40},
                    {QStringLiteral("联行号："), 12}},
                   {{QStringLiteral("序号"), 50},
-                   {QStringLiteral("收款账号"), 120},
-                   {QStringLiteral("账户名称"), 180},
+                   {QStringLiteral("收款账号"), 150}, // room for 19-digit card numbers
+                   {QStringLiteral("账户名称"), 150},
                    {QStringLiteral("开户行"), 230},
                    {QStringLiteral("联行号"), 120}},
                   QStringLiteral("批量手册收款"), parent)

@@ -4,6 +4,16 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
+
+# Message boxes and file dialogs go through the one service in common/, so tests can answer them.
+direct=$(cd "$root" && find app payroll batch rosters lookup update print -name '*.cpp' -o -name '*.h' |
+         xargs grep -lE 'QMessageBox|QFileDialog' || true)
+if [ -n "$direct" ]; then
+  echo "Message boxes and file dialogs must go through common/Dialogs.h; used directly in:" >&2
+  echo "$direct" >&2
+  exit 1
+fi
+
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDXBK_SANITIZE=ON -DDXBK_WERROR=ON
 cmake --build "$build"

@@ -295,7 +295,13 @@ void TestScreenHost::closingWithUnsavedLinesAsksFirst()
     m_dialogs->expectFile(QString()); // the export is cancelled: stay
     QVERIFY(!m_frame->close());
 
-    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No);
+    // Unsaved batch lines are asked about first, with the batch screen's caption.
+    addBatchLine();
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel, QStringLiteral("批量转账"));
+    QVERIFY(!m_frame->close());
+
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("批量转账"));
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("代发/批量提现"));
     m_dialogs->expect(QStringLiteral("确定退出批量和代发工具？"), Msg::Ok, QStringLiteral("退出程序"));
     QVERIFY(m_frame->close());
 }
@@ -320,6 +326,32 @@ void TestScreenHost::screenshots()
     QCOMPARE(lines()->count(), 3);
     settle();
     QVERIFY(m_frame->grab().save(dir + "/payroll.png"));
+
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No);
+    m_env->write("hangneiacc.txt", gbk(QStringLiteral("|32010001000123456|海安岱溪商贸有限公司||\r\n"
+                                                      "|32010001000654321|南通弢远建材有限公司||\r\n")));
+    m_env->write("kuahangacc.txt", gbk(QStringLiteral("6222020200012345|王珅||中国银行海安支行|||104306114010|\r\n"
+                                                      "6228480010012345678|李晓梅||中国农业银行海安支行|||103306114012|\r\n")));
+    clickNav(Books);
+    QTRY_VERIFY(host()->books()->isVisible());
+    settle();
+    QVERIFY(m_frame->grab().save(dir + "/books-inbank.png"));
+    host()->books()->SelectSecondBook();
+    settle();
+    QVERIFY(m_frame->grab().save(dir + "/books-interbank.png"));
+
+    ScreenSwitch::postToHost(ScreenSwitch::BatchScreen);
+    QTRY_VERIFY(host()->batch()->isVisible());
+    addBatchLine();
+    settle();
+    QVERIFY(m_frame->grab().save(dir + "/batch.png"));
+
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No);
+    m_env->write(QStringLiteral("代发工资.txt"), gbk(QStringLiteral("|6222020200012345|王珅|8500.00|十二月||\r\n")));
+    ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster);
+    QTRY_VERIFY(host()->roster()->isVisible());
+    settle();
+    QVERIFY(m_frame->grab().save(dir + "/payroll-roster.png"));
 }
 
 QTEST_MAIN(TestScreenHost)
