@@ -3,15 +3,19 @@
 #include "common/Amount.h"
 #include "common/CMyEditCtrl.h"
 #include "common/CMyTool.h"
+#include "common/Clock.h"
 #include "common/Dialogs.h"
 #include "common/FieldCheck.h"
 #include "common/Gbk.h"
 #include "common/SafeWrite.h"
+#include "common/SpreadsheetRows.h"
+#include "common/SpreadsheetWriter.h"
 #include "lookup/CPayBookSearch.h"
 #include "print/ReportPreview.h"
 #include "rosters/RosterFormat.h"
 
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 enum FieldIndex { Account, Name, AmountField };
@@ -122,9 +126,80 @@ void CPILIANGDlg::PickPayee()
     setFieldText(Name, picker.name());
 }
 
-bool CPILIANGDlg::ExportLines() { return false; }
+bool CPILIANGDlg::ExportLines()
+{
+    const QString name =
+        QStringLiteral("行内批量") + Clock::today().toString(QStringLiteral("-yyyyMMdd")) + QStringLiteral(".xlsx");
+    const QString path = FileDialogs::save(this, QStringLiteral("Excel 文件(*.xlsx)|*.xlsx||"), name,
+                                           QStringLiteral("xlsx"));
+    if (path.isEmpty()) {
+        return false;
+    }
+    SpreadsheetWriter sheet(QStringLiteral("kxp-tool"));
+    sheet.setText(1, 1, QStringLiteral("收款人账户"));
+    sheet.setText(1, 2, QStringLiteral("收款人名称"));
+    sheet.setText(1, 3, QStringLiteral("金额"));
+    for (int r = 0; r < lineCount(); ++r) {
+        const QStringList row = line(r);
+        for (int c = 0; c < 3; ++c) {
+            sheet.setText(r + 2, c + 1, row.value(c + 1));
+        }
+    }
+    if (!sheet.save(path)) {
+        Msg::show(this, QStringLiteral("创建文件失败！"));
+        return false;
+    }
+    Msg::show(this, QStringLiteral("导出成功"));
+    setUnsaved(false);
+    return true;
+}
 
-void CPILIANGDlg::ImportSpreadsheet() {}
+void CPILIANGDlg::ImportSpreadsheet()
+{
+    SpreadsheetReader reader;
+    if (!SpreadsheetRows::open(this, reader)) {
+        return;
+    }
+    const SpreadsheetRange used = reader.usedRange();
+    // Every used column is read for the cell-type rule, the first three at least.
+    const int columns = std::max({3, used.columnCount + 1, used.lastColumn()});
+    int seq = nextSequenceNumber();
+    int read = 0;
+    int added = 0;
+    // Row 1 is the header; the used range may begin below it and ends at its own last row.
+    for (int r = 2; r <= used.lastRow() && !used.isEmpty(); ++r) {
+        ++read;
+        ResetEntry(true);
+        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, columns);
+        if (!row) {
+            SpreadsheetRows::reportNotText(this);
+            ResetEntry(true);
+            RefreshTotals();
+            setUnsaved(unsaved() || added > 0);
+            return;
+        }
+        for (int c = 0; c < 3; ++c) {
+            setFieldText(c, row->texts.at(c));
+        }
+        if (!row->anyText) {
+            --read; // empty rows are skipped uncounted
+            continue;
+        }
+        if (atLimit()) {
+            Msg::show(this, QStringLiteral("已超过批量工具上限一千条!导入终止"));
+            break;
+        }
+        if (!ValidateEntry(read, true)) {
+            ResetEntry(true);
+            continue;
+        }
+        appendFromEntry(seq++);
+        ++added;
+    }
+    RefreshTotals();
+    ResetEntry(true);
+    finishImport(read, added);
+}
 
 void CPILIANGDlg::ImportText()
 {

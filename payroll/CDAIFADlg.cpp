@@ -7,6 +7,7 @@
 #include "common/FieldCheck.h"
 #include "common/Gbk.h"
 #include "common/SafeWrite.h"
+#include "common/SpreadsheetRows.h"
 #include "common/ScreenSwitch.h"
 #include "lookup/CGetBookSearch.h"
 #include "print/ReportPreview.h"
@@ -48,7 +49,8 @@ OrderScreen::Config payrollConfig()
 CDAIFADlg::CDAIFADlg(QWidget* parent) : OrderScreen(payrollConfig(), parent)
 {
     connect(importButton(), &QPushButton::clicked, this, &CDAIFADlg::ImportText);
-    addHiddenButton(QStringLiteral("导入Excel"));
+    connect(addHiddenButton(QStringLiteral("导入Excel")), &QPushButton::clicked, this,
+            &CDAIFADlg::ImportSpreadsheet);
     QPushButton* print = addHiddenButton(QStringLiteral("打印"));
     print->setEnabled(false);
     connect(print, &QPushButton::clicked, this,
@@ -233,6 +235,60 @@ void CDAIFADlg::ImportText()
         list()->selectRow(0);
         list()->setFocus();
     }
+    RefreshTotals();
+    finishImport(read, imported);
+}
+
+void CDAIFADlg::ImportSpreadsheet()
+{
+    SpreadsheetReader reader;
+    if (!SpreadsheetRows::open(this, reader)) {
+        return;
+    }
+    const SpreadsheetRange used = reader.usedRange();
+    // The bank's template carries its marker in A1 and its lines from row 13 on.
+    int firstRow = used.firstRow;
+    if (reader.cell(1, 1).text().startsWith(QStringLiteral("JIAMBZ"))) {
+        if (used.lastRow() < 13) {
+            Msg::show(this, QStringLiteral("文件格式错误，导入失败"));
+            return;
+        }
+        firstRow = 13;
+    }
+    // Columns A to F: account, name, bank name, routing code, amount, purpose.
+    static const int fieldOfColumn[] = {Account, Name, BankName, RoutingCode, AmountField, Purpose};
+    int seq = nextSequenceNumber();
+    int read = 0;
+    int imported = 0;
+    for (int r = firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
+        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 6);
+        if (!row) {
+            SpreadsheetRows::reportNotText(this);
+            ResetEntry(true);
+            RefreshTotals();
+            setUnsaved(unsaved() || imported > 0);
+            return;
+        }
+        for (int c = 0; c < 6; ++c) {
+            setFieldText(fieldOfColumn[c], row->texts.at(c));
+        }
+        if (!row->anyText) {
+            continue;
+        }
+        if (atLimit()) {
+            Msg::show(this, QStringLiteral("已超过代发工具上限200条!导入终止"));
+            break;
+        }
+        ++read;
+        if (!ValidateEntry(read, true)) {
+            ResetEntry(true);
+            continue;
+        }
+        appendFromEntry(seq++);
+        ++imported;
+    }
+    list()->selectRow(0);
+    list()->setFocus();
     RefreshTotals();
     finishImport(read, imported);
 }

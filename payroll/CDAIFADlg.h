@@ -14,6 +14,7 @@ public:
     bool ValidateEntry(int lineNumber, bool importing) override;
     bool ExportLines() override;
     void ImportText();
+    void ImportSpreadsheet();
 
     QVector<PayrollLine> lines() const;
 

@@ -6,6 +6,7 @@
 #include "common/EnterKeyHandler.h"
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
+#include "common/SpreadsheetRows.h"
 #include "common/Ui.h"
 
 #include <QButtonGroup>
@@ -571,4 +572,47 @@ void CDFBook::onBack()
     m_searching = false;
 }
 
-void CDFBook::ImportSpreadsheet() {}
+void CDFBook::ImportSpreadsheet()
+{
+    SpreadsheetReader reader;
+    if (!SpreadsheetRows::open(this, reader)) {
+        return;
+    }
+    const SpreadsheetRange used = reader.usedRange();
+    int counted = 0;
+    int imported = 0;
+    for (int r = used.firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
+        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 4);
+        if (!row) {
+            // Rows taken so far stay in the lists; the next save writes them.
+            SpreadsheetRows::reportNotText(this);
+            ResetRoster(true);
+            return;
+        }
+        if (!row->anyText) {
+            continue;
+        }
+        ++counted;
+        // Columns A to D: account, amount, name, remark.
+        RosterDocument::Record record{row->texts.at(0), row->texts.at(2), row->texts.at(1), row->texts.at(3)};
+        if (!RosterDocument::check(RosterDocument::Kind::Payroll, record,
+                                   CheckReporter(this, RecordCheckMode::Numbered, counted))) {
+            ResetRoster(true);
+            continue;
+        }
+        m_doc.appendRow(record);
+        const int last = m_roster->count();
+        m_roster->rows()->appendRow(
+            QStringList{QString::number(last == 0 ? 1 : m_roster->text(last - 1, 0).toInt() + 1)} + record);
+        if (m_searching) {
+            const int found = m_results->count();
+            m_results->rows()->appendRow(
+                QStringList{QString::number(found == 0 ? 1 : m_results->text(found - 1, 0).toInt() + 1)} + record);
+        }
+        ++imported;
+    }
+    m_roster->selectRow(0);
+    m_roster->setFocus();
+    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(counted).arg(imported));
+    saveAndCount();
+}

@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
+#include "Workbooks.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
 #include "common/SafeWrite.h"
@@ -274,6 +275,34 @@ void TestPayrollRoster::exitQuestion()
     m_dialogs->expect(QStringLiteral("确定退出到欢迎界面？"), Msg::Ok, QStringLiteral("代发手册"));
     click("退出");
     QVERIFY(!m_book->isVisible());
+}
+
+void TestPayrollRoster::spreadsheetImport()
+{
+    QFETCH(QString, path);
+    QVERIFY(m_book->LoadDefaultGroup());
+    m_dialogs->expectFile(path);
+    m_dialogs->expect(QStringLiteral("您所导入的文件中第2条，请保证收款账号长度至少为10位"));
+    m_dialogs->expect(QStringLiteral("总共导入3条信息\r\n成功导入2条信息"));
+    m_book->ImportSpreadsheet();
+    QCOMPARE(roster()->count(), 6);
+    QCOMPARE(roster()->rows()->row(4), (QStringList{"5", "6222020200012345", QStringLiteral("王珅"), "100.00",
+                                                     QStringLiteral("一月")}));
+    QCOMPARE(roster()->text(5, 2), QStringLiteral("钱七"));
+    QVERIFY(m_env->read(kFile).endsWith(gbk(QStringLiteral("|6222020200012347|钱七|300.00|||\r\n"))));
+}
+
+void TestPayrollRoster::numberCellStopsTheImport()
+{
+    QFETCH(QString, path);
+    QVERIFY(m_book->LoadDefaultGroup());
+    const QByteArray before = m_env->read(kFile);
+    m_dialogs->expectFile(path);
+    m_dialogs->expect(QStringLiteral("excel格式错误，请将单元格设置成文本格式"));
+    m_book->ImportSpreadsheet();
+    QCOMPARE(roster()->count(), 5); // the first row came in
+    QCOMPARE(m_env->read(kFile), before); // not saved
+    QCOMPARE(field("账号")->text(), QString());
 }
 
 QTEST_MAIN(TestPayrollRoster)

@@ -1,0 +1,94 @@
+#include "PayrollFixture.h"
+#include "Workbooks.h"
+
+#include "common/SpreadsheetWriter.h"
+
+namespace {
+QString summary(int read, int imported)
+{
+    return QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported);
+}
+} // namespace
+
+class TestPayrollSpreadsheet : public QObject
+{
+    Q_OBJECT
+private slots:
+    void templateReadsFromRow13_data() { addWorkbookRows("payroll_template"); }
+    void templateReadsFromRow13();
+    void shortTemplateIsRefused_data() { addWorkbookRows("payroll_template_short"); }
+    void shortTemplateIsRefused();
+    void headerRowIsValidatedLikeData_data() { addWorkbookRows("payroll_header"); }
+    void headerRowIsValidatedLikeData();
+    void limitOf200();
+
+private:
+    static void importWorkbook(PayrollFixture& f, const QString& path)
+    {
+        f.dialogs.expectFile(path);
+        f.screen.ImportSpreadsheet();
+    }
+};
+
+void TestPayrollSpreadsheet::templateReadsFromRow13()
+{
+    QFETCH(QString, path);
+    PayrollFixture f;
+    f.dialogs.expect(summary(2, 2));
+    importWorkbook(f, path);
+    QCOMPARE(f.dialogs.fileRequests.last().filter,
+             QStringLiteral("Microsoft Office Excel 工作簿(*.xls;*.xlsx)|*.xls;*.xlsx||"));
+    QCOMPARE(f.row(0), (QStringList{"1", "6222020200012345", QStringLiteral("王珅"), QStringLiteral("中国银行海安支行"),
+                                    "104306114010", "8500.00", QStringLiteral("工资")}));
+    QCOMPARE(f.row(1).at(5), QStringLiteral("7200.50"));
+    QCOMPARE(f.list()->selectedRow(), 0);
+    QCOMPARE(f.total(), QStringLiteral("15700.50"));
+    QVERIFY(f.screen.unsaved());
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollSpreadsheet::shortTemplateIsRefused()
+{
+    QFETCH(QString, path);
+    PayrollFixture f;
+    f.dialogs.expect(QStringLiteral("文件格式错误，导入失败"));
+    importWorkbook(f, path);
+    QCOMPARE(f.list()->count(), 0);
+    QVERIFY(!f.screen.unsaved());
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollSpreadsheet::headerRowIsValidatedLikeData()
+{
+    QFETCH(QString, path);
+    PayrollFixture f;
+    f.dialogs.expect(QStringLiteral("您所导入的文件中第1条，收款账号请输入数字"));
+    f.dialogs.expect(summary(3, 2));
+    importWorkbook(f, path);
+    QCOMPARE(f.column(2), (QStringList{QStringLiteral("王珅"), QStringLiteral("赵弢")}));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollSpreadsheet::limitOf200()
+{
+    PayrollFixture f;
+    for (int i = 0; i < 198; ++i) {
+        f.addLine(QStringLiteral("62220202%1").arg(i, 8, 10, QLatin1Char('0')), QStringLiteral("张三"), "1");
+    }
+    SpreadsheetWriter sheet("Sheet1");
+    for (int i = 0; i < 5; ++i) {
+        sheet.setText(i + 1, 1, QStringLiteral("62220203%1").arg(i, 8, 10, QLatin1Char('0')));
+        sheet.setText(i + 1, 2, QStringLiteral("李四"));
+        sheet.setText(i + 1, 4, "104306114010");
+        sheet.setText(i + 1, 5, "2");
+    }
+    QVERIFY(sheet.save(f.env.path("five.xlsx")));
+    f.dialogs.expect(QStringLiteral("已超过代发工具上限200条!导入终止"));
+    f.dialogs.expect(summary(2, 2));
+    importWorkbook(f, f.env.path("five.xlsx"));
+    QCOMPARE(f.list()->count(), 200);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+QTEST_MAIN(TestPayrollSpreadsheet)
+#include "tst_payrollspreadsheet.moc"
