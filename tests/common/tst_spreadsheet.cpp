@@ -1,0 +1,538 @@
+#include "TestEnv.h"
+#include "common/SpreadsheetReader.h"
+#include "common/SpreadsheetWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtTest>
+#include <quazip/quazip.h>
+#include <quazip/quazipfile.h>
+
+using Type = SpreadsheetCell::Type;
+
+Q_DECLARE_METATYPE(SpreadsheetReader::Format)
+
+namespace {
+
+// Says why a workbook did not open, for the failure message.
+QByteArray openError(const SpreadsheetReader& reader)
+{
+    return "reader error " + QByteArray::number(int(reader.error()));
+}
+
+QString sample(const QString& name)
+{
+    return testData(QStringLiteral("spreadsheets/") + name);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// One expected cell: its position, type and (for text) its exact text.
+struct Expect
+{
+    int row;
+    int column;
+    Type type;
+    QString text;
+};
+
+void checkCells(const SpreadsheetReader& reader, const QList<Expect>& expected)
+{
+    for (const Expect& e : expected) {
+        const SpreadsheetCell cell = reader.cell(e.row, e.column);
+        const QByteArray where = QByteArray::number(e.row) + "," + QByteArray::number(e.column);
+        QVERIFY2(cell.type() == e.type, where.constData());
+        QCOMPARE(cell.text(), e.type == Type::Text ? e.text : QString());
+    }
+}
+
+// Every cell of the used range that the list does not name must be empty.
+void checkNothingElse(const SpreadsheetReader& reader, const QList<Expect>& expected)
+{
+    const SpreadsheetRange range = reader.usedRange();
+    for (int r = range.firstRow; r <= range.lastRow(); ++r) {
+        for (int c = range.firstColumn; c <= range.lastColumn(); ++c) {
+            const bool named = std::any_of(expected.begin(), expected.end(),
+                                           [&](const Expect& e) { return e.row == r && e.column == c; });
+            if (!named) {
+                QVERIFY2(reader.cell(r, c).isEmpty(),
+                         (QByteArray::number(r) + "," + QByteArray::number(c)).constData());
+            }
+        }
+    }
+}
+
+// A ZIP package that is not a workbook (as a word-processing document would be).
+bool writeZip(const QString& path, const QString& entry, const QByteArray& content)
+{
+    QuaZip zip(path);
+    if (!zip.open(QuaZip::mdCreate)) {
+        return false;
+    }
+    QuaZipFile file(&zip);
+    if (!file.open(QIODevice::WriteOnly, QuaZipNewInfo(entry))) {
+        return false;
+    }
+    file.write(content);
+    file.close();
+    zip.close();
+    return zip.getZipError() == 0;
+}
+
+const char* const OpenpyxlDump = R"(
+import json, sys
+import openpyxl
+wb = openpyxl.load_workbook(open(sys.argv[1], "rb"))
+ws = wb.active
+cells = [[c.row, c.column, c.data_type, c.number_format, c.value]
+         for row in ws.iter_rows() for c in row if c.value is not None]
+col = ws.column_dimensions["A"]
+print(json.dumps({"sheets": wb.sheetnames, "cells": cells,
+                  "columnFormat": col.number_format, "columnMin": col.min, "columnMax": col.max}))
+)";
+
+} // namespace
+
+class TestSpreadsheet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openpyxlWorkbook();
+    void sameContentFromThreeWriters_data();
+    void sameContentFromThreeWriters();
+    void biffRecordsFreeXlSkips();
+    void formatFollowsContentNotName_data();
+    void formatFollowsContentNotName();
+    void failures_data();
+    void failures();
+    void missingFile();
+    void reopenForgetsPreviousWorkbook();
+    void writerRoundTrip();
+    void writerOutputReadByOpenpyxl();
+    void writerReplacesExistingFile();
+    void writerFailureLeavesNothing();
+};
+
+// openpyxl: inline strings, a formula it cannot calculate, a styled cell and a column format
+// outside the values, the second of two sheets active.
+void TestSpreadsheet::openpyxlWorkbook()
+{
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(sample(QStringLiteral("openpyxl.xlsx"))), openError(reader));
+    QCOMPARE(reader.format(), SpreadsheetReader::Format::Xlsx);
+    QCOMPARE(reader.error(), SpreadsheetReader::Error::None);
+    QCOMPARE(reader.sheetNames(), QStringList({QStringLiteral("说明"), QStringLiteral("名单")}));
+    QCOMPARE(reader.activeSheetIndex(), 1);
+    QCOMPARE(reader.activeSheetName(), QStringLiteral("名单"));
+
+    // The file's <dimension> says C3:H12 because of the styled H12; values span C3:F8.
+    const SpreadsheetRange range = reader.usedRange();
+    QCOMPARE(range.firstRow, 3);
+    QCOMPARE(range.firstColumn, 3);
+    QCOMPARE(range.rowCount, 6);
+    QCOMPARE(range.columnCount, 4);
+    QCOMPARE(range.lastRow(), 8);
+    QCOMPARE(range.lastColumn(), 6);
+
+    const QList<Expect> expected = {
+        {3, 3, Type::Text, QStringLiteral("收款人账户")},
+        {3, 4, Type::Text, QStringLiteral("收款人名称")},
+        {3, 5, Type::Text, QStringLiteral("金额")},
+        {4, 3, Type::Text, QStringLiteral("6222020200012345678")},
+        {4, 4, Type::Text, QStringLiteral("张三")},
+        {4, 5, Type::Text, QStringLiteral("100.00")},
+        {5, 3, Type::Other, {}}, // 12.5
+        {5, 4, Type::Other, {}}, // TRUE
+        {5, 5, Type::Other, {}}, // a date
+        {6, 3, Type::Other, {}}, // a formula saved without its result
+        {6, 4, Type::Text, QStringLiteral("  前后空格  ")},
+        {6, 5, Type::Text, QStringLiteral("A&B <c> \"q\"")},
+        {8, 6, Type::Text, QStringLiteral("末格")},
+    };
+    checkCells(reader, expected);
+    checkNothingElse(reader, expected);
+    QCOMPARE(reader.cell(5, 3).rawValue(), QStringLiteral("12.5"));
+    QCOMPARE(reader.cell(5, 4).rawValue(), QStringLiteral("1"));
+    // Outside the values: the styled cell, the formatted column, the other sheet's A1.
+    QVERIFY(reader.cell(12, 8).isEmpty());
+    QVERIFY(reader.cell(4, 10).isEmpty());
+    QVERIFY(reader.cell(1, 1).isEmpty());
+    QVERIFY(reader.cell(0, 1).isEmpty());
+    QVERIFY(reader.cell(1, 20000).isEmpty());
+}
+
+// handmade.xlsx spells out in raw XML what Excel and others write; LibreOffice opened it and saved
+// it as .xlsx and as .xls. All three must read the same.
+void TestSpreadsheet::sameContentFromThreeWriters_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<SpreadsheetReader::Format>("format");
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<bool>("formulaTextSaved");
+    // LibreOffice keeps only the LF of the escaped CR LF when it opens the file, and its .xls
+    // export saves 0 instead of a formula's text result.
+    QTest::newRow("handmade xlsx") << QStringLiteral("handmade.xlsx") << SpreadsheetReader::Format::Xlsx
+                                   << QStringLiteral("line1\r\nline2") << true;
+    QTest::newRow("LibreOffice xlsx") << QStringLiteral("libreoffice.xlsx") << SpreadsheetReader::Format::Xlsx
+                                      << QStringLiteral("line1\nline2") << true;
+    QTest::newRow("LibreOffice xls") << QStringLiteral("libreoffice.xls") << SpreadsheetReader::Format::Xls
+                                     << QStringLiteral("line1\nline2") << false;
+}
+
+void TestSpreadsheet::sameContentFromThreeWriters()
+{
+    QFETCH(QString, file);
+    QFETCH(SpreadsheetReader::Format, format);
+    QFETCH(QString, lines);
+    QFETCH(bool, formulaTextSaved);
+
+    // Also under a Chinese file name, which must reach every library intact.
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("收款人名单-") + file);
+    QVERIFY(QFile::copy(sample(file), path));
+
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(path), openError(reader));
+    QCOMPARE(reader.format(), format);
+    QCOMPARE(reader.sheetNames(),
+             QStringList({QStringLiteral("封面"), QStringLiteral("数据"), QStringLiteral("空表")}));
+    QCOMPARE(reader.activeSheetIndex(), 1);
+
+    // Values in B2:F7; a whole-sheet column format, a styled D2, a styled row 9 and a styled H20
+    // (and, in handmade.xlsx, a <dimension> of A1:XFD1048576) do not count.
+    const SpreadsheetRange range = reader.usedRange();
+    QCOMPARE(range.firstRow, 2);
+    QCOMPARE(range.firstColumn, 2);
+    QCOMPARE(range.rowCount, 6);
+    QCOMPARE(range.columnCount, 5);
+
+    const QList<Expect> expected = {
+        {2, 2, Type::Text, QStringLiteral("收款人账户")}, // rich text; its phonetic run is left out
+        {2, 3, Type::Text, lines},
+        {3, 2, Type::Text, QStringLiteral("6222020200012345678")},
+        formulaTextSaved ? Expect{3, 3, Type::Text, QStringLiteral("abcdef")} : Expect{3, 3, Type::Other, {}},
+        {3, 4, Type::Other, {}}, // FALSE
+        {5, 2, Type::Other, {}}, // #DIV/0!
+        {5, 3, Type::Other, {}}, // a date
+        {5, 4, Type::Other, {}}, // a number formatted as a date
+        {5, 5, Type::Other, {}}, // 1500
+        {6, 2, Type::Text, QStringLiteral("A&B <c> \"q\" 收")},
+        {6, 3, Type::Text, QStringLiteral(" 两端空格 ")},
+        {6, 4, Type::Other, {}}, // NOW(): never calculated in handmade.xlsx, a number once saved
+        {7, 6, Type::Text, QStringLiteral("_x0041_")},
+    };
+    checkCells(reader, expected);
+    checkNothingElse(reader, expected);
+    QVERIFY(reader.cell(2, 4).isEmpty());
+    QVERIFY(reader.cell(9, 1).isEmpty());
+    QVERIFY(reader.cell(20, 8).isEmpty());
+    QCOMPARE(reader.cell(5, 5).rawValue().toDouble(), 1500.0);
+}
+
+// handmade.xls: formula results, truth and error values (which FreeXL does not report), a text
+// result continued over two records, and the second sheet active.
+void TestSpreadsheet::biffRecordsFreeXlSkips()
+{
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(sample(QStringLiteral("handmade.xls"))), openError(reader));
+    QCOMPARE(reader.format(), SpreadsheetReader::Format::Xls);
+    QCOMPARE(reader.sheetNames(), QStringList({QStringLiteral("第一页"), QStringLiteral("第二页")}));
+    QCOMPARE(reader.activeSheetIndex(), 1);
+    const SpreadsheetRange range = reader.usedRange();
+    QCOMPARE(range.firstRow, 2);
+    QCOMPARE(range.firstColumn, 2);
+    QCOMPARE(range.rowCount, 4);
+    QCOMPARE(range.columnCount, 5); // F3 holds an empty text; the BLANK F5 does not count
+    const QList<Expect> expected = {
+        {2, 2, Type::Text, QStringLiteral("收款人账户")},
+        {2, 3, Type::Text, QStringLiteral("标签")},
+        {3, 2, Type::Text, QStringLiteral("公式结果")},
+        {3, 3, Type::Text, QStringLiteral("abcdefghij")},
+        {3, 4, Type::Other, {}}, // =TRUE
+        {3, 5, Type::Other, {}}, // #DIV/0!
+        {3, 6, Type::Text, QString()},
+        {4, 2, Type::Other, {}}, // TRUE
+        {4, 3, Type::Other, {}}, // #N/A
+        {4, 4, Type::Other, {}}, // 12.5
+        {4, 5, Type::Other, {}}, // 100
+        {5, 2, Type::Other, {}}, // =42
+    };
+    checkCells(reader, expected);
+    checkNothingElse(reader, expected);
+    QCOMPARE(reader.cell(4, 4).rawValue(), QStringLiteral("12.5"));
+    QCOMPARE(reader.cell(5, 2).rawValue(), QStringLiteral("42"));
+    QVERIFY(reader.cell(1, 1).isEmpty()); // the first sheet's A1 is not read
+}
+
+void TestSpreadsheet::formatFollowsContentNotName_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<SpreadsheetReader::Format>("format");
+    QTest::addColumn<QString>("firstText");
+    QTest::newRow(".xlsx named .xls") << QStringLiteral("openpyxl.xlsx") << QStringLiteral("名单.xls")
+                                      << SpreadsheetReader::Format::Xlsx << QStringLiteral("收款人账户");
+    QTest::newRow(".xls named .xlsx") << QStringLiteral("libreoffice.xls") << QStringLiteral("book.xlsx")
+                                      << SpreadsheetReader::Format::Xls << QStringLiteral("收款人账户");
+    QTest::newRow(".xlsx named .txt") << QStringLiteral("libreoffice.xlsx") << QStringLiteral("book.txt")
+                                      << SpreadsheetReader::Format::Xlsx << QStringLiteral("收款人账户");
+}
+
+void TestSpreadsheet::formatFollowsContentNotName()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, name);
+    QFETCH(SpreadsheetReader::Format, format);
+    QFETCH(QString, firstText);
+    TestEnv env;
+    QVERIFY(QFile::copy(sample(file), env.path(name)));
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(env.path(name)), openError(reader));
+    QCOMPARE(reader.format(), format);
+    const SpreadsheetRange range = reader.usedRange();
+    QCOMPARE(reader.cell(range.firstRow, range.firstColumn).text(), firstText);
+}
+
+void TestSpreadsheet::failures_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<SpreadsheetReader::Error>("error");
+
+    const QByteArray xlsx = fileBytes(sample(QStringLiteral("openpyxl.xlsx")));
+    const QByteArray xls = fileBytes(sample(QStringLiteral("libreoffice.xls")));
+    QVERIFY(xlsx.size() > 4000 && xls.size() > 4000);
+
+    // Garbles the compressed data of the active sheet's part (its local header names it first).
+    QByteArray flipped = xlsx;
+    const qsizetype sheetPart = xlsx.indexOf("xl/worksheets/sheet2.xml");
+    QVERIFY(sheetPart > 0);
+    for (qsizetype i = sheetPart + 40; i < sheetPart + 240; ++i) {
+        flipped[i] = char(flipped[i] ^ 0x5A);
+    }
+    QByteArray xlsGarbled = xls;
+    for (int i = 512; i < xlsGarbled.size(); ++i) {
+        xlsGarbled[i] = char(0xFF); // everything after the header
+    }
+
+    QTest::newRow("truncated xlsx") << xlsx.left(xlsx.size() / 2) << SpreadsheetReader::Error::Damaged;
+    QTest::newRow("garbled xlsx") << flipped << SpreadsheetReader::Error::Damaged;
+    QTest::newRow("bare PK") << QByteArray("PK\x03\x04 not really a zip")
+                             << SpreadsheetReader::Error::Damaged;
+    QTest::newRow("truncated xls") << xls.left(3000) << SpreadsheetReader::Error::Damaged;
+    QTest::newRow("garbled xls") << xlsGarbled << SpreadsheetReader::Error::Damaged;
+    QTest::newRow("OLE2 header only") << xls.left(512) << SpreadsheetReader::Error::Damaged;
+    QTest::newRow("text file") << QByteArray("\xca\xd5\xbf\xee\xc8\xcb\xd5\xcb\xbb\xa7,100.00\r\n")
+                               << SpreadsheetReader::Error::NotSpreadsheet;
+    QTest::newRow("empty file") << QByteArray() << SpreadsheetReader::Error::NotSpreadsheet;
+    QTest::newRow("encrypted xlsx") << fileBytes(sample(QStringLiteral("encrypted.xlsx")))
+                                    << SpreadsheetReader::Error::Encrypted;
+    QTest::newRow("encrypted xls") << fileBytes(sample(QStringLiteral("encrypted.xls")))
+                                   << SpreadsheetReader::Error::Encrypted;
+}
+
+void TestSpreadsheet::failures()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(SpreadsheetReader::Error, error);
+    TestEnv env;
+    env.write(QStringLiteral("bad.xls"), content);
+    SpreadsheetReader reader;
+    QVERIFY(!reader.open(env.path(QStringLiteral("bad.xls"))));
+    QCOMPARE(reader.error(), error);
+    QVERIFY(!reader.isOpen());
+    QCOMPARE(reader.format(), SpreadsheetReader::Format::None);
+    QVERIFY(reader.usedRange().isEmpty());
+    QVERIFY(reader.sheetNames().isEmpty());
+}
+
+void TestSpreadsheet::missingFile()
+{
+    TestEnv env;
+    SpreadsheetReader reader;
+    QVERIFY(!reader.open(env.path(QStringLiteral("none.xlsx"))));
+    QCOMPARE(reader.error(), SpreadsheetReader::Error::CannotOpen);
+
+    // A ZIP package without a workbook is no spreadsheet.
+    QVERIFY(
+        writeZip(env.path(QStringLiteral("doc.xlsx")), QStringLiteral("word/document.xml"), "<document/>"));
+    QVERIFY(!reader.open(env.path(QStringLiteral("doc.xlsx"))));
+    QCOMPARE(reader.error(), SpreadsheetReader::Error::NotSpreadsheet);
+}
+
+void TestSpreadsheet::reopenForgetsPreviousWorkbook()
+{
+    TestEnv env;
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(sample(QStringLiteral("openpyxl.xlsx"))), openError(reader));
+    QVERIFY(reader.cell(4, 3).isText());
+    env.write(QStringLiteral("x.xlsx"), "plain text");
+    QVERIFY(!reader.open(env.path(QStringLiteral("x.xlsx"))));
+    QVERIFY(reader.cell(4, 3).isEmpty());
+    QVERIFY2(reader.open(sample(QStringLiteral("libreoffice.xls"))), openError(reader));
+    QVERIFY(reader.cell(4, 3).isEmpty());
+    QCOMPARE(reader.cell(3, 2).text(), QStringLiteral("6222020200012345678"));
+    reader.close();
+    QVERIFY(!reader.isOpen());
+    QVERIFY(reader.cell(3, 2).isEmpty());
+}
+
+namespace {
+
+// The batch export's layout: a header and lines whose texts must come back unchanged.
+QList<QStringList> exportRows()
+{
+    return {
+        {QStringLiteral("收款人账户"), QStringLiteral("收款人名称"), QStringLiteral("金额")},
+        {QStringLiteral("6222020200012345678"), QStringLiteral("张三"), QStringLiteral("100.00")},
+        {QStringLiteral("0012345"), QStringLiteral("欧阳 娜娜"), QStringLiteral("0.50")},
+        {QStringLiteral("1E5"), QStringLiteral("A&B <c> \"q\" _x0041_"), QStringLiteral("  7  ")},
+    };
+}
+
+bool writeExport(const QString& path, QString* error = nullptr)
+{
+    SpreadsheetWriter writer(QStringLiteral("kxp-tool"));
+    const QList<QStringList> rows = exportRows();
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < rows[r].size(); ++c) {
+            writer.setText(r + 1, c + 1, rows[r][c]);
+        }
+    }
+    return writer.save(path, error);
+}
+
+} // namespace
+
+void TestSpreadsheet::writerRoundTrip()
+{
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("行内批量-20201231.xls"));
+    QString error;
+    QVERIFY2(writeExport(path, &error), qPrintable(error));
+    // Only the file itself is left behind, no temporary.
+    QCOMPARE(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("行内批量-20201231.xls")}));
+
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(path), openError(reader));
+    QCOMPARE(reader.format(), SpreadsheetReader::Format::Xlsx);
+    QCOMPARE(reader.sheetNames(), QStringList({QStringLiteral("kxp-tool")}));
+    QCOMPARE(reader.activeSheetIndex(), 0);
+    const QList<QStringList> rows = exportRows();
+    const SpreadsheetRange range = reader.usedRange();
+    QCOMPARE(range.firstRow, 1);
+    QCOMPARE(range.firstColumn, 1);
+    QCOMPARE(range.rowCount, int(rows.size()));
+    QCOMPARE(range.columnCount, 3);
+    for (int r = 0; r < rows.size(); ++r) {
+        for (int c = 0; c < 3; ++c) {
+            const SpreadsheetCell cell = reader.cell(r + 1, c + 1);
+            QVERIFY(cell.isText());
+            QCOMPARE(cell.text(), rows[r][c]);
+        }
+    }
+    QVERIFY(reader.cell(1, 4).isEmpty());
+}
+
+void TestSpreadsheet::writerOutputReadByOpenpyxl()
+{
+    QProcess probe;
+    probe.start(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral("-c"), QStringLiteral("import openpyxl")});
+    if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit ||
+        probe.exitCode() != 0) {
+        QSKIP("/usr/bin/python3 with openpyxl is not available");
+    }
+
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("行内批量-20201231.xls"));
+    QVERIFY(writeExport(path));
+
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"), QString::fromUtf8(OpenpyxlDump), path});
+    QVERIFY(python.waitForFinished(60000));
+    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    QJsonParseError parseError;
+    const QJsonObject dump = QJsonDocument::fromJson(python.readAllStandardOutput(), &parseError).object();
+    QCOMPARE(parseError.error, QJsonParseError::NoError);
+
+    QCOMPARE(dump.value(QStringLiteral("sheets")).toArray(), QJsonArray({QStringLiteral("kxp-tool")}));
+    // The whole sheet carries the text format, not only the cells written.
+    QCOMPARE(dump.value(QStringLiteral("columnFormat")).toString(), QStringLiteral("@"));
+    QCOMPARE(dump.value(QStringLiteral("columnMin")).toInt(), 1);
+    QCOMPARE(dump.value(QStringLiteral("columnMax")).toInt(), 16384);
+
+    const QList<QStringList> rows = exportRows();
+    const QJsonArray cells = dump.value(QStringLiteral("cells")).toArray();
+    QCOMPARE(cells.size(), rows.size() * 3);
+    for (const QJsonValue& value : cells) {
+        const QJsonArray cell = value.toArray();
+        const int row = cell.at(0).toInt();
+        const int column = cell.at(1).toInt();
+        QVERIFY(row >= 1 && row <= rows.size() && column >= 1 && column <= 3);
+        QCOMPARE(cell.at(2).toString(), QStringLiteral("s"));
+        QCOMPARE(cell.at(3).toString(), QStringLiteral("@"));
+        QVERIFY(cell.at(4).isString());
+        QCOMPARE(cell.at(4).toString(), rows[row - 1][column - 1]);
+    }
+}
+
+void TestSpreadsheet::writerReplacesExistingFile()
+{
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("out.xlsx"));
+    env.write(QStringLiteral("out.xlsx"), "old content");
+    SpreadsheetWriter writer(QStringLiteral("kxp-tool"));
+    writer.setText(2, 2, QStringLiteral("第一次"));
+    writer.setText(2, 2, QStringLiteral("第二次"));
+    writer.setText(3, 1, QString());
+    QVERIFY(writer.save(path));
+    SpreadsheetReader reader;
+    QVERIFY2(reader.open(path), openError(reader));
+    QCOMPARE(reader.cell(2, 2).text(), QStringLiteral("第二次"));
+    // Empty text leaves a formatted cell without a value.
+    QVERIFY(reader.cell(3, 1).isEmpty());
+    QCOMPARE(reader.usedRange().rowCount, 1);
+    QCOMPARE(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("out.xlsx")}));
+}
+
+void TestSpreadsheet::writerFailureLeavesNothing()
+{
+    TestEnv env;
+    QString error;
+    // A folder that does not exist.
+    QVERIFY(!writeExport(env.path(QStringLiteral("missing/out.xls")), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!QFile::exists(env.path(QStringLiteral("missing/out.xls"))));
+
+    // A name taken by a folder.
+    QVERIFY(QDir(env.dir()).mkdir(QStringLiteral("taken.xls")));
+    QVERIFY(!writeExport(env.path(QStringLiteral("taken.xls"))));
+
+    // A sheet name the format refuses, and a cell outside the sheet: the old file stays as it was.
+    env.write(QStringLiteral("keep.xls"), "old content");
+    SpreadsheetWriter badName(QStringLiteral("a/b"));
+    badName.setText(1, 1, QStringLiteral("x"));
+    QVERIFY(!badName.save(env.path(QStringLiteral("keep.xls"))));
+    SpreadsheetWriter badCell(QStringLiteral("kxp-tool"));
+    badCell.setText(1, 1, QStringLiteral("x"));
+    badCell.setText(0, 1, QStringLiteral("y"));
+    QVERIFY(!badCell.save(env.path(QStringLiteral("keep.xls")), &error));
+    QCOMPARE(env.read(QStringLiteral("keep.xls")), QByteArray("old content"));
+    QCOMPARE(QDir(env.dir()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("keep.xls")}));
+}
+
+QTEST_GUILESS_MAIN(TestSpreadsheet)
+#include "tst_spreadsheet.moc"
