@@ -37,6 +37,10 @@ private slots:
     void formatErrorFailsTheLoad();
     void prepareDisablesEverything();
     void exitQuestion();
+    void spreadsheetImport_data() { addWorkbookRows("roster_rows"); }
+    void spreadsheetImport();
+    void numberCellStopsTheImport_data() { addWorkbookRows("roster_number"); }
+    void numberCellStopsTheImport();
 
 private:
     QPushButton* button(const QString& c) const { return m_book->findChild<QPushButton*>(c); }
