@@ -1,15 +1,13 @@
 #include "batch/CPILIANGDlg.h"
 
-#include "common/Amount.h"
 #include "common/CMyEditCtrl.h"
 #include "common/CMyTool.h"
 #include "common/Clock.h"
 #include "common/Dialogs.h"
 #include "common/FieldCheck.h"
-#include "common/Gbk.h"
-#include "common/SafeWrite.h"
 #include "common/SpreadsheetRows.h"
 #include "common/SpreadsheetWriter.h"
+#include "common/TextImportFile.h"
 #include "lookup/CPayBookSearch.h"
 #include "print/ReportPreview.h"
 #include "rosters/RosterFormat.h"
@@ -79,20 +77,12 @@ bool CPILIANGDlg::ValidateEntry(int lineNumber, bool importing)
         return false;
     }
 
-    const QString amount = CMyTool::TrimSpaces(field(AmountField)->text());
+    QString amount = CMyTool::TrimSpaces(field(AmountField)->text());
     setFieldText(AmountField, amount);
-    QString canonical;
-    switch (Amount::check(amount, &canonical)) {
-    case Amount::Problem::Empty:
-        return report.fail(QStringLiteral("请输入转账金额"));
-    case Amount::Problem::Format:
-        return report.fail(QStringLiteral("金额格式错误"));
-    case Amount::Problem::Zero:
-        return report.fail(QStringLiteral("转账金额不能为0"));
-    case Amount::Problem::None:
-        break;
+    if (!report.amount(&amount, QStringLiteral("请输入转账金额"))) {
+        return false;
     }
-    setFieldText(AmountField, canonical);
+    setFieldText(AmountField, amount);
     return true;
 }
 
@@ -203,24 +193,18 @@ void CPILIANGDlg::ImportSpreadsheet()
 
 void CPILIANGDlg::ImportText()
 {
-    const QString path = FileDialogs::open(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
-    if (path.isEmpty()) {
+    TextImportFile file;
+    if (!file.open(this)) {
         return;
     }
-    QByteArray data;
-    if (!SafeWrite::readFile(path, &data)) {
-        return;
-    }
-    const bool utf8 = Gbk::hasUtf8Bom(data);
-    qsizetype pos = utf8 ? 3 : 0;
     int seq = nextSequenceNumber();
     int read = 0;
     int added = 0;
     bool formatError = false;
     for (;;) {
         ResetEntry(true);
-        const QByteArray raw = CMyTool::ReadTextLine(data, pos);
-        if (raw.isEmpty()) {
+        const TextImportFile::Line line = file.next();
+        if (line.end) {
             break;
         }
         if (atLimit()) {
@@ -229,7 +213,7 @@ void CPILIANGDlg::ImportText()
         }
         ++read;
         // The line end stays in the line: a line ending in CR LF must close all three fields.
-        const std::optional<QString> text = utf8 ? Gbk::decodeUtf8(raw) : Gbk::decode(raw);
+        const std::optional<QString>& text = line.text;
         if (!text || !text->startsWith(QLatin1Char('|'))) {
             formatError = true;
             break;

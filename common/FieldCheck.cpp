@@ -1,5 +1,6 @@
 #include "common/FieldCheck.h"
 
+#include "common/Amount.h"
 #include "common/Dialogs.h"
 #include "common/Gbk.h"
 
@@ -28,5 +29,22 @@ bool CheckReporter::fieldSafe(const QString& value, const QString& label, const 
     if (!Gbk::canEncode(value)) {
         return fail(QStringLiteral("%1中含有无法保存的字符").arg(label));
     }
+    return true;
+}
+
+bool CheckReporter::amount(QString* amount, const QString& emptyMessage) const
+{
+    QString canonical;
+    switch (Amount::check(*amount, &canonical)) {
+    case Amount::Problem::Empty:
+        return fail(emptyMessage);
+    case Amount::Problem::Format:
+        return fail(QStringLiteral("金额格式错误"));
+    case Amount::Problem::Zero:
+        return fail(QStringLiteral("转账金额不能为0"));
+    case Amount::Problem::None:
+        break;
+    }
+    *amount = canonical;
     return true;
 }

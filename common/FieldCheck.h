@@ -26,6 +26,10 @@ public:
     // is stored in GBK: refuses the delimiters and characters GBK cannot hold.
     bool fieldSafe(const QString& value, const QString& label, const QString& delimiters) const;
 
+    // An amount: emptyMessage when empty, "金额格式错误" when it is not a payable amount,
+    // "转账金额不能为0" for zero. On success the amount is replaced by its stored form (7.50).
+    bool amount(QString* amount, const QString& emptyMessage) const;
+
 private:
     QWidget* m_parent;
     RecordCheckMode m_mode;

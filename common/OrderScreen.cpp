@@ -350,20 +350,11 @@ void OrderScreen::onDelete()
         Msg::Yes) {
         return;
     }
-    m_list->rows()->removeRowAt(p);
-    const int n = m_list->count();
-    if (n > 0) {
-        int select = p;
-        if (p == n) {
-            select = n - 1;
-        } else {
-            for (int r = p; r < n; ++r) {
-                m_list->rows()->setText(r, 0, QString::number(r + 1));
-            }
-        }
+    const int next = m_list->removeRowRenumbered(p);
+    if (next >= 0) {
         // A file saved before still holds the deleted line.
         m_unsaved = true;
-        m_list->selectRow(select);
+        m_list->selectRow(next);
     } else {
         ResetEntry(true);
         m_unsaved = false;

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <algorithm>
 
 void RowListModel::setHeaders(const QStringList& headers)
 {
@@ -146,6 +147,16 @@ void RowList::setColumns(const QVector<Column>& columns)
     for (int i = 0; i < columns.size(); ++i) {
         setColumnWidth(i, columns.at(i).width);
     }
+}
+
+int RowList::removeRowRenumbered(int r)
+{
+    m_model->removeRowAt(r);
+    const int n = count();
+    for (int i = r; i < n; ++i) {
+        m_model->setText(i, 0, QString::number(i + 1));
+    }
+    return n == 0 ? -1 : std::min(r, n - 1);
 }
 
 int RowList::selectedRow() const

@@ -52,6 +52,9 @@ public:
     QString text(int r, int c) const { return m_model->text(r, c); }
 
     int selectedRow() const;
+    // Removes row r and numbers the rows after it again ("序号" = position + 1). Returns the row to
+    // select next: the one now at r, the new last row when r was the last, -1 when none is left.
+    int removeRowRenumbered(int r);
     // Selects and focuses row r (or clears the selection for r < 0).
     void selectRow(int r);
     void clearRowSelection();

@@ -1,13 +1,12 @@
 #include "payroll/CDAIFADlg.h"
 
-#include "common/Amount.h"
 #include "common/CMyEditCtrl.h"
 #include "common/CMyTool.h"
 #include "common/Dialogs.h"
 #include "common/FieldCheck.h"
-#include "common/Gbk.h"
 #include "common/SafeWrite.h"
 #include "common/SpreadsheetRows.h"
+#include "common/TextImportFile.h"
 #include "common/ScreenSwitch.h"
 #include "lookup/CGetBookSearch.h"
 #include "print/ReportPreview.h"
@@ -100,20 +99,12 @@ bool CDAIFADlg::ValidateEntry(int lineNumber, bool importing)
         return false;
     }
 
-    const QString amount = CMyTool::TrimSpaces(field(AmountField)->text());
+    QString amount = CMyTool::TrimSpaces(field(AmountField)->text());
     setFieldText(AmountField, amount);
-    QString canonical;
-    switch (Amount::check(amount, &canonical)) {
-    case Amount::Problem::Empty:
-        return report.fail(QStringLiteral("请输入转账金额"));
-    case Amount::Problem::Format:
-        return report.fail(QStringLiteral("金额格式错误"));
-    case Amount::Problem::Zero:
-        return report.fail(QStringLiteral("转账金额不能为0"));
-    case Amount::Problem::None:
-        break;
+    if (!report.amount(&amount, QStringLiteral("请输入转账金额"))) {
+        return false;
     }
-    setFieldText(AmountField, canonical);
+    setFieldText(AmountField, amount);
 
     const QString code = CMyTool::TrimSpaces(field(RoutingCode)->text());
     setFieldText(RoutingCode, code);
@@ -177,16 +168,10 @@ bool CDAIFADlg::ExportLines()
 
 void CDAIFADlg::ImportText()
 {
-    const QString path = FileDialogs::open(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
-    if (path.isEmpty()) {
+    TextImportFile file;
+    if (!file.open(this)) {
         return;
     }
-    QByteArray data;
-    if (!SafeWrite::readFile(path, &data)) {
-        return;
-    }
-    const bool utf8 = Gbk::hasUtf8Bom(data);
-    qsizetype pos = utf8 ? 3 : 0;
     int seq = nextSequenceNumber();
     int read = 0;
     int imported = 0;
@@ -194,15 +179,14 @@ void CDAIFADlg::ImportText()
     bool firstLine = true;
     for (;;) {
         ResetEntry(true);
-        const QByteArray raw = CMyTool::ReadTextLine(data, pos);
-        if (raw.isEmpty()) {
+        const TextImportFile::Line line = file.next();
+        if (line.end) {
             break;
         }
-        const std::optional<QString> text = utf8 ? Gbk::decodeUtf8(raw) : Gbk::decode(raw);
         if (firstLine) {
             firstLine = false;
             // A header is skipped; a file that starts with a payment keeps it.
-            if (!text || !PayrollImport::looksLikeData(*text)) {
+            if (!line.text || !PayrollImport::looksLikeData(*line.text)) {
                 continue;
             }
         }
@@ -212,7 +196,7 @@ void CDAIFADlg::ImportText()
         }
         ++read;
         const std::optional<PayrollImport::Fields> fields =
-            text ? PayrollImport::parse(*text) : std::optional<PayrollImport::Fields>();
+            line.text ? PayrollImport::parse(*line.text) : std::optional<PayrollImport::Fields>();
         if (!fields) {
             formatError = true;
             break;

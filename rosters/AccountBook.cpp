@@ -286,18 +286,12 @@ void AccountBook::onDelete()
         return;
     }
     m_doc.removeRow(p);
-    m_list->rows()->removeRowAt(p);
-    const int n = m_list->count();
-    if (n == 0) {
+    const int next = m_list->removeRowRenumbered(p);
+    if (next < 0) {
         browsing();
         setEntry({});
-    } else if (p == n) {
-        m_list->selectRow(p - 1);
     } else {
-        for (int r = p; r < n; ++r) {
-            m_list->rows()->setText(r, 0, QString::number(r + 1));
-        }
-        m_list->selectRow(p);
+        m_list->selectRow(next);
     }
     m_list->setFocus();
     save();

@@ -446,17 +446,11 @@ void CDFBook::onCancel()
 
 void CDFBook::removeListRow(RowList* list, int p)
 {
-    list->rows()->removeRowAt(p);
-    const int n = list->count();
-    if (n == 0) {
+    const int next = list->removeRowRenumbered(p);
+    if (next < 0) {
         ResetRoster(true);
-    } else if (p == n) {
-        list->selectRow(p - 1);
     } else {
-        for (int r = p; r < n; ++r) {
-            list->rows()->setText(r, 0, QString::number(r + 1));
-        }
-        list->selectRow(p);
+        list->selectRow(next);
     }
 }
 

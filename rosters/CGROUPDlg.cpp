@@ -190,16 +190,7 @@ void CGROUPDlg::DeleteGroup()
         Msg::Yes) {
         return;
     }
-    m_list->rows()->removeRowAt(p);
-    const int n = m_list->count();
-    if (p == n && n > 0) {
-        m_list->selectRow(p - 1);
-    } else if (n > 0) {
-        for (int r = p; r < n; ++r) {
-            m_list->rows()->setText(r, 0, QString::number(r + 1));
-        }
-        m_list->selectRow(p);
-    }
+    m_list->selectRow(m_list->removeRowRenumbered(p));
     QFile::remove(rosterPath(name));
     saveGroups();
 }

@@ -1,6 +1,5 @@
 #include "rosters/RosterRecords.h"
 
-#include "common/Amount.h"
 #include "common/CMyTool.h"
 
 namespace {
@@ -83,17 +82,8 @@ bool CheckRosterEntry(PayrollRosterEntry& rec, const CheckReporter& report)
     if (!report.fieldSafe(rec.name, QStringLiteral("户名"), kBar)) {
         return false;
     }
-    QString canonical;
-    switch (Amount::check(rec.amount, &canonical)) {
-    case Amount::Problem::Empty:
-        return report.fail(QStringLiteral("请输入金额"));
-    case Amount::Problem::Format:
-        return report.fail(QStringLiteral("金额格式错误"));
-    case Amount::Problem::Zero:
-        return report.fail(QStringLiteral("转账金额不能为0"));
-    case Amount::Problem::None:
-        break;
+    if (!report.amount(&rec.amount, QStringLiteral("请输入金额"))) {
+        return false;
     }
-    rec.amount = canonical;
     return report.fieldSafe(rec.remark, QStringLiteral("备注"), kBar);
 }
