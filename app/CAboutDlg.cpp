@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("CAboutDlg"));
     setWindowTitle(QStringLiteral("关于岱溪银行跨行代发助手"));
@@ -17,7 +18,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::WindowT
 
     auto* icon = new QLabel(this);
     icon->setPixmap(Pictures::appIcon(48));
-    auto* text = new QLabel(AppInfo::productName() + QStringLiteral(" 1.0 版\n\n版权所有 (C) 岱溪银行"), this);
+    auto* text =
+        new QLabel(AppInfo::productName() + QStringLiteral(" 1.0 版\n\n版权所有 (C) 岱溪银行"), this);
     Ui::name(text, QStringLiteral("版本信息"));
     QPushButton* ok = Ui::button(this, QStringLiteral("确定"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

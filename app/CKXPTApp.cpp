@@ -1,11 +1,11 @@
 #include "app/CKXPTApp.h"
 
+#include "app/CKXPTView.h"
 #include "app/CMainFrame.h"
+#include "app/CSubView.h"
 #include "app/SingleInstance.h"
 #include "common/AppInfo.h"
 #include "common/Dialogs.h"
-#include "app/CKXPTView.h"
-#include "app/CSubView.h"
 #include "common/ScreenSwitch.h"
 
 #include <QApplication>
@@ -16,7 +16,8 @@ void CKXPTApp::installTranslations()
 {
     // Standard buttons read 是/否/确定/取消.
     auto* qtTranslator = new QTranslator(qApp);
-    if (qtTranslator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (qtTranslator->load(QStringLiteral("qtbase_zh_CN"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(qtTranslator);
     }
 }

@@ -12,14 +12,16 @@
 
 CMainFrame::CMainFrame(QWidget* navigationView, QWidget* screenHost)
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                               Qt::CustomizeWindowHint),
       m_navigation(navigationView), m_host(screenHost), m_splitter(new CMySplitter(this))
 {
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowTitle(AppInfo::mainWindowTitle());
     // The screens are laid out for the small dialog font of the operators' desktops.
     QFont font;
-    font.setFamilies({QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("SimSun")});
+    font.setFamilies(
+        {QStringLiteral("Microsoft YaHei"), QStringLiteral("Noto Sans CJK SC"), QStringLiteral("SimSun")});
     font.setPointSize(9);
     setFont(font);
     setWindowIcon(QIcon(Pictures::appIcon()));

@@ -1,9 +1,9 @@
 #include "app/CSubView.h"
 
 #include "app/CWelcomDlg.h"
+#include "batch/CPILIANGDlg.h"
 #include "common/Dialogs.h"
 #include "common/ScreenSwitch.h"
-#include "batch/CPILIANGDlg.h"
 #include "lookup/BankCodeTable.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CDFBook.h"
@@ -25,8 +25,7 @@ template <typename Screen> bool offerExport(Screen* screen, const QString& capti
 
 CSubView::CSubView(QWidget* parent)
     : QWidget(parent), m_payroll(new CDAIFADlg(this)), m_batch(new BatchScreen(this)),
-      m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)),
-      m_roster(new RosterScreen(this))
+      m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)), m_roster(new RosterScreen(this))
 {
     setObjectName(QStringLiteral("CSubView"));
     BankCodeTable::load(this);
@@ -80,7 +79,10 @@ bool CSubView::leaveCheck(int code)
     return true;
 }
 
-void CSubView::undo() { ScreenSwitch::postToNavigation(m_current, 0); }
+void CSubView::undo()
+{
+    ScreenSwitch::postToNavigation(m_current, 0);
+}
 
 bool CSubView::confirmExit()
 {

@@ -13,7 +13,8 @@ const QColor kRed(196, 0, 1);
 QFont captionFont(int pixelSize, bool bold = false)
 {
     QFont f;
-    f.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Microsoft YaHei"), QStringLiteral("SimHei")});
+    f.setFamilies(
+        {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Microsoft YaHei"), QStringLiteral("SimHei")});
     f.setPixelSize(pixelSize);
     f.setBold(bold);
     return f;
@@ -41,7 +42,8 @@ void drawEmblem(QPainter& p, const QRectF& r)
         const qreal y = r.center().y() + w * (0.2 + i * 0.1);
         QPainterPath wave;
         wave.moveTo(r.left() + w * 0.24, y);
-        wave.cubicTo(r.left() + w * 0.4, y - w * 0.07, r.left() + w * 0.6, y + w * 0.07, r.right() - w * 0.24, y);
+        wave.cubicTo(r.left() + w * 0.4, y - w * 0.07, r.left() + w * 0.6, y + w * 0.07, r.right() - w * 0.24,
+                     y);
         p.drawPath(wave);
     }
     p.restore();
@@ -115,8 +117,8 @@ QPixmap navigationFace(const QString& caption, bool pressed)
     drawSymbol(p, caption, QRectF(8, 6, size.width() - 16, 34), ink);
     p.setPen(pressed ? Qt::white : QColor(60, 40, 60));
     p.setFont(captionFont(caption.size() > 5 ? 10 : 11));
-    p.drawText(QRectF(0, 42, size.width(), size.height() - 44), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-               caption);
+    p.drawText(QRectF(0, 42, size.width(), size.height() - 44),
+               Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, caption);
     return pm;
 }
 

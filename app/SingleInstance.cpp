@@ -8,7 +8,10 @@ SingleInstance::SingleInstance(const QString& lockPath) : m_lock(std::make_uniqu
     m_lock->setStaleLockTime(0);
 }
 
-bool SingleInstance::acquire() { return m_lock->tryLock(0); }
+bool SingleInstance::acquire()
+{
+    return m_lock->tryLock(0);
+}
 
 QString SingleInstance::defaultLockPath()
 {

@@ -1,3 +1,6 @@
 #include "app/CKXPTApp.h"
 
-int main(int argc, char** argv) { return CKXPTApp::run(argc, argv); }
+int main(int argc, char** argv)
+{
+    return CKXPTApp::run(argc, argv);
+}

@@ -16,7 +16,12 @@
 #include <algorithm>
 
 namespace {
-enum FieldIndex { Account, Name, AmountField };
+enum FieldIndex
+{
+    Account,
+    Name,
+    AmountField
+};
 
 OrderScreen::Config batchConfig()
 {
@@ -48,7 +53,8 @@ const QString kBar = QStringLiteral("|");
 CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
 {
     connect(importButton(), &QPushButton::clicked, this, &CPILIANGDlg::ImportSpreadsheet);
-    connect(addHiddenButton(QStringLiteral("导入文本")), &QPushButton::clicked, this, &CPILIANGDlg::ImportText);
+    connect(addHiddenButton(QStringLiteral("导入文本")), &QPushButton::clicked, this,
+            &CPILIANGDlg::ImportText);
     QPushButton* print = addHiddenButton(QStringLiteral("打印"));
     print->setEnabled(false);
     connect(print, &QPushButton::clicked, this,
@@ -57,7 +63,8 @@ CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
 
 bool CPILIANGDlg::ValidateEntry(int lineNumber, bool importing)
 {
-    const CheckReporter report(this, importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain, lineNumber);
+    const CheckReporter report(this, importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain,
+                               lineNumber);
 
     const QString name = CMyTool::TrimSpaces(field(Name)->text());
     setFieldText(Name, name);
@@ -93,7 +100,8 @@ void CPILIANGDlg::RememberPayee()
     if (!CheckInBankAccount(payee, CheckReporter(this, RecordCheckMode::Silent, 0))) {
         return;
     }
-    RosterFormat::rememberRecord(this, QStringLiteral("hangneiacc.txt"), payee.account, RosterFormat::lineOf(payee),
+    RosterFormat::rememberRecord(this, QStringLiteral("hangneiacc.txt"), payee.account,
+                                 RosterFormat::lineOf(payee),
                                  [](const QString& line) -> std::optional<QString> {
                                      if (!line.startsWith(QLatin1Char('|'))) {
                                          return std::nullopt;
@@ -118,10 +126,10 @@ void CPILIANGDlg::PickPayee()
 
 bool CPILIANGDlg::ExportLines()
 {
-    const QString name =
-        QStringLiteral("行内批量") + Clock::today().toString(QStringLiteral("-yyyyMMdd")) + QStringLiteral(".xlsx");
-    const QString path = FileDialogs::save(this, QStringLiteral("Excel 文件(*.xlsx)|*.xlsx||"), name,
-                                           QStringLiteral("xlsx"));
+    const QString name = QStringLiteral("行内批量") + Clock::today().toString(QStringLiteral("-yyyyMMdd")) +
+                         QStringLiteral(".xlsx");
+    const QString path =
+        FileDialogs::save(this, QStringLiteral("Excel 文件(*.xlsx)|*.xlsx||"), name, QStringLiteral("xlsx"));
     if (path.isEmpty()) {
         return false;
     }

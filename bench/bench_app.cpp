@@ -33,7 +33,8 @@ void measure(const char* what, int repeats, const std::function<void()>& step)
         step();
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
     }
-    std::printf("%-58s first %7.1f ms  best %7.1f ms\n", what, ms.front(), *std::min_element(ms.begin(), ms.end()));
+    std::printf("%-58s first %7.1f ms  best %7.1f ms\n", what, ms.front(),
+                *std::min_element(ms.begin(), ms.end()));
 }
 
 } // namespace
@@ -77,10 +78,9 @@ int main(int argc, char** argv)
     measure("payee remembered in the roster (appended)", repeats, [] {
         const InterbankAccount payee{QStringLiteral("6222020200000000100"), QStringLiteral("王珅"),
                                      QStringLiteral("中国银行海安支行"), QStringLiteral("104306114010")};
-        RosterFormat::rememberRecord(nullptr, QStringLiteral("kuahangacc.txt"), payee.account,
-                                     RosterFormat::lineOf(payee), [](const QString& line) {
-                                         return std::optional<QString>(line.section(QLatin1Char('|'), 0, 0));
-                                     });
+        RosterFormat::rememberRecord(
+            nullptr, QStringLiteral("kuahangacc.txt"), payee.account, RosterFormat::lineOf(payee),
+            [](const QString& line) { return std::optional<QString>(line.section(QLatin1Char('|'), 0, 0)); });
     });
     QFile restore(roster);
     return restore.open(QIODevice::WriteOnly) && restore.write(saved) == saved.size() ? 0 : 1;

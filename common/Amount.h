@@ -10,7 +10,13 @@ namespace Amount {
 // Longest integer part (leading zeros aside) that the amount field lets an operator type.
 constexpr int MaxIntegerDigits = 13;
 
-enum class Problem { None, Empty, Format, Zero };
+enum class Problem
+{
+    None,
+    Empty,
+    Format,
+    Zero
+};
 
 // Checks an amount text that has already been trimmed. On success canonical holds the amount as it
 // is stored: leading zeros removed and completed to two decimals (007.5 -> 7.50).

@@ -28,7 +28,12 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
-    enum class KeyVerdict { Accept, Discard, Reject };
+    enum class KeyVerdict
+    {
+        Accept,
+        Discard,
+        Reject
+    };
     KeyVerdict amountVerdict(QChar k) const;
     bool exceedsLimit(const QString& inserted) const;
     void postRejection();

@@ -26,9 +26,15 @@ QString CMyTool::GetModuleDir()
     return dir;
 }
 
-void CMyTool::SetModuleDirForTests(const QString& dir) { moduleDirOverride() = dir; }
+void CMyTool::SetModuleDirForTests(const QString& dir)
+{
+    moduleDirOverride() = dir;
+}
 
-QString CMyTool::DataFilePath(const QString& fileName) { return GetModuleDir() + fileName; }
+QString CMyTool::DataFilePath(const QString& fileName)
+{
+    return GetModuleDir() + fileName;
+}
 
 QString CMyTool::TrimSpaces(const QString& text)
 {

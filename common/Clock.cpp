@@ -5,6 +5,12 @@ QDate g_fixed;
 }
 
 namespace Clock {
-QDate today() { return g_fixed.isValid() ? g_fixed : QDate::currentDate(); }
-void setTodayForTests(const QDate& date) { g_fixed = date; }
+QDate today()
+{
+    return g_fixed.isValid() ? g_fixed : QDate::currentDate();
+}
+void setTodayForTests(const QDate& date)
+{
+    g_fixed = date;
+}
 } // namespace Clock

@@ -115,7 +115,10 @@ DialogService& DialogService::current()
     return g_installed ? *g_installed : real;
 }
 
-void DialogService::install(DialogService* service) { g_installed = service; }
+void DialogService::install(DialogService* service)
+{
+    g_installed = service;
+}
 
 QString DialogService::toQtFilter(const QString& filter)
 {
@@ -135,7 +138,8 @@ QString DialogService::toQtFilter(const QString& filter)
 
 namespace Msg {
 
-int show(QWidget* parent, const QString& text, const QString& caption, int buttons, Icon icon, int defaultButton)
+int show(QWidget* parent, const QString& text, const QString& caption, int buttons, Icon icon,
+         int defaultButton)
 {
     if (icon == Icon::None) {
         icon = (buttons & (Yes | No)) ? Icon::Question : Icon::Information;
@@ -148,7 +152,10 @@ int show(QWidget* parent, const QString& text, const QString& caption, int butto
 
 namespace FileDialogs {
 
-QString open(QWidget* parent, const QString& filter) { return DialogService::current().openFile(parent, filter); }
+QString open(QWidget* parent, const QString& filter)
+{
+    return DialogService::current().openFile(parent, filter);
+}
 
 QString save(QWidget* parent, const QString& filter, const QString& defaultName, const QString& defaultSuffix)
 {

@@ -7,8 +7,21 @@ class QWidget;
 // Message boxes and file dialogs of every screen go through this one service, so that tests can
 // answer them. Filters are written the way the screens name them: "Text Files (*.txt)|*.txt||".
 namespace Msg {
-enum Button : int { Ok = 0x1, Cancel = 0x2, Yes = 0x4, No = 0x8 };
-enum class Icon { None, Information, Warning, Critical, Question };
+enum Button : int
+{
+    Ok = 0x1,
+    Cancel = 0x2,
+    Yes = 0x4,
+    No = 0x8
+};
+enum class Icon
+{
+    None,
+    Information,
+    Warning,
+    Critical,
+    Question
+};
 
 // Shows a modal message and returns the button pressed. An empty caption means the
 // application title; Icon::None picks the usual icon for the buttons.
@@ -21,8 +34,8 @@ class DialogService
 public:
     virtual ~DialogService() = default;
 
-    virtual int message(QWidget* parent, const QString& text, const QString& caption, int buttons, Msg::Icon icon,
-                        int defaultButton) = 0;
+    virtual int message(QWidget* parent, const QString& text, const QString& caption, int buttons,
+                        Msg::Icon icon, int defaultButton) = 0;
     // Returns the chosen path, or an empty string when the operator cancelled.
     virtual QString openFile(QWidget* parent, const QString& filter) = 0;
     // defaultSuffix is added to a name typed without one when it is not empty.

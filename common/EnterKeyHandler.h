@@ -11,7 +11,11 @@ class QWidget;
 class EnterKeyHandler : public QObject
 {
 public:
-    enum class Mode { MoveFocus, Swallow };
+    enum class Mode
+    {
+        MoveFocus,
+        Swallow
+    };
 
     // Watches root and every widget below it; create it once the screen's controls exist.
     EnterKeyHandler(QWidget* root, Mode mode);

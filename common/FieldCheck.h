@@ -5,7 +5,8 @@
 class QWidget;
 
 // How a record check reports its first failure.
-enum class RecordCheckMode {
+enum class RecordCheckMode
+{
     Plain,    // the message alone
     Numbered, // "您所导入的文件中第%d条，" before the message
     Silent    // no message; the record is simply refused

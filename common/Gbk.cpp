@@ -37,7 +37,10 @@ bool wellFormed(const QByteArray& bytes)
 
 namespace Gbk {
 
-QByteArray encode(const QString& text) { return codec()->fromUnicode(text); }
+QByteArray encode(const QString& text)
+{
+    return codec()->fromUnicode(text);
+}
 
 std::optional<QString> decode(const QByteArray& bytes)
 {
@@ -51,9 +54,15 @@ std::optional<QString> decode(const QByteArray& bytes)
     return text;
 }
 
-bool canEncode(const QString& text) { return codec()->canEncode(text); }
+bool canEncode(const QString& text)
+{
+    return codec()->canEncode(text);
+}
 
-bool hasUtf8Bom(const QByteArray& data) { return data.startsWith("\xEF\xBB\xBF"); }
+bool hasUtf8Bom(const QByteArray& data)
+{
+    return data.startsWith("\xEF\xBB\xBF");
+}
 
 std::optional<QString> decodeUtf8(const QByteArray& bytes)
 {

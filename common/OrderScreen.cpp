@@ -147,7 +147,10 @@ void OrderScreen::setEntryEnabled(bool on)
     }
 }
 
-void OrderScreen::setFieldText(int i, const QString& text) { m_fields.at(i)->setText(text); }
+void OrderScreen::setFieldText(int i, const QString& text)
+{
+    m_fields.at(i)->setText(text);
+}
 
 void OrderScreen::ResetEntry(bool clear)
 {
@@ -366,8 +369,8 @@ void OrderScreen::onDelete()
 void OrderScreen::onExit()
 {
     if (m_unsaved) {
-        const int answer = Msg::show(this, QStringLiteral("信息尚未保存，是否导出保存?"), m_config.exitCaption,
-                                     Msg::Yes | Msg::No | Msg::Cancel);
+        const int answer = Msg::show(this, QStringLiteral("信息尚未保存，是否导出保存?"),
+                                     m_config.exitCaption, Msg::Yes | Msg::No | Msg::Cancel);
         if (answer == Msg::Cancel || (answer == Msg::Yes && !ExportLines())) {
             return;
         }

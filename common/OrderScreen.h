@@ -20,25 +20,25 @@ class OrderScreen : public QWidget
 public:
     struct Field
     {
-        QString label;   // "收款人名称：" (the field is named without the colon)
+        QString label; // "收款人名称：" (the field is named without the colon)
         int typingLimit;
         bool amount = false;
     };
     struct Config
     {
-        QString name;              // object name of the screen
-        QString listName;          // object name of the line list
-        QVector<Field> fields;     // in the order of the list columns after "序号"
-        QVector<int> formOrder;    // order of the fields in the entry group
-        int nameField;             // the field beside which the picker button stands
+        QString name;           // object name of the screen
+        QString listName;       // object name of the line list
+        QVector<Field> fields;  // in the order of the list columns after "序号"
+        QVector<int> formOrder; // order of the fields in the entry group
+        int nameField;          // the field beside which the picker button stands
         QString pickCaption;
-        QString importCaption;     // the visible import button
-        QString exportCaption;     // the visible export button
+        QString importCaption; // the visible import button
+        QString exportCaption; // the visible export button
         QVector<RowList::Column> columns;
         int maxLines;
-        QString limitMessage;      // refusal of one more line
-        QString exitCaption;       // caption of the unsaved question
-        bool totalsOfferExport;    // RefreshTotals enables the export button when lines exist
+        QString limitMessage;   // refusal of one more line
+        QString exitCaption;    // caption of the unsaved question
+        bool totalsOfferExport; // RefreshTotals enables the export button when lines exist
     };
 
     bool unsaved() const { return m_unsaved; }

@@ -11,7 +11,10 @@ void RowListModel::setHeaders(const QStringList& headers)
     endResetModel();
 }
 
-int RowListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int RowListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
 
 int RowListModel::columnCount(const QModelIndex& parent) const
 {
@@ -134,7 +137,8 @@ RowList::RowList(QWidget* parent) : QTableView(parent), m_model(new RowListModel
     pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                  pal.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(pal);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { emit selectionChanged(); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { emit selectionChanged(); });
 }
 
 void RowList::setColumns(const QVector<Column>& columns)

@@ -50,6 +50,9 @@ bool readFile(const QString& path, QByteArray* data)
     return file.error() == QFileDevice::NoError;
 }
 
-void setFailAfterBytesForTests(qint64 bytes) { g_failAfter = bytes; }
+void setFailAfterBytesForTests(qint64 bytes)
+{
+    g_failAfter = bytes;
+}
 
 } // namespace SafeWrite

@@ -16,8 +16,14 @@ void setTargets(QObject* host, QObject* navigation)
     g_navigation = navigation;
 }
 
-QObject* host() { return g_host; }
-QObject* navigation() { return g_navigation; }
+QObject* host()
+{
+    return g_host;
+}
+QObject* navigation()
+{
+    return g_navigation;
+}
 
 void postToHost(int code, int mode)
 {

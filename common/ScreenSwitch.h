@@ -21,8 +21,20 @@ private:
 
 namespace ScreenSwitch {
 
-enum Code { BatchScreen = 0, PayrollScreen = 2, AccountBooks = 3, ReloadBankCodes = 4, Welcome = 5 };
-enum RosterMode { BooksHost = 0, PayrollRoster = 1, PreparedPayrollRoster = 2 };
+enum Code
+{
+    BatchScreen = 0,
+    PayrollScreen = 2,
+    AccountBooks = 3,
+    ReloadBankCodes = 4,
+    Welcome = 5
+};
+enum RosterMode
+{
+    BooksHost = 0,
+    PayrollRoster = 1,
+    PreparedPayrollRoster = 2
+};
 
 void setTargets(QObject* host, QObject* navigation);
 QObject* host();

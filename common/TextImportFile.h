@@ -18,7 +18,7 @@ public:
 
     struct Line
     {
-        bool end;                   // no line is left
+        bool end;                    // no line is left
         std::optional<QString> text; // empty when the bytes are not valid in the file's encoding
     };
     Line next();

@@ -5,9 +5,9 @@
 #include "common/Dialogs.h"
 #include "common/FieldCheck.h"
 #include "common/SafeWrite.h"
+#include "common/ScreenSwitch.h"
 #include "common/SpreadsheetRows.h"
 #include "common/TextImportFile.h"
-#include "common/ScreenSwitch.h"
 #include "lookup/CGetBookSearch.h"
 #include "print/ReportPreview.h"
 #include "rosters/RosterFormat.h"
@@ -15,15 +15,23 @@
 #include <QPushButton>
 
 namespace {
-enum FieldIndex { Account, Name, BankName, RoutingCode, AmountField, Purpose };
+enum FieldIndex
+{
+    Account,
+    Name,
+    BankName,
+    RoutingCode,
+    AmountField,
+    Purpose
+};
 
 OrderScreen::Config payrollConfig()
 {
     OrderScreen::Config c;
     c.name = QStringLiteral("跨行代发工资");
     c.listName = QStringLiteral("代发明细");
-    c.fields = {{QStringLiteral("收款人账号："), 30},  {QStringLiteral("收款人名称："), 20},
-                {QStringLiteral("开户行："), 128},     {QStringLiteral("联行号："), 32},
+    c.fields = {{QStringLiteral("收款人账号："), 30}, {QStringLiteral("收款人名称："), 20},
+                {QStringLiteral("开户行："), 128},    {QStringLiteral("联行号："), 32},
                 {QStringLiteral("金额："), 13, true}, {QStringLiteral("付款用途："), 128}};
     c.formOrder = {Name, Account, BankName, RoutingCode, AmountField, Purpose};
     c.nameField = Name;
@@ -70,7 +78,8 @@ QVector<PayrollLine> CDAIFADlg::lines() const
 
 bool CDAIFADlg::ValidateEntry(int lineNumber, bool importing)
 {
-    const CheckReporter report(this, importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain, lineNumber);
+    const CheckReporter report(this, importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain,
+                               lineNumber);
     const QString exportDelims = QStringLiteral(",");
     const QString rosterDelims = QStringLiteral(",|");
 
@@ -128,7 +137,8 @@ void CDAIFADlg::RememberPayee()
     if (!CheckInterbankAccount(payee, CheckReporter(this, RecordCheckMode::Silent, 0))) {
         return;
     }
-    RosterFormat::rememberRecord(this, QStringLiteral("kuahangacc.txt"), payee.account, RosterFormat::lineOf(payee),
+    RosterFormat::rememberRecord(this, QStringLiteral("kuahangacc.txt"), payee.account,
+                                 RosterFormat::lineOf(payee),
                                  [](const QString& line) -> std::optional<QString> {
                                      const qsizetype bar = line.indexOf(QLatin1Char('|'));
                                      if (bar <= 0) {

@@ -8,7 +8,8 @@ namespace PayrollExport {
 
 QString header()
 {
-    return QStringLiteral("序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
+    return QStringLiteral(
+        "序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
 }
 
 QByteArray build(const QVector<PayrollLine>& lines)
@@ -16,8 +17,8 @@ QByteArray build(const QVector<PayrollLine>& lines)
     QString text = header() + QStringLiteral("\r\n");
     for (int i = 0; i < lines.size(); ++i) {
         const PayrollLine& l = lines.at(i);
-        const QStringList fields{l.seq, QString(), l.routingCode, l.account, l.name, l.amount,
-                                 QString(), l.purpose, QString(), QString(), QString()};
+        const QStringList fields{l.seq,     QString(), l.routingCode, l.account, l.name,   l.amount,
+                                 QString(), l.purpose, QString(),     QString(), QString()};
         QStringList clean;
         for (const QString& f : fields) {
             clean << CMyTool::RemoveNewlines(f);
@@ -32,7 +33,8 @@ QByteArray build(const QVector<PayrollLine>& lines)
 
 QString defaultFileName()
 {
-    return QStringLiteral("跨行代发") + Clock::today().toString(QStringLiteral("-yyyyMMdd")) + QStringLiteral(".txt");
+    return QStringLiteral("跨行代发") + Clock::today().toString(QStringLiteral("-yyyyMMdd")) +
+           QStringLiteral(".txt");
 }
 
 } // namespace PayrollExport

@@ -96,7 +96,10 @@ void AccountBook::finishSetup()
     Reload();
 }
 
-bool AccountBook::hasRows() const { return m_list->count() > 0; }
+bool AccountBook::hasRows() const
+{
+    return m_list->count() > 0;
+}
 
 void AccountBook::showRows()
 {
@@ -108,7 +111,10 @@ void AccountBook::showRows()
     m_list->rows()->setRows(std::move(rows));
 }
 
-void AccountBook::refreshCount() { m_count->setText(QString::number(m_list->count())); }
+void AccountBook::refreshCount()
+{
+    m_count->setText(QString::number(m_list->count()));
+}
 
 void AccountBook::Reload()
 {
@@ -228,7 +234,8 @@ void AccountBook::onConfirm()
         return;
     }
     RosterDocument::Record record = entryRecord();
-    const bool ok = RosterDocument::check(m_doc.kind(), record, CheckReporter(this, RecordCheckMode::Plain, 0));
+    const bool ok =
+        RosterDocument::check(m_doc.kind(), record, CheckReporter(this, RecordCheckMode::Plain, 0));
     setEntry(record); // the trimmed texts stay in the fields
     if (!ok) {
         return;
@@ -268,7 +275,10 @@ void AccountBook::onConfirm()
     refreshCount();
 }
 
-bool AccountBook::save() { return m_doc.save(this); }
+bool AccountBook::save()
+{
+    return m_doc.save(this);
+}
 
 void AccountBook::onCancel()
 {
@@ -300,7 +310,8 @@ void AccountBook::onDelete()
 
 void AccountBook::onExit()
 {
-    if (Msg::show(this, QStringLiteral("确定退出到欢迎界面？"), m_exitCaption, Msg::Ok | Msg::Cancel) != Msg::Ok) {
+    if (Msg::show(this, QStringLiteral("确定退出到欢迎界面？"), m_exitCaption, Msg::Ok | Msg::Cancel) !=
+        Msg::Ok) {
         return;
     }
     ScreenSwitch::postToHost(ScreenSwitch::Welcome);

@@ -34,7 +34,11 @@ protected:
                 const QVector<Field>& fields, const QVector<QPair<QString, int>>& columns,
                 const QString& exitCaption, QWidget* parent);
 
-    enum class State { Browsing, Entry };
+    enum class State
+    {
+        Browsing,
+        Entry
+    };
     // Controls of a derived book that follow the state.
     virtual void stateChanged(State) {}
     // Call at the end of a derived constructor, once every control exists.

@@ -51,7 +51,8 @@ QRadioButton* radio(QWidget* parent, const QString& caption)
 }
 } // namespace
 
-CDFBook::CDFBook(QWidget* parent) : QWidget(parent), m_doc(RosterDocument::Kind::Payroll, kGroup + QStringLiteral(".txt"))
+CDFBook::CDFBook(QWidget* parent)
+    : QWidget(parent), m_doc(RosterDocument::Kind::Payroll, kGroup + QStringLiteral(".txt"))
 {
     Ui::name(this, QStringLiteral("代发账户名册"));
     Ui::setDialogBackground(this);
@@ -289,8 +290,8 @@ bool CDFBook::LoadDefaultGroup()
 
 void CDFBook::PrepareRoster()
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_modify, m_delete, m_openGroups, m_import, m_search,
-                                                      m_back, m_exit, m_roster, m_results}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_modify, m_delete, m_openGroups, m_import,
+                                                      m_search, m_back, m_exit, m_roster, m_results}) {
         w->setEnabled(false);
     }
     m_roster->rows()->clear();
@@ -331,8 +332,8 @@ void CDFBook::onResultSelection()
 
 void CDFBook::setBrowseButtons(bool on)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_openGroups, m_modify, m_delete, m_search, m_back,
-                                                      m_roster, m_results}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_openGroups, m_modify, m_delete, m_search,
+                                                      m_back, m_roster, m_results}) {
         w->setEnabled(on);
     }
     m_confirm->setEnabled(!on);
@@ -381,8 +382,8 @@ void CDFBook::onConfirm()
         return;
     }
     RosterDocument::Record record = entryRecord();
-    const bool ok =
-        RosterDocument::check(RosterDocument::Kind::Payroll, record, CheckReporter(this, RecordCheckMode::Plain, 0));
+    const bool ok = RosterDocument::check(RosterDocument::Kind::Payroll, record,
+                                          CheckReporter(this, RecordCheckMode::Plain, 0));
     m_account->setText(record.at(0));
     m_name->setText(record.at(1));
     m_amount->setText(record.at(2));
@@ -486,8 +487,8 @@ void CDFBook::onDelete()
 
 void CDFBook::onExit()
 {
-    if (Msg::show(this, QStringLiteral("确定退出到欢迎界面？"), QStringLiteral("代发手册"), Msg::Ok | Msg::Cancel) !=
-        Msg::Ok) {
+    if (Msg::show(this, QStringLiteral("确定退出到欢迎界面？"), QStringLiteral("代发手册"),
+                  Msg::Ok | Msg::Cancel) != Msg::Ok) {
         return;
     }
     ScreenSwitch::postToHost(ScreenSwitch::Welcome);
@@ -601,7 +602,8 @@ void CDFBook::ImportSpreadsheet()
         if (m_searching) {
             const int found = m_results->count();
             m_results->rows()->appendRow(
-                QStringList{QString::number(found == 0 ? 1 : m_results->text(found - 1, 0).toInt() + 1)} + record);
+                QStringList{QString::number(found == 0 ? 1 : m_results->text(found - 1, 0).toInt() + 1)} +
+                record);
         }
         ++imported;
     }

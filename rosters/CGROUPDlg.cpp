@@ -40,8 +40,10 @@ CGROUPDlg::CGROUPDlg(bool importUse, QWidget* parent) : QDialog(parent)
     auto* notice = new QLabel(QStringLiteral("代发账户名册只针对收款账户进行管理"), this);
     Ui::name(notice, QStringLiteral("说明"));
     auto* explanation = new QLabel(
-        importUse ? QStringLiteral("用户选择需要导入名册的组名称，通过双击或点击“打开”按钮的方式将整组收款账户信息导入")
-                  : QStringLiteral("用户选择需要维护的组名称，通过双击或者点击“打开”按钮的方式进入该组名册，来对该组收款账户进行管理"),
+        importUse ? QStringLiteral(
+                        "用户选择需要导入名册的组名称，通过双击或点击“打开”按钮的方式将整组收款账户信息导入")
+                  : QStringLiteral("用户选择需要维护的组名称，通过双击或者点击“打开”按钮的方式进入该组名册，"
+                                   "来对该组收款账户进行管理"),
         this);
     Ui::name(explanation, QStringLiteral("用法"));
     explanation->setWordWrap(true);
@@ -72,7 +74,10 @@ CGROUPDlg::CGROUPDlg(bool importUse, QWidget* parent) : QDialog(parent)
     load();
 }
 
-QString CGROUPDlg::rosterPath(const QString& group) const { return CMyTool::DataFilePath(group + QStringLiteral(".txt")); }
+QString CGROUPDlg::rosterPath(const QString& group) const
+{
+    return CMyTool::DataFilePath(group + QStringLiteral(".txt"));
+}
 
 QStringList CGROUPDlg::groups() const
 {

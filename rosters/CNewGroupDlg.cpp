@@ -11,7 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-CNewGroupDlg::CNewGroupDlg(const QStringList& otherNames, QWidget* parent) : QDialog(parent), m_others(otherNames)
+CNewGroupDlg::CNewGroupDlg(const QStringList& otherNames, QWidget* parent)
+    : QDialog(parent), m_others(otherNames)
 {
     setObjectName(QStringLiteral("CNewGroupDlg"));
     setWindowTitle(QStringLiteral("请输入新的组名称"));
@@ -53,8 +54,8 @@ QString CNewGroupDlg::problemWith(const QString& name, const QStringList& otherN
     // The group's roster file may not be one of the data files or a device name.
     static const QStringList reserved = [] {
         QStringList r{QStringLiteral("kuahangacc"), QStringLiteral("hangneiacc"), QStringLiteral("group"),
-                      QStringLiteral("BankNo"), QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
-                      QStringLiteral("NUL")};
+                      QStringLiteral("BankNo"),     QStringLiteral("CON"),        QStringLiteral("PRN"),
+                      QStringLiteral("AUX"),        QStringLiteral("NUL")};
         for (int i = 1; i <= 9; ++i) {
             r << QStringLiteral("COM%1").arg(i) << QStringLiteral("LPT%1").arg(i);
         }

@@ -16,11 +16,18 @@
 #include <QPushButton>
 
 namespace {
-enum FieldIndex { Account, Name, BankName, BankCode };
+enum FieldIndex
+{
+    Account,
+    Name,
+    BankName,
+    BankCode
+};
 }
 
 CPLBook2::CPLBook2(QWidget* parent)
-    : AccountBook(RosterDocument::Kind::Interbank, QStringLiteral("kuahangacc.txt"), QStringLiteral("跨行收款信息维护"),
+    : AccountBook(RosterDocument::Kind::Interbank, QStringLiteral("kuahangacc.txt"),
+                  QStringLiteral("跨行收款信息维护"),
                   {{QStringLiteral("收款账号："), 30},
                    {QStringLiteral("账户名称："), 40},
                    {QStringLiteral("开户行："), 40},
@@ -110,17 +117,19 @@ void CPLBook2::ImportFriendly()
         }
         // Lines in the export layout begin with "|"; the others are in the roster layout.
         const bool exported = line->startsWith('|');
-        const std::optional<QStringList> fields =
-            RosterFormat::decodeAndSplit(*line, exported ? RosterFormat::Layout{5, true} : RosterFormat::Interbank);
+        const std::optional<QStringList> fields = RosterFormat::decodeAndSplit(
+            *line, exported ? RosterFormat::Layout{5, true} : RosterFormat::Interbank);
         if (!fields) {
             Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
             return; // rows appended so far stay in the list, unsaved
         }
         ++read;
         RosterDocument::Record record =
-            exported ? RosterDocument::Record{fields->value(0), fields->value(1), fields->value(2), fields->value(3)}
+            exported ? RosterDocument::Record{fields->value(0), fields->value(1), fields->value(2),
+                                              fields->value(3)}
                      : RosterDocument::recordFromFields(RosterDocument::Kind::Interbank, *fields);
-        if (!RosterDocument::check(m_doc.kind(), record, CheckReporter(this, RecordCheckMode::Numbered, read))) {
+        if (!RosterDocument::check(m_doc.kind(), record,
+                                   CheckReporter(this, RecordCheckMode::Numbered, read))) {
             continue;
         }
         if (findDuplicate(record, -1) >= 0) {

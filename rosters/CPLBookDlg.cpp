@@ -30,8 +30,9 @@ CPLBookDlg::CPLBookDlg(QWidget* parent) : QWidget(parent)
     m_payrollRoster->hide();
     connect(m_first, &QRadioButton::clicked, this, &CPLBookDlg::SelectFirstBook);
     connect(m_second, &QRadioButton::clicked, this, &CPLBookDlg::SelectSecondBook);
-    connect(m_payrollRoster, &QAbstractButton::clicked, this,
-            [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PreparedPayrollRoster); });
+    connect(m_payrollRoster, &QAbstractButton::clicked, this, [] {
+        ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PreparedPayrollRoster);
+    });
     // Enter on the host's own controls does nothing; the books handle their own.
     new EnterKeyHandler(this, EnterKeyHandler::Mode::Swallow);
 

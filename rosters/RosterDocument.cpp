@@ -125,7 +125,10 @@ void RosterDocument::reindex()
     }
 }
 
-void RosterDocument::setRow(int r, const Record& record) { m_entries[m_rows.at(r)].record = record; }
+void RosterDocument::setRow(int r, const Record& record)
+{
+    m_entries[m_rows.at(r)].record = record;
+}
 
 void RosterDocument::appendRow(const Record& record)
 {

@@ -16,8 +16,18 @@ class QWidget;
 class RosterDocument
 {
 public:
-    enum class Kind { Interbank, InBank, Payroll };
-    enum class LoadResult { Missing, Loaded, FormatError };
+    enum class Kind
+    {
+        Interbank,
+        InBank,
+        Payroll
+    };
+    enum class LoadResult
+    {
+        Missing,
+        Loaded,
+        FormatError
+    };
 
     // The fields a screen shows for one record, in order:
     //   Interbank: account, name, bank name, bank code

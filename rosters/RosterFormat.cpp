@@ -74,18 +74,30 @@ QByteArray lineOf(const InterbankAccount& a)
     return joinLine(false, {a.account, a.name, QString(), a.bankName, QString(), QString(), a.bankCode});
 }
 
-QByteArray lineOf(const InBankAccount& a) { return joinLine(true, {a.account, a.name, QString()}); }
+QByteArray lineOf(const InBankAccount& a)
+{
+    return joinLine(true, {a.account, a.name, QString()});
+}
 
 QByteArray lineOf(const PayrollRosterEntry& e)
 {
     return joinLine(true, {e.account, e.name, e.amount, e.remark, QString()});
 }
 
-InterbankAccount interbankFrom(const QStringList& f) { return {f.value(0), f.value(1), f.value(3), f.value(6)}; }
+InterbankAccount interbankFrom(const QStringList& f)
+{
+    return {f.value(0), f.value(1), f.value(3), f.value(6)};
+}
 
-InBankAccount inBankFrom(const QStringList& f) { return {f.value(0), f.value(1)}; }
+InBankAccount inBankFrom(const QStringList& f)
+{
+    return {f.value(0), f.value(1)};
+}
 
-PayrollRosterEntry payrollFrom(const QStringList& f) { return {f.value(0), f.value(1), f.value(2), f.value(3)}; }
+PayrollRosterEntry payrollFrom(const QStringList& f)
+{
+    return {f.value(0), f.value(1), f.value(2), f.value(3)};
+}
 
 bool saveDataFile(QWidget* parent, const QString& path, const QByteArray& data)
 {

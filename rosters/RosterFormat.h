@@ -15,8 +15,8 @@ namespace RosterFormat {
 
 struct Layout
 {
-    int fields;       // fields taken from a line
-    bool leadingBar;  // the line begins with "|"
+    int fields;      // fields taken from a line
+    bool leadingBar; // the line begins with "|"
 };
 constexpr Layout Interbank{7, false}; // kuahangacc.txt
 constexpr Layout InBank{3, true};     // hangneiacc.txt

@@ -6,10 +6,10 @@
 #include "app/CMainFrame.h"
 #include "app/CSubView.h"
 #include "app/CWelcomDlg.h"
+#include "batch/CPILIANGDlg.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
-#include "batch/CPILIANGDlg.h"
 #include "lookup/BankCodeTable.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CDFBook.h"
@@ -21,7 +21,14 @@
 #include <QTest>
 
 namespace {
-enum Nav { Payroll, Books, Batch, BatchPayroll, Deduct };
+enum Nav
+{
+    Payroll,
+    Books,
+    Batch,
+    BatchPayroll,
+    Deduct
+};
 }
 
 class TestScreenHost : public QObject
@@ -58,7 +65,11 @@ private:
         return s;
     }
     void clickNav(int index) { QTest::mouseClick(bar()->button(index), Qt::LeftButton); }
-    void settle() { QCoreApplication::processEvents(); QCoreApplication::processEvents(); }
+    void settle()
+    {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
     void addPayrollLine(const QString& name = QStringLiteral("张三"))
     {
         QTest::mouseClick(payroll()->findChild<QPushButton*>(QStringLiteral("新增")), Qt::LeftButton);
@@ -140,7 +151,8 @@ void TestScreenHost::payrollFromWelcomeAsksNothing()
 void TestScreenHost::cancelKeepsScreenLinesAndButton()
 {
     openPayrollWithLine();
-    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel, QStringLiteral("代发/批量提现"));
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel,
+                      QStringLiteral("代发/批量提现"));
     clickNav(Books);
     QTRY_VERIFY(m_dialogs->done());
     settle();
@@ -155,7 +167,8 @@ void TestScreenHost::cancelKeepsScreenLinesAndButton()
 void TestScreenHost::noDropsTheLines()
 {
     openPayrollWithLine();
-    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("代发/批量提现"));
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No,
+                      QStringLiteral("代发/批量提现"));
     clickNav(Books);
     QTRY_VERIFY(host()->books()->isVisible());
     QVERIFY(!payroll()->isVisible());
@@ -210,7 +223,9 @@ void TestScreenHost::reloadCodeLeavesScreenAndBarAlone()
     QCOMPARE(BankCodeTable::size(), 1);
     clickNav(Payroll);
     QTRY_VERIFY(payroll()->isVisible());
-    m_env->write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n105306114019|中国建设银行海安支行|\r\n")));
+    m_env->write(
+        "BankNo.txt",
+        gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n105306114019|中国建设银行海安支行|\r\n")));
     ScreenSwitch::postToHost(ScreenSwitch::ReloadBankCodes);
     QTRY_COMPARE(BankCodeTable::size(), 2);
     QVERIFY(payroll()->isVisible());
@@ -236,7 +251,8 @@ void TestScreenHost::batchScreenIsAskedFirst()
 void TestScreenHost::batchCodeAsksOnlyThePayrollScreen()
 {
     openPayrollWithLine();
-    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("代发/批量提现"));
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No,
+                      QStringLiteral("代发/批量提现"));
     ScreenSwitch::postToHost(ScreenSwitch::BatchScreen);
     QTRY_VERIFY(host()->batch()->isVisible());
     QVERIFY(!payroll()->isVisible());
@@ -258,7 +274,8 @@ void TestScreenHost::rosterModes()
 {
     clickNav(Payroll);
     QTRY_VERIFY(payroll()->isVisible());
-    m_env->write(QStringLiteral("代发工资.txt"), gbk(QStringLiteral("6222020200012345|没有前导竖线|1|||\r\n")));
+    m_env->write(QStringLiteral("代发工资.txt"),
+                 gbk(QStringLiteral("6222020200012345|没有前导竖线|1|||\r\n")));
     m_dialogs->expect(QStringLiteral("导入代发账户文件格式错误"));
     ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster);
     QTRY_VERIFY(m_dialogs->done());
@@ -280,14 +297,16 @@ void TestScreenHost::rosterModes()
     QCOMPARE(host()->roster()->document().rowCount(), 1);
 
     // Its picture button leads to the account books.
-    QTest::mouseClick(host()->roster()->findChild<QPushButton*>(QStringLiteral("批量转账账户名册")), Qt::LeftButton);
+    QTest::mouseClick(host()->roster()->findChild<QPushButton*>(QStringLiteral("批量转账账户名册")),
+                      Qt::LeftButton);
     QTRY_VERIFY(host()->books()->isVisible());
 }
 
 void TestScreenHost::closingWithUnsavedLinesAsksFirst()
 {
     openPayrollWithLine();
-    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel, QStringLiteral("代发/批量提现"));
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel,
+                      QStringLiteral("代发/批量提现"));
     QVERIFY(!m_frame->close());
     QVERIFY(m_frame->isVisible());
 
@@ -301,7 +320,8 @@ void TestScreenHost::closingWithUnsavedLinesAsksFirst()
     QVERIFY(!m_frame->close());
 
     m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("批量转账"));
-    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No, QStringLiteral("代发/批量提现"));
+    m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No,
+                      QStringLiteral("代发/批量提现"));
     m_dialogs->expect(QStringLiteral("确定退出批量和代发工具？"), Msg::Ok, QStringLiteral("退出程序"));
     QVERIFY(m_frame->close());
 }
@@ -314,11 +334,12 @@ void TestScreenHost::screenshots()
 
     clickNav(Payroll);
     QTRY_VERIFY(payroll()->isVisible());
-    const QString header =
-        QStringLiteral("序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
-    const QString text = header + QStringLiteral("\r\n1,,104306114010,6222020200012345,王珅,8500.00,,十二月工资,,,"
-                                                 "\r\n2,,103100000026,6228480010012345678,李晓梅,7200.50,,十二月工资,,,"
-                                                 "\r\n3,,105306114019,6217001820001234567,赵弢,12000,,年终奖,,,");
+    const QString header = QStringLiteral(
+        "序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
+    const QString text =
+        header + QStringLiteral("\r\n1,,104306114010,6222020200012345,王珅,8500.00,,十二月工资,,,"
+                                "\r\n2,,103100000026,6228480010012345678,李晓梅,7200.50,,十二月工资,,,"
+                                "\r\n3,,105306114019,6217001820001234567,赵弢,12000,,年终奖,,,");
     m_env->write("order.txt", gbk(text));
     m_dialogs->expectFile(m_env->path("order.txt"));
     m_dialogs->expect(QStringLiteral("总共导入3条信息\r\n成功导入3条信息"));
@@ -330,8 +351,9 @@ void TestScreenHost::screenshots()
     m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No);
     m_env->write("hangneiacc.txt", gbk(QStringLiteral("|32010001000123456|海安岱溪商贸有限公司||\r\n"
                                                       "|32010001000654321|南通弢远建材有限公司||\r\n")));
-    m_env->write("kuahangacc.txt", gbk(QStringLiteral("6222020200012345|王珅||中国银行海安支行|||104306114010|\r\n"
-                                                      "6228480010012345678|李晓梅||中国农业银行海安支行|||103306114012|\r\n")));
+    m_env->write("kuahangacc.txt",
+                 gbk(QStringLiteral("6222020200012345|王珅||中国银行海安支行|||104306114010|\r\n"
+                                    "6228480010012345678|李晓梅||中国农业银行海安支行|||103306114012|\r\n")));
     clickNav(Books);
     QTRY_VERIFY(host()->books()->isVisible());
     settle();
@@ -347,7 +369,8 @@ void TestScreenHost::screenshots()
     QVERIFY(m_frame->grab().save(dir + "/batch.png"));
 
     m_dialogs->expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::No);
-    m_env->write(QStringLiteral("代发工资.txt"), gbk(QStringLiteral("|6222020200012345|王珅|8500.00|十二月||\r\n")));
+    m_env->write(QStringLiteral("代发工资.txt"),
+                 gbk(QStringLiteral("|6222020200012345|王珅|8500.00|十二月||\r\n")));
     ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster);
     QTRY_VERIFY(host()->roster()->isVisible());
     settle();

@@ -26,7 +26,8 @@ void TestBatchImport::threeValidLines()
     BatchFixture f;
     f.addLine("1234567000");
     f.dialogs.expect(summary(3, 3));
-    f.importText(gbk(QStringLiteral("|1234567890|甲公司|100|\r\n|1234567891|乙公司|12.5|\r\n|1234567892|丙公司|7|\r\n")));
+    f.importText(gbk(
+        QStringLiteral("|1234567890|甲公司|100|\r\n|1234567891|乙公司|12.5|\r\n|1234567892|丙公司|7|\r\n")));
     QCOMPARE(f.column(0), (QStringList{"1", "2", "3", "4"}));
     QCOMPARE(f.column(3), (QStringList{"100.00", "100.00", "12.50", "7.00"}));
     QCOMPARE(f.field("收款人名称")->text(), QString());
@@ -40,7 +41,8 @@ void TestBatchImport::emptyNameInTheMiddle()
     BatchFixture f;
     f.dialogs.expect(QStringLiteral("您所导入的文件中第2条，请输入收款账户名称"));
     f.dialogs.expect(summary(3, 2));
-    f.importText(gbk(QStringLiteral("|1234567890|甲公司|1|\r\n|1234567891||2|\r\n|1234567892|丙公司|3|\r\n")));
+    f.importText(
+        gbk(QStringLiteral("|1234567890|甲公司|1|\r\n|1234567891||2|\r\n|1234567892|丙公司|3|\r\n")));
     QCOMPARE(f.column(0), (QStringList{"1", "2"}));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }

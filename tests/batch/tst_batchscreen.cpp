@@ -6,8 +6,8 @@
 #include <QApplication>
 
 namespace {
-const QStringList kControls{"新增", "导入Excel", "批量明细", "确定", "取消", "行内账户选择",
-                            "收款人名称", "收款人账户", "金额", "修改", "删除", "导出Excel"};
+const QStringList kControls{"新增",       "导入Excel",  "批量明细", "确定", "取消", "行内账户选择",
+                            "收款人名称", "收款人账户", "金额",     "修改", "删除", "导出Excel"};
 const QString kIdle = "111000000000";
 const QString kView = "111000000111";
 const QString kAdding = "000111111000";
@@ -26,7 +26,10 @@ QByteArray batchLines(int n, int from = 0)
 {
     QByteArray out;
     for (int i = 0; i < n; ++i) {
-        out += QStringLiteral("|12345%1|公司%2|1|\r\n").arg(from + i, 6, 10, QLatin1Char('0')).arg(from + i).toUtf8();
+        out += QStringLiteral("|12345%1|公司%2|1|\r\n")
+                   .arg(from + i, 6, 10, QLatin1Char('0'))
+                   .arg(from + i)
+                   .toUtf8();
     }
     return out;
 }
@@ -65,7 +68,8 @@ void TestBatchScreen::statesAndHiddenButtons()
     QCOMPARE(f.label("大写金额"), QStringLiteral("壹角"));
     f.click("确定");
     QCOMPARE(enabled(f), kView);
-    QCOMPARE(f.list()->rows()->row(0), (QStringList{"1", "6222020200012345", QStringLiteral("甲公司"), "0.10"}));
+    QCOMPARE(f.list()->rows()->row(0),
+             (QStringList{"1", "6222020200012345", QStringLiteral("甲公司"), "0.10"}));
     f.addLine("6222020200012346", QStringLiteral("乙公司"), "0.2");
     QCOMPARE(f.label("总金额"), QStringLiteral("0.30"));
     QCOMPARE(f.label("总笔数"), QStringLiteral("2"));
@@ -81,15 +85,21 @@ void TestBatchScreen::validationInOrder_data()
                               << QStringLiteral("收款人名称中不能含有字符“|”");
     QTest::newRow("name not gbk") << QStringList{"", QStringLiteral("甲¥"), ""}
                                   << QStringLiteral("收款人名称中含有无法保存的字符");
-    QTest::newRow("account empty") << QStringList{" ", QStringLiteral("甲"), ""} << QStringLiteral("请输入收款账号");
+    QTest::newRow("account empty") << QStringList{" ", QStringLiteral("甲"), ""}
+                                   << QStringLiteral("请输入收款账号");
     QTest::newRow("account bar") << QStringList{"12|34", QStringLiteral("甲"), ""}
                                  << QStringLiteral("收款人账户中不能含有字符“|”");
-    QTest::newRow("amount empty") << QStringList{"1", QStringLiteral("甲"), " "} << QStringLiteral("请输入转账金额");
-    QTest::newRow("amount letters") << QStringList{"1", QStringLiteral("甲"), "1x"} << QStringLiteral("金额格式错误");
-    QTest::newRow("amount 1.2.3") << QStringList{"1", QStringLiteral("甲"), "1.2.3"} << QStringLiteral("金额格式错误");
-    QTest::newRow("amount 12.345") << QStringList{"1", QStringLiteral("甲"), "12.345"} << QStringLiteral("金额格式错误");
+    QTest::newRow("amount empty") << QStringList{"1", QStringLiteral("甲"), " "}
+                                  << QStringLiteral("请输入转账金额");
+    QTest::newRow("amount letters") << QStringList{"1", QStringLiteral("甲"), "1x"}
+                                    << QStringLiteral("金额格式错误");
+    QTest::newRow("amount 1.2.3") << QStringList{"1", QStringLiteral("甲"), "1.2.3"}
+                                  << QStringLiteral("金额格式错误");
+    QTest::newRow("amount 12.345") << QStringList{"1", QStringLiteral("甲"), "12.345"}
+                                   << QStringLiteral("金额格式错误");
     for (const char* zero : {"0", "0.00", "0.0", ".00", "000"}) {
-        QTest::newRow(zero) << QStringList{"1", QStringLiteral("甲"), zero} << QStringLiteral("转账金额不能为0");
+        QTest::newRow(zero) << QStringList{"1", QStringLiteral("甲"), zero}
+                            << QStringLiteral("转账金额不能为0");
     }
 }
 
@@ -111,7 +121,8 @@ void TestBatchScreen::validationInOrder()
 void TestBatchScreen::amountsAreCompleted()
 {
     BatchFixture f;
-    for (const auto& [typed, stored] : {std::pair{"12", "12.00"}, {"12.5", "12.50"}, {"12.", "12.00"}, {"007.5", "7.50"}}) {
+    for (const auto& [typed, stored] :
+         {std::pair{"12", "12.00"}, {"12.5", "12.50"}, {"12.", "12.00"}, {"007.5", "7.50"}}) {
         f.addLine("1234567890", QStringLiteral("甲"), typed);
         QCOMPARE(f.column(3).last(), QString(stored));
     }
@@ -181,7 +192,8 @@ void TestBatchScreen::selectionLoadsFields()
     QCOMPARE(f.field("收款人账户")->text(), QStringLiteral("1234567890"));
     QCOMPARE(f.label("大写金额"), QStringLiteral("壹仟伍佰元"));
     // A click into empty list space leaves no line selected and empties the fields.
-    QTest::mouseClick(f.list()->viewport(), Qt::LeftButton, {}, QPoint(20, f.list()->viewport()->height() - 5));
+    QTest::mouseClick(f.list()->viewport(), Qt::LeftButton, {},
+                      QPoint(20, f.list()->viewport()->height() - 5));
     QCOMPARE(f.list()->selectedRow(), -1);
     QCOMPARE(f.field("收款人账户")->text(), QString());
     QCOMPARE(f.label("大写金额"), QString());

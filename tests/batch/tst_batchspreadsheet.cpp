@@ -85,7 +85,8 @@ void TestBatchSpreadsheet::usedRangeBelowRowOne()
     BatchFixture f;
     f.dialogs.expect(summary(3, 3));
     importWorkbook(f, path);
-    QCOMPARE(f.column(2), (QStringList{QStringLiteral("甲公司"), QStringLiteral("乙公司"), QStringLiteral("丙公司")}));
+    QCOMPARE(f.column(2),
+             (QStringList{QStringLiteral("甲公司"), QStringLiteral("乙公司"), QStringLiteral("丙公司")}));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
@@ -147,10 +148,18 @@ void TestBatchSpreadsheet::exportWritesOneTextSheet()
     QCOMPARE(reader.sheetNames(), QStringList{"kxp-tool"});
     QCOMPARE(reader.usedRange().rowCount, 4);
     QCOMPARE(reader.usedRange().columnCount, 3);
-    const QStringList expected{QStringLiteral("收款人账户"), QStringLiteral("收款人名称"), QStringLiteral("金额"),
-                               "6222020200012345678", QStringLiteral("王珅"), "100.00",
-                               "0001234567", QStringLiteral("甲公司"), "0.50",
-                               "1234567891", QStringLiteral("乙公司"), "7.00"};
+    const QStringList expected{QStringLiteral("收款人账户"),
+                               QStringLiteral("收款人名称"),
+                               QStringLiteral("金额"),
+                               "6222020200012345678",
+                               QStringLiteral("王珅"),
+                               "100.00",
+                               "0001234567",
+                               QStringLiteral("甲公司"),
+                               "0.50",
+                               "1234567891",
+                               QStringLiteral("乙公司"),
+                               "7.00"};
     for (int r = 1; r <= 4; ++r) {
         for (int c = 1; c <= 3; ++c) {
             QVERIFY(reader.cell(r, c).isText());
@@ -163,16 +172,15 @@ void TestBatchSpreadsheet::exportWritesOneTextSheet()
         QSKIP("python3 is not installed");
     }
     QProcess python;
-    python.start("/usr/bin/python3",
-                 {"-c",
-                  "import sys, openpyxl\n"
-                  "wb = openpyxl.load_workbook(sys.argv[1])\n"
-                  "ws = wb.active\n"
-                  "print(wb.sheetnames)\n"
-                  "for row in ws.iter_rows():\n"
-                  "    for c in row:\n"
-                  "        print(c.data_type, c.number_format, c.value)\n",
-                  f.env.path("order.xlsx")});
+    python.start("/usr/bin/python3", {"-c",
+                                      "import sys, openpyxl\n"
+                                      "wb = openpyxl.load_workbook(sys.argv[1])\n"
+                                      "ws = wb.active\n"
+                                      "print(wb.sheetnames)\n"
+                                      "for row in ws.iter_rows():\n"
+                                      "    for c in row:\n"
+                                      "        print(c.data_type, c.number_format, c.value)\n",
+                                      f.env.path("order.xlsx")});
     QVERIFY(python.waitForFinished(60000));
     if (python.exitCode() != 0) {
         QSKIP("openpyxl is not available");

@@ -45,7 +45,8 @@ void TestAmount::capital_data()
     QTest::newRow("12.345") << "12.345" << false << QString();
     QTest::newRow("1.2.3") << "1.2.3" << false << QString();
     QTest::newRow("13 digits") << "9999999999999.99" << true
-                               << QStringLiteral("玖万玖仟玖佰玖拾玖亿玖仟玖佰玖拾玖万玖仟玖佰玖拾玖元玖角玖分");
+                               << QStringLiteral(
+                                      "玖万玖仟玖佰玖拾玖亿玖仟玖佰玖拾玖万玖仟玖佰玖拾玖元玖角玖分");
     // Beyond the unit table: no result, and no crash on absurd input.
     QTest::newRow("18 digits") << "123456789012345678" << false << QString();
     QTest::newRow("40 digits") << QString(40, QLatin1Char('9')) << false << QString();
@@ -67,13 +68,20 @@ void TestAmount::normalizeLeadingZeros_data()
 {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("007.5") << "007.5" << "7.5";
-    QTest::newRow("0.5") << "0.5" << "0.5";
-    QTest::newRow("000") << "000" << "0.00";
-    QTest::newRow(".25") << ".25" << "0.25";
-    QTest::newRow("0") << "0" << "0.00";
-    QTest::newRow("120") << "120" << "120";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("007.5") << "007.5"
+                           << "7.5";
+    QTest::newRow("0.5") << "0.5"
+                         << "0.5";
+    QTest::newRow("000") << "000"
+                         << "0.00";
+    QTest::newRow(".25") << ".25"
+                         << "0.25";
+    QTest::newRow("0") << "0"
+                       << "0.00";
+    QTest::newRow("120") << "120"
+                         << "120";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestAmount::normalizeLeadingZeros()
@@ -87,10 +95,14 @@ void TestAmount::padDecimals_data()
 {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("12") << "12" << "12.00";
-    QTest::newRow("12.5") << "12.5" << "12.50";
-    QTest::newRow("12.") << "12." << "12.00";
-    QTest::newRow("12.34") << "12.34" << "12.34";
+    QTest::newRow("12") << "12"
+                        << "12.00";
+    QTest::newRow("12.5") << "12.5"
+                          << "12.50";
+    QTest::newRow("12.") << "12."
+                         << "12.00";
+    QTest::newRow("12.34") << "12.34"
+                           << "12.34";
 }
 
 void TestAmount::padDecimals()
@@ -146,20 +158,25 @@ void TestAmount::totals_data()
     QTest::addColumn<QStringList>("amounts");
     QTest::addColumn<QString>("count");
     QTest::addColumn<QString>("sum");
-    QTest::newRow("empty") << QStringList() << "0" << "0.00";
-    QTest::newRow("0.10 + 0.20") << QStringList{"0.10", "0.20"} << "2" << "0.30";
-    QTest::newRow("three") << QStringList{"1.00", "2.50", "100.05"} << "3" << "103.55";
+    QTest::newRow("empty") << QStringList() << "0"
+                           << "0.00";
+    QTest::newRow("0.10 + 0.20") << QStringList{"0.10", "0.20"} << "2"
+                                 << "0.30";
+    QTest::newRow("three") << QStringList{"1.00", "2.50", "100.05"} << "3"
+                           << "103.55";
     // Floating point would be a fen off here; the sum is exact.
     QStringList big;
     for (int i = 0; i < 1000; ++i) {
         big << "9999999999999.99";
     }
-    QTest::newRow("1000 largest") << big << "1000" << "9999999999999990.00";
+    QTest::newRow("1000 largest") << big << "1000"
+                                  << "9999999999999990.00";
     QStringList cents;
     for (int i = 0; i < 200; ++i) {
         cents << "0.01";
     }
-    QTest::newRow("200 fen") << cents << "200" << "2.00";
+    QTest::newRow("200 fen") << cents << "200"
+                             << "2.00";
 }
 
 void TestAmount::totals()

@@ -45,8 +45,10 @@ struct PayrollFixture
 
     // 新增, fill, 确定: a line that passes every check.
     void addLine(const QString& account, const QString& name = QStringLiteral("张三"),
-                 const QString& amount = QStringLiteral("100"), const QString& bank = QStringLiteral("中国银行海安支行"),
-                 const QString& code = QStringLiteral("104306114010"), const QString& purpose = QStringLiteral("工资"))
+                 const QString& amount = QStringLiteral("100"),
+                 const QString& bank = QStringLiteral("中国银行海安支行"),
+                 const QString& code = QStringLiteral("104306114010"),
+                 const QString& purpose = QStringLiteral("工资"))
     {
         click(QStringLiteral("新增"));
         fill(account, name, bank, code, amount, purpose);

@@ -23,7 +23,8 @@ void TestPayrollExport::offersDatedNameAndWritesExactBytes()
     PayrollFixture f;
     f.addLine("6222020200012345", QStringLiteral("王珅"), "100", QStringLiteral("中国银行"), "104306114010",
               QStringLiteral("十二月工资"));
-    f.addLine("6222020200099999", QStringLiteral("李四"), "0.5", QStringLiteral("农业银行"), "103100000026", "");
+    f.addLine("6222020200099999", QStringLiteral("李四"), "0.5", QStringLiteral("农业银行"), "103100000026",
+              "");
     QVERIFY(f.screen.unsaved());
 
     f.dialogs.expectFile(f.env.path("out.txt"));
@@ -35,9 +36,9 @@ void TestPayrollExport::offersDatedNameAndWritesExactBytes()
     QCOMPARE(request.filter, QStringLiteral("Text Files (*.txt)|*.txt||"));
     QCOMPARE(request.defaultSuffix, QString());
 
-    const QByteArray expected = kHeader +
-                                gbk(QStringLiteral("1,,104306114010,6222020200012345,王珅,100.00,,十二月工资,,,\r\n"
-                                                   "2,,103100000026,6222020200099999,李四,0.50,,,,,"));
+    const QByteArray expected =
+        kHeader + gbk(QStringLiteral("1,,104306114010,6222020200012345,王珅,100.00,,十二月工资,,,\r\n"
+                                     "2,,103100000026,6222020200099999,李四,0.50,,,,,"));
     QCOMPARE(f.env.read("out.txt"), expected);
     // 王 and 珅 in GBK, byte for byte
     QVERIFY(f.env.read("out.txt").contains(QByteArray("\xcd\xf5\xab\x7c")));
@@ -58,9 +59,11 @@ void TestPayrollExport::emptyListWritesHeaderOnly()
 
 void TestPayrollExport::fieldsLoseLineBreaks()
 {
-    QVector<PayrollLine> lines{{"1", "6222020200012345", QStringLiteral("张\r\n三"), QStringLiteral("中国银行"),
-                                "104306114010", "1.00", QStringLiteral("工\n资")}};
-    QCOMPARE(PayrollExport::build(lines), kHeader + gbk(QStringLiteral("1,,104306114010,6222020200012345,张三,1.00,,工资,,,")));
+    QVector<PayrollLine> lines{{"1", "6222020200012345", QStringLiteral("张\r\n三"),
+                                QStringLiteral("中国银行"), "104306114010", "1.00",
+                                QStringLiteral("工\n资")}};
+    QCOMPARE(PayrollExport::build(lines),
+             kHeader + gbk(QStringLiteral("1,,104306114010,6222020200012345,张三,1.00,,工资,,,")));
 }
 
 void TestPayrollExport::cancelledDialogChangesNothing()

@@ -1,11 +1,12 @@
 #include "PayrollFixture.h"
 
 namespace {
-const QString kHeader =
-    QStringLiteral("序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
+const QString kHeader = QStringLiteral(
+    "序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
 
 QString dataLine(int seq, const QString& account, const QString& name, const QString& amount,
-                 const QString& purpose = QStringLiteral("工资"), const QString& code = QStringLiteral("104306114010"))
+                 const QString& purpose = QStringLiteral("工资"),
+                 const QString& code = QStringLiteral("104306114010"))
 {
     return QStringLiteral("%1,,%2,%3,%4,%5,,%6,,,").arg(seq).arg(code, account, name, amount, purpose);
 }
@@ -48,7 +49,8 @@ void TestPayrollImport::exportedOrderImportsBack()
 {
     PayrollFixture f;
     f.addLine("6222020200012345", QStringLiteral("王珅"), "100", QStringLiteral("中国银行"), "104306114010");
-    f.addLine("6222020200099999", QStringLiteral("李四"), "2.5", QStringLiteral("农业银行"), "103100000026", "");
+    f.addLine("6222020200099999", QStringLiteral("李四"), "2.5", QStringLiteral("农业银行"), "103100000026",
+              "");
     f.addLine("6222020200077777", QStringLiteral("赵六"), "0.01");
     f.dialogs.expectFile(f.env.path("order.txt"));
     f.dialogs.expect(QStringLiteral("保存成功"));
@@ -120,8 +122,8 @@ void TestPayrollImport::headerOnlyLeavesUnsavedAlone()
 void TestPayrollImport::invalidLineIsReportedAndSkipped()
 {
     PayrollFixture f;
-    const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") + "\r\n" +
-                         dataLine(2, "622202020", QStringLiteral("李四"), "2") + "\r\n" +
+    const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") +
+                         "\r\n" + dataLine(2, "622202020", QStringLiteral("李四"), "2") + "\r\n" +
                          dataLine(3, "6222020200099999", QStringLiteral("王五"), "3", "", "") + "\r\n" +
                          dataLine(4, "6222020200099998", QStringLiteral("赵六"), "1.2.3") + "\r\n" +
                          dataLine(5, "6222020200099997", QStringLiteral("钱七"), "4") + "\r\n";
@@ -141,8 +143,8 @@ void TestPayrollImport::numbersFollowTheLastLine()
     for (int i = 0; i < 3; ++i) {
         f.addLine(QStringLiteral("622202020001234%1").arg(i));
     }
-    const QString text = kHeader + "\r\n" + dataLine(9, "6222020200099999", QStringLiteral("李四"), "1") + "\r\n" +
-                         dataLine(7, "6222020200099998", QStringLiteral("王五"), "1");
+    const QString text = kHeader + "\r\n" + dataLine(9, "6222020200099999", QStringLiteral("李四"), "1") +
+                         "\r\n" + dataLine(7, "6222020200099998", QStringLiteral("王五"), "1");
     f.dialogs.expect(summary(2, 2));
     import(f, "in.txt", gbk(text));
     QCOMPARE(f.column(0), (QStringList{"1", "2", "3", "4", "5"}));
@@ -197,8 +199,8 @@ void TestPayrollImport::fileWithoutHeaderKeepsFirstPayment()
 void TestPayrollImport::elevenCommasAreAFormatError()
 {
     PayrollFixture f;
-    const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") + "\r\n" +
-                         QStringLiteral("2,,104306114010,6222020200099999,李四,1,500.00,,工资,,,");
+    const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") +
+                         "\r\n" + QStringLiteral("2,,104306114010,6222020200099999,李四,1,500.00,,工资,,,");
     f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
     f.dialogs.expect(summary(2, 1));
     import(f, "in.txt", gbk(text));
@@ -219,8 +221,8 @@ void TestPayrollImport::utf8FileWithByteOrderMark()
 void TestPayrollImport::invalidGbkIsAFormatError()
 {
     PayrollFixture f;
-    const QByteArray bad = gbk(dataLine(2, "6222020200099999", QStringLiteral("李"), "2")).replace(
-        gbk(QStringLiteral("李")), QByteArray("\x81\x20"));
+    const QByteArray bad = gbk(dataLine(2, "6222020200099999", QStringLiteral("李"), "2"))
+                               .replace(gbk(QStringLiteral("李")), QByteArray("\x81\x20"));
     const QByteArray bytes =
         gbk(kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") + "\r\n") + bad;
     f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
@@ -235,7 +237,8 @@ void TestPayrollImport::longLinesAreReadWhole()
     PayrollFixture f;
     const QString purpose = QString(700, QChar(0x5DE5)); // 1400 bytes in GBK
     f.dialogs.expect(summary(1, 1));
-    import(f, "in.txt", gbk(kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1", purpose)));
+    import(f, "in.txt",
+           gbk(kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1", purpose)));
     QCOMPARE(f.column(6), QStringList{purpose});
     VERIFY_DIALOGS_DONE(f.dialogs);
 }

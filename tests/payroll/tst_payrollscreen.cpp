@@ -1,14 +1,15 @@
 #include "PayrollFixture.h"
 
 #include "ModalDriver.h"
-#include "common/ScreenSwitch.h"
 #include "common/SafeWrite.h"
+#include "common/ScreenSwitch.h"
 
 #include <QApplication>
 
 namespace {
-const QStringList kControls{"新增", "导入文本", "代发明细", "确定", "取消", "跨行账户选择", "收款人名称", "收款人账号",
-                            "开户行", "联行号", "金额", "付款用途", "修改", "删除", "导出文本"};
+const QStringList kControls{"新增",         "导入文本",   "代发明细",   "确定",   "取消",
+                            "跨行账户选择", "收款人名称", "收款人账号", "开户行", "联行号",
+                            "金额",         "付款用途",   "修改",       "删除",   "导出文本"};
 // Enabled pattern per state, in the order of kControls.
 const QString kIdle = "111000000000000";
 const QString kView = "111000000000111";
@@ -77,8 +78,9 @@ void TestPayrollScreen::addConfirmModifyCancelStates()
     QCOMPARE(f.label("大写金额"), QStringLiteral("壹仟贰佰叁拾肆元伍角"));
     f.click("确定");
     QCOMPARE(f.enabled(kControls), kView);
-    QCOMPARE(f.row(0), (QStringList{"1", "6222020200012345", QStringLiteral("张三"), QStringLiteral("中国银行"),
-                                    "104306114010", "1234.50", QStringLiteral("工资")}));
+    QCOMPARE(f.row(0),
+             (QStringList{"1", "6222020200012345", QStringLiteral("张三"), QStringLiteral("中国银行"),
+                          "104306114010", "1234.50", QStringLiteral("工资")}));
     QCOMPARE(f.list()->selectedRow(), 0);
     QVERIFY(f.screen.unsaved());
     QCOMPARE(f.count(), QStringLiteral("1"));
@@ -121,13 +123,19 @@ void TestPayrollScreen::validationMessagesInOrder_data()
     row("account empty", {"", "", "", "", "", ""}, QStringLiteral("请保证收款账号长度至少为10位"));
     row("account spaces", {"   ", name, bank, code, "1", ""}, QStringLiteral("请保证收款账号长度至少为10位"));
     row("account letter", {"62220202a0", name, bank, code, "1", ""}, QStringLiteral("收款账号请输入数字"));
-    row("account 9 digits", {"123456789", name, bank, code, "1", ""}, QStringLiteral("请保证收款账号长度至少为10位"));
+    row("account 9 digits", {"123456789", name, bank, code, "1", ""},
+        QStringLiteral("请保证收款账号长度至少为10位"));
     row("name empty", {acc, " ", bank, code, "1", ""}, QStringLiteral("请输入户名"));
-    row("name comma", {acc, QStringLiteral("张,三"), bank, code, "1", ""}, QStringLiteral("收款人名称中不能含有字符“,”"));
-    row("name bar", {acc, QStringLiteral("张|三"), bank, code, "1", ""}, QStringLiteral("收款人名称中不能含有字符“|”"));
-    row("name not gbk", {acc, QStringLiteral("张¥"), bank, code, "1", ""}, QStringLiteral("收款人名称中含有无法保存的字符"));
-    row("bank bar", {acc, name, QStringLiteral("中国|银行"), code, "1", ""}, QStringLiteral("开户行中不能含有字符“|”"));
-    row("bank comma", {acc, name, QStringLiteral("中国,银行"), "", "", ""}, QStringLiteral("开户行中不能含有字符“,”"));
+    row("name comma", {acc, QStringLiteral("张,三"), bank, code, "1", ""},
+        QStringLiteral("收款人名称中不能含有字符“,”"));
+    row("name bar", {acc, QStringLiteral("张|三"), bank, code, "1", ""},
+        QStringLiteral("收款人名称中不能含有字符“|”"));
+    row("name not gbk", {acc, QStringLiteral("张¥"), bank, code, "1", ""},
+        QStringLiteral("收款人名称中含有无法保存的字符"));
+    row("bank bar", {acc, name, QStringLiteral("中国|银行"), code, "1", ""},
+        QStringLiteral("开户行中不能含有字符“|”"));
+    row("bank comma", {acc, name, QStringLiteral("中国,银行"), "", "", ""},
+        QStringLiteral("开户行中不能含有字符“,”"));
     row("amount empty", {acc, name, bank, "", "", ""}, QStringLiteral("请输入转账金额"));
     row("amount letters", {acc, name, bank, "", "12a", ""}, QStringLiteral("金额格式错误"));
     row("amount two points", {acc, name, bank, code, "1.2.3", ""}, QStringLiteral("金额格式错误"));
@@ -164,12 +172,14 @@ void TestPayrollScreen::fieldsAreTrimmedAndAmountCompleted()
     PayrollFixture f;
     f.click("新增");
     // The bank name is taken as typed; the others are trimmed.
-    f.fill(" 6222020200012345 ", QStringLiteral(" 张三 "), QStringLiteral(" 中国银行 "), " 104306114010 ", " 007.5 ",
-           QStringLiteral(" 工资 "));
+    f.fill(" 6222020200012345 ", QStringLiteral(" 张三 "), QStringLiteral(" 中国银行 "), " 104306114010 ",
+           " 007.5 ", QStringLiteral(" 工资 "));
     f.click("确定");
-    QCOMPARE(f.row(0), (QStringList{"1", "6222020200012345", QStringLiteral("张三"), QStringLiteral(" 中国银行 "),
-                                    "104306114010", "7.50", QStringLiteral("工资")}));
-    for (const auto& [typed, stored] : {std::pair{"12", "12.00"}, {"12.5", "12.50"}, {"12.", "12.00"}, {".5", "0.50"}}) {
+    QCOMPARE(f.row(0),
+             (QStringList{"1", "6222020200012345", QStringLiteral("张三"), QStringLiteral(" 中国银行 "),
+                          "104306114010", "7.50", QStringLiteral("工资")}));
+    for (const auto& [typed, stored] :
+         {std::pair{"12", "12.00"}, {"12.5", "12.50"}, {"12.", "12.00"}, {".5", "0.50"}}) {
         f.addLine("6222020200012345", QStringLiteral("张三"), typed);
         QCOMPARE(f.column(5).last(), QString(stored));
     }
@@ -182,8 +192,8 @@ void TestPayrollScreen::limitOf200Lines()
     const QByteArray roster = gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"));
     f.env.write("kuahangacc.txt", roster);
     for (int i = 0; i < 200; ++i) {
-        f.addLine(QStringLiteral("62220202%1").arg(i, 8, 10, QLatin1Char('0')), QStringLiteral("张三"), "0.01", "",
-                  "104306114010");
+        f.addLine(QStringLiteral("62220202%1").arg(i, 8, 10, QLatin1Char('0')), QStringLiteral("张三"),
+                  "0.01", "", "104306114010");
     }
     QCOMPARE(f.list()->count(), 200);
     QCOMPARE(f.column(0).last(), QStringLiteral("200"));
@@ -206,7 +216,8 @@ void TestPayrollScreen::deleteRenumbersAndSelects()
 {
     PayrollFixture f;
     for (int i = 1; i <= 5; ++i) {
-        f.addLine(QStringLiteral("622202020000000%1").arg(i), QStringLiteral("员工%1").arg(i), QString::number(i));
+        f.addLine(QStringLiteral("622202020000000%1").arg(i), QStringLiteral("员工%1").arg(i),
+                  QString::number(i));
     }
     // Saved first: a deleted line must make the order unsaved again.
     f.dialogs.expectFile(f.env.path("order.txt"));
@@ -222,8 +233,8 @@ void TestPayrollScreen::deleteRenumbersAndSelects()
     f.dialogs.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
     f.click("删除");
     QCOMPARE(f.column(0), (QStringList{"1", "2", "3", "4"}));
-    QCOMPARE(f.column(2), (QStringList{QStringLiteral("员工1"), QStringLiteral("员工3"), QStringLiteral("员工4"),
-                                       QStringLiteral("员工5")}));
+    QCOMPARE(f.column(2), (QStringList{QStringLiteral("员工1"), QStringLiteral("员工3"),
+                                       QStringLiteral("员工4"), QStringLiteral("员工5")}));
     QCOMPARE(f.list()->selectedRow(), 1);
     QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("员工3"));
     QCOMPARE(f.total(), QStringLiteral("13.00"));
@@ -373,7 +384,8 @@ void TestPayrollScreen::exitAsksAboutUnsavedLines()
     ScreenSwitch::setTargets(&host, &nav);
     f.addLine("6222020200012345");
 
-    f.dialogs.expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel, QStringLiteral("代发/批量提现"));
+    f.dialogs.expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel,
+                     QStringLiteral("代发/批量提现"));
     f.click("退出");
     QCOMPARE(f.list()->count(), 1);
     QVERIFY(f.screen.isVisible());
@@ -400,8 +412,9 @@ void TestPayrollScreen::exitAsksAboutUnsavedLines()
 void TestPayrollScreen::payeePickerFillsFourFields()
 {
     PayrollFixture f;
-    f.env.write("kuahangacc.txt", gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"
-                                                     "6222000000000002|王珅||弢县信用社|||402306100018|\r\n")));
+    f.env.write("kuahangacc.txt",
+                gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"
+                                   "6222000000000002|王珅||弢县信用社|||402306100018|\r\n")));
     f.click("新增");
     f.field("金额")->setText("12");
     onNextModal([](QWidget* picker) {
@@ -416,7 +429,8 @@ void TestPayrollScreen::payeePickerFillsFourFields()
     QCOMPARE(f.field("金额")->text(), QStringLiteral("12")); // left alone
 
     // Leaving the picker without a pick changes nothing.
-    onNextModal([](QWidget* picker) { QTest::mouseClick(picker->findChild<QPushButton*>("退出"), Qt::LeftButton); });
+    onNextModal(
+        [](QWidget* picker) { QTest::mouseClick(picker->findChild<QPushButton*>("退出"), Qt::LeftButton); });
     f.click("跨行账户选择");
     QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("王珅"));
     VERIFY_DIALOGS_DONE(f.dialogs);

@@ -38,8 +38,9 @@ void TestPayrollSpreadsheet::templateReadsFromRow13()
     importWorkbook(f, path);
     QCOMPARE(f.dialogs.fileRequests.last().filter,
              QStringLiteral("Microsoft Office Excel 工作簿(*.xls;*.xlsx)|*.xls;*.xlsx||"));
-    QCOMPARE(f.row(0), (QStringList{"1", "6222020200012345", QStringLiteral("王珅"), QStringLiteral("中国银行海安支行"),
-                                    "104306114010", "8500.00", QStringLiteral("工资")}));
+    QCOMPARE(f.row(0),
+             (QStringList{"1", "6222020200012345", QStringLiteral("王珅"), QStringLiteral("中国银行海安支行"),
+                          "104306114010", "8500.00", QStringLiteral("工资")}));
     QCOMPARE(f.row(1).at(5), QStringLiteral("7200.50"));
     QCOMPARE(f.list()->selectedRow(), 0);
     QCOMPARE(f.total(), QStringLiteral("15700.50"));

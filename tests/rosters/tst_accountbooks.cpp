@@ -1,14 +1,14 @@
+#include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
-#include "ModalDriver.h"
 #include "common/CMyEditCtrl.h"
-#include "lookup/BankCodeTable.h"
-#include "update/BankCodeUpdate.h"
 #include "common/RowList.h"
 #include "common/SafeWrite.h"
+#include "lookup/BankCodeTable.h"
 #include "rosters/CPLBook.h"
 #include "rosters/CPLBook2.h"
 #include "rosters/CPLBookDlg.h"
+#include "update/BankCodeUpdate.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,15 +16,31 @@
 #include <QTest>
 
 namespace {
-const QByteArray kInBank = gbk(QStringLiteral("|1234567890|甲公司||\r\n|1234567891|乙公司||\r\n|1234567892|丙公司||\r\n"));
+const QByteArray kInBank =
+    gbk(QStringLiteral("|1234567890|甲公司||\r\n|1234567891|乙公司||\r\n|1234567892|丙公司||\r\n"));
 const QByteArray kInterbank = gbk(QStringLiteral("6222020200000001|王珅||弢行|||104306114010|\r\n"
                                                  "6222020200000002|李四||农业银行|||103100000026|\r\n"));
 
-QPushButton* button(QWidget* w, const QString& caption) { return w->findChild<QPushButton*>(caption); }
-void click(QWidget* w, const QString& caption) { QTest::mouseClick(button(w, caption), Qt::LeftButton); }
-CMyEditCtrl* field(QWidget* w, const QString& name) { return w->findChild<CMyEditCtrl*>(name); }
-RowList* list(QWidget* w) { return w->findChild<RowList*>(); }
-QString count(QWidget* w) { return w->findChild<QLabel*>(QStringLiteral("总个数"))->text(); }
+QPushButton* button(QWidget* w, const QString& caption)
+{
+    return w->findChild<QPushButton*>(caption);
+}
+void click(QWidget* w, const QString& caption)
+{
+    QTest::mouseClick(button(w, caption), Qt::LeftButton);
+}
+CMyEditCtrl* field(QWidget* w, const QString& name)
+{
+    return w->findChild<CMyEditCtrl*>(name);
+}
+RowList* list(QWidget* w)
+{
+    return w->findChild<RowList*>();
+}
+QString count(QWidget* w)
+{
+    return w->findChild<QLabel*>(QStringLiteral("总个数"))->text();
+}
 QStringList column(QWidget* w, int c)
 {
     QStringList out;
@@ -65,7 +81,8 @@ void TestAccountBooks::inBankLoadsAndAdds()
     CPLBook book;
     book.show();
     QCOMPARE(column(&book, 0), (QStringList{"1", "2", "3"}));
-    QCOMPARE(column(&book, 2), (QStringList{QStringLiteral("甲公司"), QStringLiteral("乙公司"), QStringLiteral("丙公司")}));
+    QCOMPARE(column(&book, 2),
+             (QStringList{QStringLiteral("甲公司"), QStringLiteral("乙公司"), QStringLiteral("丙公司")}));
     QCOMPARE(count(&book), QStringLiteral("3"));
     QCOMPARE(list(&book)->selectedRow(), 0);
     QCOMPARE(field(&book, "付款账号")->text(), QStringLiteral("1234567890"));
@@ -296,8 +313,9 @@ void TestAccountBooks::friendlyExportBytes()
     book.ExportFriendly();
     QCOMPARE(d.fileRequests.last().defaultName, QStringLiteral("friendac-20201231.txt"));
     QCOMPARE(d.fileRequests.last().filter, QStringLiteral("Text Files (*.txt)|*.txt||"));
-    QCOMPARE(env.read("friends.txt"), gbk(QStringLiteral("|6222020200000001|王珅|弢行|104306114010||\r\n"
-                                                         "|6222020200000002|李四|农业银行|103100000026||\r\n")));
+    QCOMPARE(env.read("friends.txt"),
+             gbk(QStringLiteral("|6222020200000001|王珅|弢行|104306114010||\r\n"
+                                "|6222020200000002|李四|农业银行|103100000026||\r\n")));
     d.expectFile(env.path("no/such/dir/f.txt"));
     d.expect(QStringLiteral("创建文件失败！"));
     book.ExportFriendly();
@@ -386,7 +404,8 @@ void TestAccountBooks::bankCodeSearchFillsBankFields()
 {
     TestEnv env;
     ScriptedDialogs d;
-    env.write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n105306114019|中国建设银行海安支行|\r\n")));
+    env.write("BankNo.txt", gbk(QStringLiteral(
+                                "104306114010|中国银行海安支行|\r\n105306114019|中国建设银行海安支行|\r\n")));
     BankCodeTable::reload();
     CPLBook2 book;
     click(&book, "新增");

@@ -27,7 +27,10 @@ void answerNameDialog(const QString& name, bool ok = true)
     });
 }
 
-QStringList names(const CGROUPDlg& dlg) { return dlg.groups(); }
+QStringList names(const CGROUPDlg& dlg)
+{
+    return dlg.groups();
+}
 } // namespace
 
 class TestGroups : public QObject
@@ -50,12 +53,17 @@ void TestGroups::defaultFileIsCreated()
     TestEnv env;
     CGROUPDlg dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("代发收款账户管理组列表"));
-    QCOMPARE(names(dlg), (QStringList{QStringLiteral("代发工资"), QStringLiteral("其他代发"), QStringLiteral("批量提现")}));
+    QCOMPARE(names(dlg), (QStringList{QStringLiteral("代发工资"), QStringLiteral("其他代发"),
+                                      QStringLiteral("批量提现")}));
     QCOMPARE(env.read("group.txt"), kDefault);
     QCOMPARE(kDefault.size(), 27);
-    QVERIFY(dlg.findChild<QLabel*>(QStringLiteral("用法"))->text().startsWith(QStringLiteral("用户选择需要维护的组名称")));
+    QVERIFY(dlg.findChild<QLabel*>(QStringLiteral("用法"))
+                ->text()
+                .startsWith(QStringLiteral("用户选择需要维护的组名称")));
     CGROUPDlg importing(true);
-    QVERIFY(importing.findChild<QLabel*>(QStringLiteral("用法"))->text().startsWith(QStringLiteral("用户选择需要导入名册")));
+    QVERIFY(importing.findChild<QLabel*>(QStringLiteral("用法"))
+                ->text()
+                .startsWith(QStringLiteral("用户选择需要导入名册")));
     QVERIFY(!dlg.findChild<QPushButton*>(QStringLiteral("新建组"))->isVisible());
 }
 
@@ -94,7 +102,8 @@ void TestGroups::newGroupCreatesItsFile()
     // A roster that already exists is kept as it is.
     answerNameDialog(QStringLiteral("销售部"));
     dlg.NewGroup();
-    QCOMPARE(env.read(QStringLiteral("销售部.txt")), gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n")));
+    QCOMPARE(env.read(QStringLiteral("销售部.txt")),
+             gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n")));
     answerNameDialog(QStringLiteral("不要了"), false);
     dlg.NewGroup();
     QCOMPARE(names(dlg).size(), 5);
@@ -196,7 +205,8 @@ void TestGroups::namesAreDecodedBeforeSplitting()
     TestEnv env;
     env.write("group.txt", gbk(QStringLiteral("代发工资|王珅组|弢|")));
     CGROUPDlg dlg;
-    QCOMPARE(names(dlg), (QStringList{QStringLiteral("代发工资"), QStringLiteral("王珅组"), QStringLiteral("弢")}));
+    QCOMPARE(names(dlg),
+             (QStringList{QStringLiteral("代发工资"), QStringLiteral("王珅组"), QStringLiteral("弢")}));
 }
 
 QTEST_MAIN(TestGroups)

@@ -6,8 +6,8 @@
 #include "common/SafeWrite.h"
 #include "rosters/CDFBook.h"
 
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -101,7 +101,8 @@ void TestPayrollRoster::loadCompletesAmountsAndKeepsRefusedLines()
     QCOMPARE(m_book->findChild<QLineEdit*>(QStringLiteral("组名称"))->text(), QStringLiteral("代发工资"));
     QCOMPARE(roster()->count(), 1);
     QCOMPARE(roster()->text(0, 3), QStringLiteral("12.00"));
-    QCOMPARE(m_env->read(kFile), refused + "\r\n" + gbk(QStringLiteral("|6222020200000001|张三|12.00|||\r\n")));
+    QCOMPARE(m_env->read(kFile),
+             refused + "\r\n" + gbk(QStringLiteral("|6222020200000001|张三|12.00|||\r\n")));
 }
 
 void TestPayrollRoster::addedEntrySurvivesReentry()
@@ -114,7 +115,8 @@ void TestPayrollRoster::addedEntrySurvivesReentry()
     QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("大写金额"))->text(), QStringLiteral("壹佰元"));
     click("确定");
     QCOMPARE(roster()->count(), 5);
-    QCOMPARE(roster()->rows()->row(4), (QStringList{"5", "6222020200000009", QStringLiteral("赵六"), "100.00", ""}));
+    QCOMPARE(roster()->rows()->row(4),
+             (QStringList{"5", "6222020200000009", QStringLiteral("赵六"), "100.00", ""}));
     QVERIFY(m_env->read(kFile).endsWith(gbk(QStringLiteral("|6222020200000009|赵六|100.00|||\r\n"))));
     QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(), QStringLiteral("5"));
     QVERIFY(m_book->LoadDefaultGroup());
@@ -141,7 +143,8 @@ void TestPayrollRoster::searchKinds()
     search(QStringLiteral("收款账号"), QStringLiteral("模糊查询"), "0200000003"); // inside, not at the start
     QCOMPARE(results()->count(), 0);
     search(QStringLiteral("姓名"), QStringLiteral("模糊查询"), QStringLiteral("三"));
-    QCOMPARE(column(results(), 2), (QStringList{QStringLiteral("张三"), QStringLiteral("李三丰"), QStringLiteral("张三")}));
+    QCOMPARE(column(results(), 2),
+             (QStringList{QStringLiteral("张三"), QStringLiteral("李三丰"), QStringLiteral("张三")}));
     search(QStringLiteral("姓名"), QStringLiteral("精准查询"), QStringLiteral("张"));
     QCOMPARE(results()->count(), 0);
     search(QStringLiteral("金额"), QStringLiteral("精准查询"), "1500");
@@ -188,7 +191,8 @@ void TestPayrollRoster::deleteInSearchViewRemovesFirstEqualRow()
     click("删除");
     QCOMPARE(results()->count(), 1);
     // Of the two equal roster rows only the first goes.
-    QCOMPARE(column(roster(), 2), (QStringList{QStringLiteral("李三丰"), QStringLiteral("王五"), QStringLiteral("张三")}));
+    QCOMPARE(column(roster(), 2),
+             (QStringList{QStringLiteral("李三丰"), QStringLiteral("王五"), QStringLiteral("张三")}));
     QCOMPARE(column(roster(), 0), (QStringList{"1", "2", "3"}));
     QCOMPARE(m_env->read(kFile), gbk(QStringLiteral("|6228480000000002|李三丰|150.00|||\r\n"
                                                     "|6222020200000003|王五|200.00|奖金||\r\n"
@@ -291,7 +295,7 @@ void TestPayrollRoster::spreadsheetImport()
     m_book->ImportSpreadsheet();
     QCOMPARE(roster()->count(), 6);
     QCOMPARE(roster()->rows()->row(4), (QStringList{"5", "6222020200012345", QStringLiteral("王珅"), "100.00",
-                                                     QStringLiteral("一月")}));
+                                                    QStringLiteral("一月")}));
     QCOMPARE(roster()->text(5, 2), QStringLiteral("钱七"));
     QVERIFY(m_env->read(kFile).endsWith(gbk(QStringLiteral("|6222020200012347|钱七|300.00|||\r\n"))));
 }
@@ -304,7 +308,7 @@ void TestPayrollRoster::numberCellStopsTheImport()
     m_dialogs->expectFile(path);
     m_dialogs->expect(QStringLiteral("excel格式错误，请将单元格设置成文本格式"));
     m_book->ImportSpreadsheet();
-    QCOMPARE(roster()->count(), 5); // the first row came in
+    QCOMPARE(roster()->count(), 5);       // the first row came in
     QCOMPARE(m_env->read(kFile), before); // not saved
     QCOMPARE(field("账号")->text(), QString());
 }

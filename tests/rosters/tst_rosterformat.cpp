@@ -53,9 +53,10 @@ void TestRosterFormat::split_data()
     QTest::addColumn<QStringList>("expected"); // empty list: format error
     QTest::newRow("interbank") << "A|N||B|||C|" << 7 << false << QStringList{"A", "N", "", "B", "", "", "C"};
     QTest::newRow("interbank no final bar") << "A|N||B|||C" << 7 << false << QStringList();
-    QTest::newRow("interbank two fields") << "A|N|" << 7 << false << QStringList{"A", "N", "", "", "", "", ""};
-    QTest::newRow("interbank extra text") << "A|N||B|||C|xx" << 7 << false
-                                          << QStringList{"A", "N", "", "B", "", "", "C"};
+    QTest::newRow("interbank two fields")
+        << "A|N|" << 7 << false << QStringList{"A", "N", "", "", "", "", ""};
+    QTest::newRow("interbank extra text")
+        << "A|N||B|||C|xx" << 7 << false << QStringList{"A", "N", "", "B", "", "", "C"};
     QTest::newRow("inbank") << "|A|N||" << 3 << true << QStringList{"A", "N", ""};
     QTest::newRow("inbank no leading bar") << "A|N||" << 3 << true << QStringList();
     QTest::newRow("inbank one field") << "|A|" << 3 << true << QStringList{"A", "", ""};
@@ -91,9 +92,11 @@ void TestRosterFormat::linesOfRecords()
 {
     QCOMPARE(RosterFormat::lineOf(InterbankAccount{"A1", QStringLiteral("名"), QStringLiteral("行"), "C"}),
              gbk(QStringLiteral("A1|名||行|||C|\r\n")));
-    QCOMPARE(RosterFormat::lineOf(InBankAccount{"A1", QStringLiteral("名")}), gbk(QStringLiteral("|A1|名||\r\n")));
-    QCOMPARE(RosterFormat::lineOf(PayrollRosterEntry{"A1", QStringLiteral("名"), "12.00", QStringLiteral("备")}),
-             gbk(QStringLiteral("|A1|名|12.00|备||\r\n")));
+    QCOMPARE(RosterFormat::lineOf(InBankAccount{"A1", QStringLiteral("名")}),
+             gbk(QStringLiteral("|A1|名||\r\n")));
+    QCOMPARE(
+        RosterFormat::lineOf(PayrollRosterEntry{"A1", QStringLiteral("名"), "12.00", QStringLiteral("备")}),
+        gbk(QStringLiteral("|A1|名|12.00|备||\r\n")));
 }
 
 void TestRosterFormat::interbankCheck_data()
@@ -102,15 +105,18 @@ void TestRosterFormat::interbankCheck_data()
     QTest::addColumn<QString>("message"); // empty: accepted
     const QString acc = "6222020200012345";
     QTest::newRow("account empty") << QStringList{" ", "N", "B", "1"} << QStringLiteral("请输入收款账号");
-    QTest::newRow("account letter") << QStringList{"62220a", "N", "B", "1"} << QStringLiteral("收款账号请输入数字");
+    QTest::newRow("account letter") << QStringList{"62220a", "N", "B", "1"}
+                                    << QStringLiteral("收款账号请输入数字");
     QTest::newRow("account short") << QStringList{"123456789", "N", "B", "1"}
                                    << QStringLiteral("请保证收款账号长度至少为10位");
     QTest::newRow("name empty") << QStringList{acc, "", "B", "1"} << QStringLiteral("请输入收款账户名称");
-    QTest::newRow("name bar") << QStringList{acc, "N|M", "B", "1"} << QStringLiteral("账户名称中不能含有字符“|”");
+    QTest::newRow("name bar") << QStringList{acc, "N|M", "B", "1"}
+                              << QStringLiteral("账户名称中不能含有字符“|”");
     QTest::newRow("name not gbk") << QStringList{acc, QStringLiteral("¥"), "B", "1"}
                                   << QStringLiteral("账户名称中含有无法保存的字符");
     QTest::newRow("bank empty") << QStringList{acc, "N", "", "1"} << QStringLiteral("请输入开户行");
-    QTest::newRow("bank bar") << QStringList{acc, "N", "B|", "1"} << QStringLiteral("开户行中不能含有字符“|”");
+    QTest::newRow("bank bar") << QStringList{acc, "N", "B|", "1"}
+                              << QStringLiteral("开户行中不能含有字符“|”");
     QTest::newRow("code empty") << QStringList{acc, "N", "B", ""} << QStringLiteral("请输入联行号");
     QTest::newRow("code letter") << QStringList{acc, "N", "B", "10x"} << QStringLiteral("联行号请输入数字");
     QTest::newRow("fine") << QStringList{" " + acc, "N ", " B", "1 "} << QString();
@@ -138,10 +144,13 @@ void TestRosterFormat::inBankCheck_data()
     QTest::addColumn<QStringList>("record");
     QTest::addColumn<QString>("message");
     QTest::newRow("account empty") << QStringList{"", "N"} << QStringLiteral("请保证付款账号长度至少为10位");
-    QTest::newRow("account letter") << QStringList{"12345678x0", "N"} << QStringLiteral("付款账号请输入数字 ");
-    QTest::newRow("account short") << QStringList{"123456789", "N"} << QStringLiteral("请保证付款账号长度至少为10位");
+    QTest::newRow("account letter") << QStringList{"12345678x0", "N"}
+                                    << QStringLiteral("付款账号请输入数字 ");
+    QTest::newRow("account short") << QStringList{"123456789", "N"}
+                                   << QStringLiteral("请保证付款账号长度至少为10位");
     QTest::newRow("name empty") << QStringList{"1234567890", "  "} << QStringLiteral("请输入付款账户名称");
-    QTest::newRow("name bar") << QStringList{"1234567890", "a|b"} << QStringLiteral("账户名称中不能含有字符“|”");
+    QTest::newRow("name bar") << QStringList{"1234567890", "a|b"}
+                              << QStringLiteral("账户名称中不能含有字符“|”");
     QTest::newRow("fine") << QStringList{"1234567890", QStringLiteral("王珅")} << QString();
 }
 
@@ -164,14 +173,18 @@ void TestRosterFormat::rosterEntryCheck_data()
     QTest::addColumn<QStringList>("record");
     QTest::addColumn<QString>("message");
     const QString acc = "6222020200012345";
-    QTest::newRow("account empty") << QStringList{"", "N", "1", ""} << QStringLiteral("请保证收款账号长度至少为10位");
-    QTest::newRow("account letter") << QStringList{"a", "N", "1", ""} << QStringLiteral("收款账号请输入数字 ");
+    QTest::newRow("account empty") << QStringList{"", "N", "1", ""}
+                                   << QStringLiteral("请保证收款账号长度至少为10位");
+    QTest::newRow("account letter") << QStringList{"a", "N", "1", ""}
+                                    << QStringLiteral("收款账号请输入数字 ");
     QTest::newRow("name empty") << QStringList{acc, "", "1", ""} << QStringLiteral("请输入户名");
     QTest::newRow("amount empty") << QStringList{acc, "N", "", ""} << QStringLiteral("请输入金额");
     QTest::newRow("amount letters") << QStringList{acc, "N", "1a", ""} << QStringLiteral("金额格式错误");
-    QTest::newRow("amount 3 decimals") << QStringList{acc, "N", "1.234", ""} << QStringLiteral("金额格式错误");
+    QTest::newRow("amount 3 decimals")
+        << QStringList{acc, "N", "1.234", ""} << QStringLiteral("金额格式错误");
     QTest::newRow("amount zero") << QStringList{acc, "N", "0.00", ""} << QStringLiteral("转账金额不能为0");
-    QTest::newRow("remark bar") << QStringList{acc, "N", "1", "a|b"} << QStringLiteral("备注中不能含有字符“|”");
+    QTest::newRow("remark bar") << QStringList{acc, "N", "1", "a|b"}
+                                << QStringLiteral("备注中不能含有字符“|”");
     QTest::newRow("fine") << QStringList{acc, "N", "12", " r "} << QString();
 }
 
@@ -217,20 +230,23 @@ void TestRosterFormat::loadKeepsRefusedLinesInPlace()
     d.expect(QStringLiteral("请输入开户行"));
     QCOMPARE(doc.load(nullptr, RecordCheckMode::Plain), RosterDocument::LoadResult::Loaded);
     QCOMPARE(doc.rowCount(), 2);
-    QCOMPARE(doc.row(0), (QStringList{"6222020200000001", QStringLiteral("王珅"), QStringLiteral("弢行"), "104306114010"}));
+    QCOMPARE(doc.row(0), (QStringList{"6222020200000001", QStringLiteral("王珅"), QStringLiteral("弢行"),
+                                      "104306114010"}));
     doc.removeRow(0);
     doc.appendRow({"6222020200000004", QStringLiteral("钱七"), QStringLiteral("中国银行"), "104306114010"});
     QVERIFY(doc.save(nullptr));
     // The refused line survives at its place; the last line gets its line end.
     QCOMPARE(env.read("kuahangacc.txt"),
-             refused + "\r\n" + c + "\r\n" + gbk(QStringLiteral("6222020200000004|钱七||中国银行|||104306114010|\r\n")));
+             refused + "\r\n" + c + "\r\n" +
+                 gbk(QStringLiteral("6222020200000004|钱七||中国银行|||104306114010|\r\n")));
     VERIFY_DIALOGS_DONE(d);
 }
 
 void TestRosterFormat::loadSkipsBlankLinesAndReadsLoneLf()
 {
     TestEnv env;
-    env.write("hangneiacc.txt", gbk(QStringLiteral("|1234567890|甲||\n\r\n|1234567891|乙||\n|1234567892|丙||")));
+    env.write("hangneiacc.txt",
+              gbk(QStringLiteral("|1234567890|甲||\n\r\n|1234567891|乙||\n|1234567892|丙||")));
     RosterDocument doc(RosterDocument::Kind::InBank, "hangneiacc.txt");
     QCOMPARE(doc.load(nullptr, RecordCheckMode::Plain), RosterDocument::LoadResult::Loaded);
     QCOMPARE(doc.rowCount(), 3);
@@ -244,7 +260,8 @@ void TestRosterFormat::formatErrorKeepsRowsAndRefusesSave()
 {
     TestEnv env;
     ScriptedDialogs d;
-    const QByteArray bytes = gbk(QStringLiteral("|1234567890|甲||\r\n1234567891|乙||\r\n|1234567892|丙||\r\n"));
+    const QByteArray bytes =
+        gbk(QStringLiteral("|1234567890|甲||\r\n1234567891|乙||\r\n|1234567892|丙||\r\n"));
     env.write("hangneiacc.txt", bytes);
     RosterDocument doc(RosterDocument::Kind::InBank, "hangneiacc.txt");
     d.expect(QStringLiteral("导入行内账户文件格式错误，hangneiacc.txt导入失败！"));
@@ -271,13 +288,15 @@ void TestRosterFormat::undecodableLineIsAFormatError()
 void TestRosterFormat::payrollRosterAmountsAreCompleted()
 {
     TestEnv env;
-    env.write(QStringLiteral("代发工资.txt"),
-              gbk(QStringLiteral("|6222020200000001|张三|12|备注||\r\n|123|短账号|5|||\r\n|6222020200000002|李四|0.5|||\r\n")));
+    env.write(
+        QStringLiteral("代发工资.txt"),
+        gbk(QStringLiteral(
+            "|6222020200000001|张三|12|备注||\r\n|123|短账号|5|||\r\n|6222020200000002|李四|0.5|||\r\n")));
     RosterDocument doc(RosterDocument::Kind::Payroll, QStringLiteral("代发工资.txt"));
     QCOMPARE(doc.load(nullptr, RecordCheckMode::Silent), RosterDocument::LoadResult::Loaded);
     QCOMPARE(doc.rowCount(), 2);
-    QCOMPARE(doc.serialize(), gbk(QStringLiteral(
-                                  "|6222020200000001|张三|12.00|备注||\r\n|123|短账号|5|||\r\n|6222020200000002|李四|0.50|||\r\n")));
+    QCOMPARE(doc.serialize(), gbk(QStringLiteral("|6222020200000001|张三|12.00|备注||\r\n|123|短账号|5|||"
+                                                 "\r\n|6222020200000002|李四|0.50|||\r\n")));
 }
 
 void TestRosterFormat::missingFileIsNotCreated()

@@ -2,16 +2,25 @@
 
 #include <QTest>
 
-ScriptedDialogs::ScriptedDialogs() { DialogService::install(this); }
+ScriptedDialogs::ScriptedDialogs()
+{
+    DialogService::install(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { DialogService::install(nullptr); }
+ScriptedDialogs::~ScriptedDialogs()
+{
+    DialogService::install(nullptr);
+}
 
 void ScriptedDialogs::expect(const QString& text, int answer, const QString& caption)
 {
     m_expected.append({text, answer, caption});
 }
 
-void ScriptedDialogs::expectFile(const QString& path) { m_files.append(path); }
+void ScriptedDialogs::expectFile(const QString& path)
+{
+    m_files.append(path);
+}
 
 QString ScriptedDialogs::pending() const
 {
@@ -31,8 +40,8 @@ void ScriptedDialogs::failure(const QString& what)
     QTest::qFail(qPrintable(what), __FILE__, __LINE__);
 }
 
-int ScriptedDialogs::message(QWidget*, const QString& text, const QString& caption, int buttons, Msg::Icon icon,
-                             int defaultButton)
+int ScriptedDialogs::message(QWidget*, const QString& text, const QString& caption, int buttons,
+                             Msg::Icon icon, int defaultButton)
 {
     messages.append({text, caption, buttons, icon, defaultButton});
     if (m_expected.isEmpty()) {

@@ -27,7 +27,7 @@ public:
         QString defaultSuffix;
     };
 
-    ScriptedDialogs();  // installs itself
+    ScriptedDialogs();           // installs itself
     ~ScriptedDialogs() override; // uninstalls
 
     // The next message must have this text (and caption, when given); it is answered with answer.

@@ -35,9 +35,15 @@ QByteArray TestEnv::read(const QString& name) const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool TestEnv::exists(const QString& name) const { return QFile::exists(path(name)); }
+bool TestEnv::exists(const QString& name) const
+{
+    return QFile::exists(path(name));
+}
 
-QByteArray gbk(const QString& text) { return Gbk::encode(text); }
+QByteArray gbk(const QString& text)
+{
+    return Gbk::encode(text);
+}
 
 QString testData(const QString& name)
 {
