@@ -75,11 +75,6 @@ void CMainFrame::resizeEvent(QResizeEvent* e)
     keepPlace();
 }
 
-void CMainFrame::moveEvent(QMoveEvent* e)
-{
-    QMainWindow::moveEvent(e);
-}
-
 void CMainFrame::closeEvent(QCloseEvent* e)
 {
     if (m_beforeExit && !m_beforeExit()) {

@@ -27,7 +27,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void moveEvent(QMoveEvent* e) override;
     void showEvent(QShowEvent* e) override;
 
 private:

@@ -4,7 +4,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build "$root/build/release"
+cmake --build "$root/build/release" --target dxbk-tool
 bindir="$root/build/release/app"
 # The program keeps its data files next to the executable. Give it a sample
 # routing-code list when there is none yet.

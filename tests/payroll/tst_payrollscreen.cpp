@@ -52,6 +52,7 @@ private slots:
     void rememberPayeeReportsFailedWrite();
     void exitAsksAboutUnsavedLines();
     void payeePickerFillsFourFields();
+    void hiddenPrintButtonOpensThePreview();
 };
 
 void TestPayrollScreen::startsIdleWithHiddenButtons()
@@ -433,6 +434,25 @@ void TestPayrollScreen::payeePickerFillsFourFields()
         [](QWidget* picker) { QTest::mouseClick(picker->findChild<QPushButton*>("退出"), Qt::LeftButton); });
     f.click("跨行账户选择");
     QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("王珅"));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollScreen::hiddenPrintButtonOpensThePreview()
+{
+    PayrollFixture f;
+    f.addLine("6222020200012345");
+    QPushButton* print = f.button("打印");
+    QVERIFY(!print->isVisible());
+    QVERIFY(!print->isEnabled());
+    print->setEnabled(true); // nothing in the product enables it
+    bool shown = false;
+    onNextModal([&](QWidget* preview) {
+        QCOMPARE(preview->windowTitle(), QStringLiteral("打印预览"));
+        shown = true;
+        preview->close();
+    });
+    print->click();
+    QVERIFY(shown);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
