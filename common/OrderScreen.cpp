@@ -112,19 +112,7 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
     connect(m_pick, &QPushButton::clicked, this, [this] { PickPayee(); });
     connect(m_list, &RowList::selectionChanged, this, &OrderScreen::onSelectionChanged);
 
-    CMyEditCtrl* amount = m_fields.at(m_amountField);
-    connect(amount, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (const auto capital = CMyTool::CapitalAmount(text)) {
-            m_capital->setText(*capital);
-        }
-    });
-    connect(amount, &CMyEditCtrl::focusLost, this, [amount] {
-        if (!amount->text().isEmpty()) {
-            amount->setText(CMyTool::NormalizeLeadingZeros(amount->text()));
-        }
-    });
-    connect(amount, &CMyEditCtrl::amountKeyRejected, this,
-            [this] { Msg::show(this, QStringLiteral("金额格式错误"), QStringLiteral("错误提示")); });
+    Ui::bindAmountField(m_fields.at(m_amountField), m_capital, this);
 
     auto* enter = new EnterKeyHandler(this, EnterKeyHandler::Mode::MoveFocus);
     enter->setAction(m_confirm, [this] { onConfirm(); });

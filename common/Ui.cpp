@@ -2,6 +2,8 @@
 
 #include "common/AppInfo.h"
 #include "common/CMyEditCtrl.h"
+#include "common/CMyTool.h"
+#include "common/Dialogs.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -48,6 +50,24 @@ CMyEditCtrl* field(QWidget* parent, const QString& label, int typingLimit)
     name(f, n);
     f->setTypingLimit(typingLimit);
     return f;
+}
+
+void bindAmountField(CMyEditCtrl* amount, QLabel* capital, QWidget* screen)
+{
+    amount->setAmountFilter(true);
+    QObject::connect(amount, &QLineEdit::textChanged, capital, [capital](const QString& text) {
+        if (const auto spelled = CMyTool::CapitalAmount(text)) {
+            capital->setText(*spelled);
+        }
+    });
+    QObject::connect(amount, &CMyEditCtrl::focusLost, amount, [amount] {
+        if (!amount->text().isEmpty()) {
+            amount->setText(CMyTool::NormalizeLeadingZeros(amount->text()));
+        }
+    });
+    QObject::connect(amount, &CMyEditCtrl::amountKeyRejected, screen, [screen] {
+        Msg::show(screen, QStringLiteral("金额格式错误"), QStringLiteral("错误提示"));
+    });
 }
 
 } // namespace Ui

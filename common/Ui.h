@@ -17,5 +17,8 @@ QPushButton* button(QWidget* parent, const QString& caption);
 QLabel* label(QWidget* parent, const QString& text);
 // An entry field named after its label (the label's colon left out).
 CMyEditCtrl* field(QWidget* parent, const QString& label, int typingLimit);
+// The amount field's companions: the capital amount shown beside it on every change, leading zeros
+// tidied when it loses the focus, and "金额格式错误" for a refused key.
+void bindAmountField(CMyEditCtrl* amount, QLabel* capital, QWidget* screen);
 
 } // namespace Ui

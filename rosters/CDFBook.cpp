@@ -65,7 +65,6 @@ CDFBook::CDFBook(QWidget* parent)
     m_account = Ui::field(entry, QStringLiteral("账号："), 30);
     m_name = Ui::field(entry, QStringLiteral("户名："), 20);
     m_amount = Ui::field(entry, QStringLiteral("金额："), 13);
-    m_amount->setAmountFilter(true);
     m_remark = Ui::field(entry, QStringLiteral("备注："), 128);
     m_capital = new QLabel(entry);
     Ui::name(m_capital, QStringLiteral("大写金额"));
@@ -201,18 +200,7 @@ CDFBook::CDFBook(QWidget* parent)
     }
     connect(m_roster, &RowList::selectionChanged, this, &CDFBook::onRosterSelection);
     connect(m_results, &RowList::selectionChanged, this, &CDFBook::onResultSelection);
-    connect(m_amount, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (const auto capital = CMyTool::CapitalAmount(text)) {
-            m_capital->setText(*capital);
-        }
-    });
-    connect(m_amount, &CMyEditCtrl::focusLost, this, [this] {
-        if (!m_amount->text().isEmpty()) {
-            m_amount->setText(CMyTool::NormalizeLeadingZeros(m_amount->text()));
-        }
-    });
-    connect(m_amount, &CMyEditCtrl::amountKeyRejected, this,
-            [this] { Msg::show(this, QStringLiteral("金额格式错误"), QStringLiteral("错误提示")); });
+    Ui::bindAmountField(m_amount, m_capital, this);
 
     auto* enter = new EnterKeyHandler(this, EnterKeyHandler::Mode::MoveFocus);
     enter->setAction(m_confirm, [this] { onConfirm(); });
