@@ -44,6 +44,7 @@ OrderScreen::Config batchConfig()
     c.limitMessage = QStringLiteral("已超过批量工具上限一千条!新增失败");
     c.exitCaption = QStringLiteral("批量转账");
     c.totalsOfferExport = true;
+    c.pickWhileModifying = true;
     return c;
 }
 
@@ -158,6 +159,7 @@ void CPILIANGDlg::ImportSpreadsheet()
     if (!SpreadsheetRows::open(this, reader)) {
         return;
     }
+    startImport();
     const SpreadsheetRange used = reader.usedRange();
     // Every used column is read for the cell-type rule, the first three at least.
     const int columns = std::max({3, used.columnCount + 1, used.lastColumn()});
@@ -205,6 +207,7 @@ void CPILIANGDlg::ImportText()
     if (!file.open(this)) {
         return;
     }
+    startImport();
     int seq = nextSequenceNumber();
     int read = 0;
     int added = 0;

@@ -22,14 +22,14 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
 
     auto* group = new QGroupBox(QStringLiteral("收款信息"), this);
     Ui::name(group, QStringLiteral("收款信息"));
-    for (int i = 0; i < config.fields.size(); ++i) {
+    // Created in the order of the form, so that Tab and Enter go from field to field as they stand.
+    m_fields.resize(config.fields.size());
+    for (int i : config.formOrder) {
         const Field& f = config.fields.at(i);
-        CMyEditCtrl* edit = Ui::field(group, f.label, f.typingLimit);
+        m_fields[i] = Ui::field(group, f.label, f.typingLimit);
         if (f.amount) {
-            edit->setAmountFilter(true);
             m_amountField = i;
         }
-        m_fields << edit;
     }
     m_capital = new QLabel(group);
     Ui::name(m_capital, QStringLiteral("大写金额"));
@@ -138,6 +138,12 @@ void OrderScreen::setEntryEnabled(bool on)
 void OrderScreen::setFieldText(int i, const QString& text)
 {
     m_fields.at(i)->setText(text);
+}
+
+void OrderScreen::startImport()
+{
+    // An import ends with no line selected or with the first one: none stays highlighted from before.
+    m_list->clearRowSelection();
 }
 
 void OrderScreen::ResetEntry(bool clear)
@@ -257,7 +263,7 @@ void OrderScreen::onModify()
     m_delete->setEnabled(false);
     m_export->setEnabled(false);
     m_list->setEnabled(false);
-    m_pick->setEnabled(false);
+    m_pick->setEnabled(m_config.pickWhileModifying);
     m_confirm->setEnabled(true);
     m_cancel->setEnabled(true);
     setEntryEnabled(true);

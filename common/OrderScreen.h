@@ -36,9 +36,10 @@ public:
         QString exportCaption; // the visible export button
         QVector<RowList::Column> columns;
         int maxLines;
-        QString limitMessage;   // refusal of one more line
-        QString exitCaption;    // caption of the unsaved question
-        bool totalsOfferExport; // RefreshTotals enables the export button when lines exist
+        QString limitMessage;    // refusal of one more line
+        QString exitCaption;     // caption of the unsaved question
+        bool totalsOfferExport;  // RefreshTotals enables the export button when lines exist
+        bool pickWhileModifying; // the picker button stays offered while a line is changed
     };
 
     bool unsaved() const { return m_unsaved; }
@@ -67,6 +68,8 @@ protected:
     void appendFromEntry(int seq);
     // The field texts after the checks: trimmed values written back, amount completed.
     void setFieldText(int i, const QString& text);
+    // Start of an import, once the file is open.
+    void startImport();
     // End of an import: the summary, and the unsaved mark when lines came in.
     void finishImport(int read, int imported);
     bool atLimit() const { return m_list->count() >= m_config.maxLines; }

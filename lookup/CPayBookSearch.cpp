@@ -6,7 +6,8 @@ RosterPicker::Config config()
     using M = RosterPicker::Match;
     return {QStringLiteral("行内账户选择"),
             QStringLiteral("hangneiacc.txt"),
-            RosterFormat::InBank,
+            // Only account and name are taken: whatever follows the second "|" is ignored.
+            RosterFormat::Layout{2, true},
             {{QStringLiteral("付款账号"), 240, 0}, {QStringLiteral("账户名称"), 180, 1}},
             {{QStringLiteral("收款人账号："), 0, M::Prefix, 30},
              {QStringLiteral("收款人名称："), 1, M::Substring, 40}},

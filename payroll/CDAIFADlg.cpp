@@ -49,6 +49,7 @@ OrderScreen::Config payrollConfig()
     c.limitMessage = QStringLiteral("已超过代发工具上限200条!新增失败");
     c.exitCaption = QStringLiteral("代发/批量提现");
     c.totalsOfferExport = false;
+    c.pickWhileModifying = false;
     return c;
 }
 } // namespace
@@ -182,6 +183,7 @@ void CDAIFADlg::ImportText()
     if (!file.open(this)) {
         return;
     }
+    startImport();
     int seq = nextSequenceNumber();
     int read = 0;
     int imported = 0;
@@ -239,6 +241,7 @@ void CDAIFADlg::ImportSpreadsheet()
     if (!SpreadsheetRows::open(this, reader)) {
         return;
     }
+    startImport();
     const SpreadsheetRange used = reader.usedRange();
     // The bank's template carries its marker in A1 and its lines from row 13 on.
     int firstRow = used.firstRow;

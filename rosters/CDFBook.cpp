@@ -240,12 +240,17 @@ void CDFBook::ResetRoster(bool clear)
     setEntryEnabled(false);
     resetSearchControls();
     if (clear) {
-        for (CMyEditCtrl* f : {m_account, m_name, m_amount, m_remark}) {
-            f->clear();
-        }
-        m_capital->clear();
+        clearEntry();
     }
     m_modifying = false;
+}
+
+void CDFBook::clearEntry()
+{
+    for (CMyEditCtrl* f : {m_account, m_name, m_amount, m_remark}) {
+        f->clear();
+    }
+    m_capital->clear();
 }
 
 bool CDFBook::LoadDefaultGroup()
@@ -259,6 +264,10 @@ bool CDFBook::LoadDefaultGroup()
     m_roster->show();
     const RosterDocument::LoadResult result = m_doc.load(this, RecordCheckMode::Silent);
     if (result == RosterDocument::LoadResult::FormatError) {
+        // The lines behind the faulty one are unknown: no change may be saved over them.
+        for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_modify, m_delete, m_import}) {
+            w->setEnabled(false);
+        }
         return false;
     }
     QVector<QStringList> rows;
@@ -289,6 +298,7 @@ void CDFBook::PrepareRoster()
 
 void CDFBook::showRecord(const QStringList& row)
 {
+    const bool changes = !m_doc.formatError();
     m_account->setText(row.value(1));
     m_name->setText(row.value(2));
     m_amount->setText(row.value(3));
@@ -296,8 +306,8 @@ void CDFBook::showRecord(const QStringList& row)
     if (const auto capital = CMyTool::CapitalAmount(row.value(3))) {
         m_capital->setText(*capital);
     }
-    m_modify->setEnabled(true);
-    m_delete->setEnabled(true);
+    m_modify->setEnabled(changes);
+    m_delete->setEnabled(changes);
 }
 
 void CDFBook::onRosterSelection()
@@ -331,6 +341,9 @@ void CDFBook::setBrowseButtons(bool on)
 
 void CDFBook::onAdd()
 {
+    if (m_doc.formatError()) {
+        return;
+    }
     ResetRoster(true);
     setBrowseButtons(false);
     m_account->setFocus();
@@ -428,9 +441,6 @@ void CDFBook::onCancel()
         ResetRoster(true);
     }
     m_roster->setFocus();
-    if (m_roster->selectedRow() >= 0) {
-        onRosterSelection();
-    }
 }
 
 void CDFBook::removeListRow(RowList* list, int p)
@@ -580,7 +590,7 @@ void CDFBook::ImportSpreadsheet()
         RosterDocument::Record record{row->texts.at(0), row->texts.at(2), row->texts.at(1), row->texts.at(3)};
         if (!RosterDocument::check(RosterDocument::Kind::Payroll, record,
                                    CheckReporter(this, RecordCheckMode::Numbered, counted))) {
-            ResetRoster(true);
+            clearEntry();
             continue;
         }
         m_doc.appendRow(record);

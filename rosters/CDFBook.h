@@ -31,6 +31,7 @@ public:
 private:
     void ResetRoster(bool clear);
     void resetSearchControls();
+    void clearEntry();
     void onRosterSelection();
     void onResultSelection();
     void showRecord(const QStringList& row);

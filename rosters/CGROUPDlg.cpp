@@ -92,15 +92,22 @@ void CGROUPDlg::load()
 {
     const QString path = CMyTool::DataFilePath(kGroupFile);
     QByteArray data;
-    if (!SafeWrite::readFile(path, &data)) {
+    if (!QFile::exists(path)) {
         data = Gbk::encode(kDefaultGroups);
         if (!RosterFormat::saveDataFile(this, path, data)) {
             return;
         }
+    } else if (!SafeWrite::readFile(path, &data)) {
+        m_unreadable = true; // never replace a list that could not be read
+        return;
     }
     // Decoded whole before it is split: a name may hold a character whose second byte is "|".
-    const QString text = Gbk::decode(data).value_or(QString());
-    QStringList names = text.split(QLatin1Char('|'));
+    const std::optional<QString> text = Gbk::decode(data);
+    if (!text) {
+        m_unreadable = true;
+        return;
+    }
+    QStringList names = text->split(QLatin1Char('|'));
     names.removeLast(); // the text after the last "|"
     QVector<QStringList> rows;
     for (int i = 0; i < names.size(); ++i) {
@@ -113,6 +120,9 @@ void CGROUPDlg::load()
 
 bool CGROUPDlg::saveGroups()
 {
+    if (m_unreadable) {
+        return false;
+    }
     QString text;
     for (const QString& name : groups()) {
         text += name + QLatin1Char('|');
@@ -142,6 +152,9 @@ std::optional<QString> CGROUPDlg::askName(const QStringList& otherNames)
 
 void CGROUPDlg::NewGroup()
 {
+    if (m_unreadable) {
+        return;
+    }
     const std::optional<QString> name = askName(groups());
     if (!name) {
         return;
@@ -156,6 +169,9 @@ void CGROUPDlg::NewGroup()
 
 void CGROUPDlg::RenameGroup()
 {
+    if (m_unreadable) {
+        return;
+    }
     const int r = m_list->selectedRow();
     if (r < 0) {
         Msg::show(this, QStringLiteral("请选择组"));
@@ -181,6 +197,9 @@ void CGROUPDlg::RenameGroup()
 
 void CGROUPDlg::DeleteGroup()
 {
+    if (m_unreadable) {
+        return;
+    }
     const int p = m_list->selectedRow();
     if (p < 0) {
         Msg::show(this, QStringLiteral("请选择组"));

@@ -30,4 +30,5 @@ private:
 
     RowList* m_list;
     QString m_chosen;
+    bool m_unreadable = false; // group.txt exists but could not be read or decoded
 };

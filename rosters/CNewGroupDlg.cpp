@@ -30,9 +30,7 @@ CNewGroupDlg::CNewGroupDlg(const QStringList& otherNames, QWidget* parent)
     // Enter anywhere in the dialog means "确定".
     auto* enter = new EnterKeyHandler(this, EnterKeyHandler::Mode::Swallow);
     for (QWidget* w : findChildren<QWidget*>()) {
-        if (w != cancel) {
-            enter->setAction(w, [this] { onOk(); });
-        }
+        enter->setAction(w, [this] { onOk(); });
     }
     enter->setAction(this, [this] { onOk(); });
 }

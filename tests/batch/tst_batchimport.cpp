@@ -32,6 +32,7 @@ void TestBatchImport::threeValidLines()
     QCOMPARE(f.column(3), (QStringList{"100.00", "100.00", "12.50", "7.00"}));
     QCOMPARE(f.field("收款人名称")->text(), QString());
     QVERIFY(f.button("导出Excel")->isEnabled());
+    QCOMPARE(f.list()->selectedRow(), -1); // the line selected before is not selected any more
     QVERIFY(f.screen.unsaved());
     VERIFY_DIALOGS_DONE(f.dialogs);
 }

@@ -209,7 +209,9 @@ void TestBatchScreen::enterMovesFocusOrConfirms()
     f.fill("1234567890", QStringLiteral("甲"), "5");
     f.field("收款人名称")->setFocus();
     QTest::keyClick(f.field("收款人名称"), Qt::Key_Return);
-    QVERIFY(QApplication::focusWidget() != f.field("收款人名称"));
+    QCOMPARE(f.screen.focusWidget(), f.field("收款人账户"));
+    QTest::keyClick(f.field("收款人账户"), Qt::Key_Return);
+    QCOMPARE(f.screen.focusWidget(), f.field("金额"));
     QCOMPARE(f.list()->count(), 0);
     f.button("确定")->setFocus();
     QTest::keyClick(f.button("确定"), Qt::Key_Enter);

@@ -60,6 +60,7 @@ private slots:
     void listsAccountsAndNames();
     void oneFieldGivesEmptyName();
     void blankLinesSkipped();
+    void textAfterTheNameIsIgnored();
     void lineWithoutLeadingBarIsFormatError_data();
     void lineWithoutLeadingBarIsFormatError();
     void prefixAndSubstringCriteria();
@@ -120,6 +121,15 @@ void TestCPayBookSearch::blankLinesSkipped()
         QStringLiteral("|3200000000000001|甲||\r\n\r\n|3200000000000002|乙||\n\n|3200000000000003|丙||")};
     QCOMPARE(column(f.all(), 1),
              (QStringList{QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")}));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestCPayBookSearch::textAfterTheNameIsIgnored()
+{
+    // Only two fields are taken: the third need not be closed.
+    Fixture f{QStringLiteral("|3200000000000001|甲|备注没有结尾\r\n|3200000000000002|乙||\r\n")};
+    QCOMPARE(f.all()->rows()->row(0), (QStringList{"3200000000000001", QStringLiteral("甲")}));
+    QCOMPARE(f.all()->count(), 2);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

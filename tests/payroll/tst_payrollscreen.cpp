@@ -316,7 +316,9 @@ void TestPayrollScreen::enterMovesFocusOrConfirms()
     f.fill("6222020200012345", QStringLiteral("张三"), "", "104306114010", "5", "");
     f.field("收款人名称")->setFocus();
     QTest::keyClick(f.field("收款人名称"), Qt::Key_Return);
-    QVERIFY(QApplication::focusWidget() != f.field("收款人名称"));
+    QCOMPARE(f.screen.focusWidget(), f.field("收款人账号"));
+    QTest::keyClick(f.field("收款人账号"), Qt::Key_Return);
+    QCOMPARE(f.screen.focusWidget(), f.field("开户行"));
     QCOMPARE(f.list()->count(), 0);
     f.button("确定")->setFocus();
     QTest::keyClick(f.button("确定"), Qt::Key_Return);

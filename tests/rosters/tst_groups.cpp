@@ -46,6 +46,7 @@ private slots:
     void refusedNames_data();
     void refusedNames();
     void namesAreDecodedBeforeSplitting();
+    void undecodableFileIsNeverReplaced();
 };
 
 void TestGroups::defaultFileIsCreated()
@@ -207,6 +208,17 @@ void TestGroups::namesAreDecodedBeforeSplitting()
     CGROUPDlg dlg;
     QCOMPARE(names(dlg),
              (QStringList{QStringLiteral("代发工资"), QStringLiteral("王珅组"), QStringLiteral("弢")}));
+}
+
+void TestGroups::undecodableFileIsNeverReplaced()
+{
+    TestEnv env;
+    const QByteArray bad = QByteArray("\x81\x20|") + gbk(QStringLiteral("其他代发|"));
+    env.write("group.txt", bad);
+    CGROUPDlg dlg;
+    QCOMPARE(names(dlg), QStringList());
+    dlg.NewGroup(); // refused without a name dialog
+    QCOMPARE(env.read("group.txt"), bad);
 }
 
 QTEST_MAIN(TestGroups)

@@ -37,6 +37,7 @@ private slots:
     void formatErrorFailsTheLoad();
     void prepareDisablesEverything();
     void exitQuestion();
+    void cancelKeepsOrEmptiesTheEntry();
     void spreadsheetImport_data() { addWorkbookRows("roster_rows"); }
     void spreadsheetImport();
     void numberCellStopsTheImport_data() { addWorkbookRows("roster_number"); }
@@ -258,7 +259,11 @@ void TestPayrollRoster::formatErrorFailsTheLoad()
     m_env->write(kFile, bad);
     m_dialogs->expect(QStringLiteral("导入代发账户文件格式错误"));
     QVERIFY(!m_book->LoadDefaultGroup());
-    QCOMPARE(m_env->read(kFile), bad); // nothing is saved
+    QCOMPARE(m_env->read(kFile), bad);     // nothing is saved
+    QVERIFY(!button("新增")->isEnabled()); // and nothing can be changed until a sound load
+    m_env->write(kFile, gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n")));
+    QVERIFY(m_book->LoadDefaultGroup());
+    QVERIFY(button("新增")->isEnabled());
 }
 
 void TestPayrollRoster::prepareDisablesEverything()
@@ -283,6 +288,23 @@ void TestPayrollRoster::exitQuestion()
     m_dialogs->expect(QStringLiteral("确定退出到欢迎界面？"), Msg::Ok, QStringLiteral("代发手册"));
     click("退出");
     QVERIFY(!m_book->isVisible());
+}
+
+void TestPayrollRoster::cancelKeepsOrEmptiesTheEntry()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    click("修改");
+    field("备注")->setText(QStringLiteral("改了"));
+    click("取消");
+    QCOMPARE(field("备注")->text(), QStringLiteral("改了")); // the texts stay, unsaved
+    QVERIFY(button("修改")->isEnabled());
+    QCOMPARE(roster()->text(0, 4), QStringLiteral("一月"));
+    click("新增");
+    field("户名")->setText(QStringLiteral("半途"));
+    click("取消");
+    QCOMPARE(field("户名")->text(), QString());
+    QVERIFY(!button("修改")->isEnabled());
+    QVERIFY(button("新增")->isEnabled());
 }
 
 void TestPayrollRoster::spreadsheetImport()
