@@ -172,10 +172,7 @@ void CPILIANGDlg::ImportSpreadsheet()
         ResetEntry(true);
         const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, columns);
         if (!row) {
-            SpreadsheetRows::reportNotText(this);
-            ResetEntry(true);
-            RefreshTotals();
-            setUnsaved(unsaved() || added > 0);
+            stopImportAtCell(added);
             return;
         }
         for (int c = 0; c < 3; ++c) {

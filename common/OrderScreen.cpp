@@ -6,6 +6,7 @@
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
 #include "common/ScreenSwitch.h"
+#include "common/SpreadsheetRows.h"
 #include "common/Ui.h"
 
 #include <QGridLayout>
@@ -207,6 +208,16 @@ void OrderScreen::appendFromEntry(int seq)
 void OrderScreen::finishImport(int read, int imported)
 {
     Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported));
+    if (imported > 0) {
+        m_unsaved = true;
+    }
+}
+
+void OrderScreen::stopImportAtCell(int imported)
+{
+    SpreadsheetRows::reportNotText(this);
+    ResetEntry(true);
+    RefreshTotals();
     if (imported > 0) {
         m_unsaved = true;
     }

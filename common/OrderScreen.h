@@ -70,6 +70,9 @@ protected:
     void setFieldText(int i, const QString& text);
     // Start of an import, once the file is open.
     void startImport();
+    // A spreadsheet cell that is not text ends an import: the message, an empty entry and the
+    // footer for the lines that came in before it; no summary.
+    void stopImportAtCell(int imported);
     // End of an import: the summary, and the unsaved mark when lines came in.
     void finishImport(int read, int imported);
     bool atLimit() const { return m_list->count() >= m_config.maxLines; }

@@ -260,10 +260,7 @@ void CDAIFADlg::ImportSpreadsheet()
     for (int r = firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
         const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 6);
         if (!row) {
-            SpreadsheetRows::reportNotText(this);
-            ResetEntry(true);
-            RefreshTotals();
-            setUnsaved(unsaved() || imported > 0);
+            stopImportAtCell(imported);
             return;
         }
         for (int c = 0; c < 6; ++c) {
