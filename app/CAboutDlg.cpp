@@ -1,8 +1,8 @@
 #include "app/CAboutDlg.h"
 
 #include "app/Pictures.h"
-#include "common/AppInfo.h"
 #include "common/Ui.h"
+#include "common/core/AppInfo.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -4,9 +4,9 @@
 #include "app/CMainFrame.h"
 #include "app/CSubView.h"
 #include "app/SingleInstance.h"
-#include "common/AppInfo.h"
 #include "common/Dialogs.h"
 #include "common/ScreenSwitch.h"
+#include "common/core/AppInfo.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -3,8 +3,8 @@
 #include "app/CAboutDlg.h"
 #include "app/CMySplitter.h"
 #include "app/Pictures.h"
-#include "common/AppInfo.h"
 #include "common/Dialogs.h"
+#include "common/core/AppInfo.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>

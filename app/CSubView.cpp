@@ -4,7 +4,7 @@
 #include "batch/CPILIANGDlg.h"
 #include "common/Dialogs.h"
 #include "common/ScreenSwitch.h"
-#include "lookup/BankCodeTable.h"
+#include "lookup/core/BankCodeTable.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CDFBook.h"
 #include "rosters/CPLBookDlg.h"
@@ -28,7 +28,9 @@ CSubView::CSubView(QWidget* parent)
       m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)), m_roster(new RosterScreen(this))
 {
     setObjectName(QStringLiteral("CSubView"));
-    BankCodeTable::load(this);
+    if (const std::optional<QString> problem = BankCodeTable::load()) {
+        Msg::show(this, *problem);
+    }
     hideAllBut(m_welcome);
 }
 
@@ -148,7 +150,9 @@ void CSubView::switchTo(int code, int mode)
         m_current = code;
         return;
     case ScreenSwitch::ReloadBankCodes:
-        BankCodeTable::reload(this);
+        if (const std::optional<QString> problem = BankCodeTable::reload()) {
+            Msg::show(this, *problem);
+        }
         return;
     default:
         if (code >= ScreenSwitch::Welcome) {

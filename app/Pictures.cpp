@@ -1,6 +1,6 @@
 #include "app/Pictures.h"
 
-#include "common/AppInfo.h"
+#include "common/core/AppInfo.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,16 +1,20 @@
 #include "batch/CPILIANGDlg.h"
 
+#include "batch/core/BatchLine.h"
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
-#include "common/Clock.h"
 #include "common/Dialogs.h"
-#include "common/FieldCheck.h"
-#include "common/SpreadsheetRows.h"
-#include "common/SpreadsheetWriter.h"
-#include "common/TextImportFile.h"
+#include "common/ImportFiles.h"
+#include "common/Ui.h"
+#include "common/core/CMyTool.h"
+#include "common/core/Clock.h"
+#include "common/core/FieldCheck.h"
+#include "common/core/SpreadsheetRows.h"
+#include "common/core/SpreadsheetWriter.h"
+#include "common/core/TextImportFile.h"
 #include "lookup/CPayBookSearch.h"
 #include "print/ReportPreview.h"
-#include "rosters/RosterFormat.h"
+#include "rosters/RosterFiles.h"
+#include "rosters/core/RosterFormat.h"
 
 #include <QPushButton>
 #include <algorithm>
@@ -40,15 +44,13 @@ OrderScreen::Config batchConfig()
                  {QStringLiteral("收款人账号"), 200},
                  {QStringLiteral("收款人名称"), 200},
                  {QStringLiteral("金额"), 100}};
-    c.maxLines = CPILIANGDlg::MaxLines;
+    c.maxLines = BatchLine::MaxLines;
     c.limitMessage = QStringLiteral("已超过批量工具上限一千条!新增失败");
     c.exitCaption = QStringLiteral("批量转账");
     c.totalsOfferExport = true;
     c.pickWhileModifying = true;
     return c;
 }
-
-const QString kBar = QStringLiteral("|");
 } // namespace
 
 CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
@@ -64,55 +66,33 @@ CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
 
 bool CPILIANGDlg::ValidateEntry(int lineNumber, bool importing)
 {
-    const CheckReporter report(this, importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain,
-                               lineNumber);
-
-    const QString name = CMyTool::TrimSpaces(field(Name)->text());
-    setFieldText(Name, name);
-    if (name.isEmpty()) {
-        return report.fail(QStringLiteral("请输入收款账户名称"));
-    }
-    if (!report.fieldSafe(name, QStringLiteral("收款人名称"), kBar)) {
-        return false;
-    }
-
-    const QString account = CMyTool::TrimSpaces(field(Account)->text());
-    setFieldText(Account, account);
-    if (account.isEmpty()) {
-        return report.fail(QStringLiteral("请输入收款账号"));
-    }
-    if (!report.fieldSafe(account, QStringLiteral("收款人账户"), kBar)) {
-        return false;
-    }
-
-    QString amount = CMyTool::TrimSpaces(field(AmountField)->text());
-    setFieldText(AmountField, amount);
-    if (!report.amount(&amount, QStringLiteral("请输入转账金额"))) {
-        return false;
-    }
-    setFieldText(AmountField, amount);
-    return true;
+    BatchLine::Entry e{field(Account)->text(), field(Name)->text(), field(AmountField)->text()};
+    const CheckReporter report(importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain, lineNumber);
+    BatchLine::check(e, report);
+    setFieldText(Name, e.name);
+    setFieldText(Account, e.account);
+    setFieldText(AmountField, e.amount);
+    return Ui::showCheck(this, report);
 }
 
 void CPILIANGDlg::RememberPayee()
 {
     InBankAccount payee{field(Account)->text(), field(Name)->text()};
     // Only a record the in-bank book itself accepts goes into its roster.
-    if (!CheckInBankAccount(payee, CheckReporter(this, RecordCheckMode::Silent, 0))) {
+    if (!CheckInBankAccount(payee, CheckReporter(RecordCheckMode::Silent))) {
         return;
     }
-    RosterFormat::rememberRecord(this, QStringLiteral("hangneiacc.txt"), payee.account,
-                                 RosterFormat::lineOf(payee),
-                                 [](const QString& line) -> std::optional<QString> {
-                                     if (!line.startsWith(QLatin1Char('|'))) {
-                                         return std::nullopt;
-                                     }
-                                     const qsizetype bar = line.indexOf(QLatin1Char('|'), 1);
-                                     if (bar < 0) {
-                                         return std::nullopt;
-                                     }
-                                     return line.mid(1, bar - 1);
-                                 });
+    RosterFiles::remember(this, QStringLiteral("hangneiacc.txt"), payee.account, RosterFormat::lineOf(payee),
+                          [](const QString& line) -> std::optional<QString> {
+                              if (!line.startsWith(QLatin1Char('|'))) {
+                                  return std::nullopt;
+                              }
+                              const qsizetype bar = line.indexOf(QLatin1Char('|'), 1);
+                              if (bar < 0) {
+                                  return std::nullopt;
+                              }
+                              return line.mid(1, bar - 1);
+                          });
 }
 
 void CPILIANGDlg::PickPayee()
@@ -156,7 +136,7 @@ bool CPILIANGDlg::ExportLines()
 void CPILIANGDlg::ImportSpreadsheet()
 {
     SpreadsheetReader reader;
-    if (!SpreadsheetRows::open(this, reader)) {
+    if (!ImportFiles::chooseWorkbook(this, reader)) {
         return;
     }
     startImport();
@@ -201,7 +181,7 @@ void CPILIANGDlg::ImportSpreadsheet()
 void CPILIANGDlg::ImportText()
 {
     TextImportFile file;
-    if (!file.open(this)) {
+    if (!ImportFiles::chooseText(this, file)) {
         return;
     }
     startImport();
@@ -220,27 +200,15 @@ void CPILIANGDlg::ImportText()
             break;
         }
         ++read;
-        // The line end stays in the line: a line ending in CR LF must close all three fields.
-        const std::optional<QString>& text = line.text;
-        if (!text || !text->startsWith(QLatin1Char('|'))) {
+        const std::optional<BatchLine::Entry> entry =
+            line.text ? BatchLine::parseTextLine(*line.text) : std::optional<BatchLine::Entry>();
+        if (!entry) {
             formatError = true;
             break;
         }
-        QString rest = text->mid(1);
-        int taken = 0;
-        while (!rest.isEmpty() && taken < 3) {
-            const qsizetype bar = rest.indexOf(QLatin1Char('|'));
-            if (bar < 0) {
-                formatError = true;
-                break;
-            }
-            setFieldText(taken, rest.left(bar));
-            rest = rest.mid(bar + 1);
-            ++taken;
-        }
-        if (formatError) {
-            break;
-        }
+        setFieldText(Account, entry->account);
+        setFieldText(Name, entry->name);
+        setFieldText(AmountField, entry->amount);
         if (!ValidateEntry(read, true)) {
             continue;
         }

@@ -8,8 +8,6 @@ class CPILIANGDlg : public OrderScreen
 {
     Q_OBJECT
 public:
-    static constexpr int MaxLines = 1000;
-
     explicit CPILIANGDlg(QWidget* parent = nullptr);
 
     bool ValidateEntry(int lineNumber, bool importing) override;

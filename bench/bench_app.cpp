@@ -7,11 +7,11 @@
 
 #include "app/CKXPTApp.h"
 #include "app/CMainFrame.h"
-#include "common/CMyTool.h"
 #include "common/ScreenSwitch.h"
-#include "lookup/BankCodeTable.h"
+#include "common/core/CMyTool.h"
+#include "lookup/core/BankCodeTable.h"
 #include "rosters/CPLBook2.h"
-#include "rosters/RosterFormat.h"
+#include "rosters/core/RosterFormat.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -79,7 +79,7 @@ int main(int argc, char** argv)
         const InterbankAccount payee{QStringLiteral("6222020200000000100"), QStringLiteral("王珅"),
                                      QStringLiteral("中国银行海安支行"), QStringLiteral("104306114010")};
         RosterFormat::rememberRecord(
-            nullptr, QStringLiteral("kuahangacc.txt"), payee.account, RosterFormat::lineOf(payee),
+            QStringLiteral("kuahangacc.txt"), payee.account, RosterFormat::lineOf(payee),
             [](const QString& line) { return std::optional<QString>(line.section(QLatin1Char('|'), 0, 0)); });
     });
     QFile restore(roster);

@@ -6,11 +6,11 @@
 // run of each step is the one an operator meets; later runs reuse memory that earlier ones gave
 // back, which on this machine saves most of the page-fault time.
 
-#include "common/CMyTool.h"
 #include "common/RowList.h"
-#include "lookup/BankCodeTable.h"
+#include "common/core/CMyTool.h"
 #include "lookup/CGetBookSearch.h"
 #include "lookup/CLHHBookSearch.h"
+#include "lookup/core/BankCodeTable.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

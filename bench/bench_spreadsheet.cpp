@@ -1,8 +1,8 @@
 // Times the batch spreadsheet export and import paths without any dialog: writing a 1,000-line,
 // three-column text workbook and reading it back cell by cell. Budget: 300 ms each.
 
-#include "common/SpreadsheetReader.h"
-#include "common/SpreadsheetWriter.h"
+#include "common/core/SpreadsheetReader.h"
+#include "common/core/SpreadsheetWriter.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "common/CMyEditCtrl.h"
 
-#include "common/AppInfo.h"
+#include "common/core/AppInfo.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "common/Dialogs.h"
 
-#include "common/AppInfo.h"
+#include "common/core/AppInfo.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,13 +1,14 @@
 #include "common/OrderScreen.h"
 
-#include "common/Amount.h"
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
+#include "common/ImportFiles.h"
 #include "common/ScreenSwitch.h"
-#include "common/SpreadsheetRows.h"
 #include "common/Ui.h"
+#include "common/core/Amount.h"
+#include "common/core/CMyTool.h"
+#include "common/core/SpreadsheetRows.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -215,7 +216,7 @@ void OrderScreen::finishImport(int read, int imported)
 
 void OrderScreen::stopImportAtCell(int imported)
 {
-    SpreadsheetRows::reportNotText(this);
+    ImportFiles::reportNotText(this);
     ResetEntry(true);
     RefreshTotals();
     if (imported > 0) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/AppInfo.h"
+#include "common/core/AppInfo.h"
 
 #include <QEvent>
 #include <QObject>

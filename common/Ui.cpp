@@ -1,9 +1,10 @@
 #include "common/Ui.h"
 
-#include "common/AppInfo.h"
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
 #include "common/Dialogs.h"
+#include "common/core/AppInfo.h"
+#include "common/core/CMyTool.h"
+#include "common/core/FieldCheck.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -13,7 +14,7 @@ namespace Ui {
 void setDialogBackground(QWidget* w)
 {
     QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, AppInfo::dialogBackground());
+    pal.setColor(QPalette::Window, QColor(248, 242, 248));
     w->setPalette(pal);
     w->setAutoFillBackground(true);
 }
@@ -68,6 +69,15 @@ void bindAmountField(CMyEditCtrl* amount, QLabel* capital, QWidget* screen)
     QObject::connect(amount, &CMyEditCtrl::amountKeyRejected, screen, [screen] {
         Msg::show(screen, QStringLiteral("金额格式错误"), QStringLiteral("错误提示"));
     });
+}
+
+bool showCheck(QWidget* parent, const CheckReporter& check)
+{
+    const QString message = check.message();
+    if (!message.isEmpty()) {
+        Msg::show(parent, message);
+    }
+    return !check.failed();
 }
 
 } // namespace Ui

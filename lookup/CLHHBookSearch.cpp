@@ -5,7 +5,7 @@
 #include "common/EnterKeyHandler.h"
 #include "common/RowList.h"
 #include "common/Ui.h"
-#include "lookup/BankCodeTable.h"
+#include "lookup/core/BankCodeTable.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,12 +1,12 @@
 #include "lookup/RosterPicker.h"
 
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
 #include "common/RowList.h"
-#include "common/SafeWrite.h"
 #include "common/Ui.h"
+#include "common/core/CMyTool.h"
+#include "common/core/SafeWrite.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rosters/RosterFormat.h"
+#include "rosters/core/RosterFormat.h"
 
 #include <QDialog>
 #include <QStringList>

@@ -1,16 +1,19 @@
 #include "payroll/CDAIFADlg.h"
 
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
 #include "common/Dialogs.h"
-#include "common/FieldCheck.h"
-#include "common/SafeWrite.h"
+#include "common/ImportFiles.h"
 #include "common/ScreenSwitch.h"
-#include "common/SpreadsheetRows.h"
-#include "common/TextImportFile.h"
+#include "common/Ui.h"
+#include "common/core/CMyTool.h"
+#include "common/core/FieldCheck.h"
+#include "common/core/SafeWrite.h"
+#include "common/core/SpreadsheetRows.h"
+#include "common/core/TextImportFile.h"
 #include "lookup/CGetBookSearch.h"
 #include "print/ReportPreview.h"
-#include "rosters/RosterFormat.h"
+#include "rosters/RosterFiles.h"
+#include "rosters/core/RosterFormat.h"
 
 #include <QPushButton>
 
@@ -79,55 +82,18 @@ QVector<PayrollLine> CDAIFADlg::lines() const
 
 bool CDAIFADlg::ValidateEntry(int lineNumber, bool importing)
 {
-    const CheckReporter report(this, importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain,
-                               lineNumber);
-    const QString exportDelims = QStringLiteral(",");
-    const QString rosterDelims = QStringLiteral(",|");
-
-    const QString account = CMyTool::TrimSpaces(field(Account)->text());
-    setFieldText(Account, account);
-    if (account.isEmpty()) {
-        return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
-    }
-    if (!CMyTool::IsAllDigits(account)) {
-        return report.fail(QStringLiteral("收款账号请输入数字"));
-    }
-    if (account.size() < 10) {
-        return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
-    }
-
-    const QString name = CMyTool::TrimSpaces(field(Name)->text());
-    setFieldText(Name, name);
-    if (name.isEmpty()) {
-        return report.fail(QStringLiteral("请输入户名"));
-    }
-    if (!report.fieldSafe(name, QStringLiteral("收款人名称"), rosterDelims)) {
-        return false;
-    }
-    // The bank name is taken as typed; it has no check of its own.
-    if (!report.fieldSafe(field(BankName)->text(), QStringLiteral("开户行"), rosterDelims)) {
-        return false;
-    }
-
-    QString amount = CMyTool::TrimSpaces(field(AmountField)->text());
-    setFieldText(AmountField, amount);
-    if (!report.amount(&amount, QStringLiteral("请输入转账金额"))) {
-        return false;
-    }
-    setFieldText(AmountField, amount);
-
-    const QString code = CMyTool::TrimSpaces(field(RoutingCode)->text());
-    setFieldText(RoutingCode, code);
-    if (code.isEmpty()) {
-        return report.fail(QStringLiteral("请输入行号"));
-    }
-    if (!report.fieldSafe(code, QStringLiteral("联行号"), rosterDelims)) {
-        return false;
-    }
-
-    const QString purpose = CMyTool::TrimSpaces(field(Purpose)->text());
-    setFieldText(Purpose, purpose);
-    return report.fieldSafe(purpose, QStringLiteral("付款用途"), exportDelims);
+    PayrollCheck::Entry e{field(Account)->text(),     field(Name)->text(),        field(BankName)->text(),
+                          field(RoutingCode)->text(), field(AmountField)->text(), field(Purpose)->text()};
+    const CheckReporter report(importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain, lineNumber);
+    PayrollCheck::check(e, report);
+    // The tidied texts go back into the fields, the line is filled from them.
+    setFieldText(Account, e.account);
+    setFieldText(Name, e.name);
+    setFieldText(BankName, e.bankName);
+    setFieldText(RoutingCode, e.routingCode);
+    setFieldText(AmountField, e.amount);
+    setFieldText(Purpose, e.purpose);
+    return Ui::showCheck(this, report);
 }
 
 void CDAIFADlg::RememberPayee()
@@ -135,18 +101,17 @@ void CDAIFADlg::RememberPayee()
     InterbankAccount payee{field(Account)->text(), field(Name)->text(), field(BankName)->text(),
                            field(RoutingCode)->text()};
     // Only a record the interbank book itself accepts may replace one in its roster.
-    if (!CheckInterbankAccount(payee, CheckReporter(this, RecordCheckMode::Silent, 0))) {
+    if (!CheckInterbankAccount(payee, CheckReporter(RecordCheckMode::Silent))) {
         return;
     }
-    RosterFormat::rememberRecord(this, QStringLiteral("kuahangacc.txt"), payee.account,
-                                 RosterFormat::lineOf(payee),
-                                 [](const QString& line) -> std::optional<QString> {
-                                     const qsizetype bar = line.indexOf(QLatin1Char('|'));
-                                     if (bar <= 0) {
-                                         return std::nullopt;
-                                     }
-                                     return line.left(bar);
-                                 });
+    RosterFiles::remember(this, QStringLiteral("kuahangacc.txt"), payee.account, RosterFormat::lineOf(payee),
+                          [](const QString& line) -> std::optional<QString> {
+                              const qsizetype bar = line.indexOf(QLatin1Char('|'));
+                              if (bar <= 0) {
+                                  return std::nullopt;
+                              }
+                              return line.left(bar);
+                          });
 }
 
 void CDAIFADlg::PickPayee()
@@ -180,7 +145,7 @@ bool CDAIFADlg::ExportLines()
 void CDAIFADlg::ImportText()
 {
     TextImportFile file;
-    if (!file.open(this)) {
+    if (!ImportFiles::chooseText(this, file)) {
         return;
     }
     startImport();
@@ -238,7 +203,7 @@ void CDAIFADlg::ImportText()
 void CDAIFADlg::ImportSpreadsheet()
 {
     SpreadsheetReader reader;
-    if (!SpreadsheetRows::open(this, reader)) {
+    if (!ImportFiles::chooseWorkbook(this, reader)) {
         return;
     }
     startImport();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/OrderScreen.h"
-#include "payroll/PayrollLine.h"
+#include "payroll/core/PayrollLine.h"
 
 // The interbank payroll screen (跨行代发): up to 200 lines keyed in, picked or imported, saved
 // as the dated export file.

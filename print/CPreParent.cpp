@@ -3,7 +3,7 @@
 #include "common/Dialogs.h"
 #include "print/CPreGoto.h"
 #include "print/CPreView.h"
-#include "print/Pagination.h"
+#include "print/core/Pagination.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/ReportLayout.h"
+#include "print/core/ReportLayout.h"
 
 class QWidget;
 class RowListModel;

@@ -1,10 +1,10 @@
 #include "print/ReportRenderer.h"
 
-#include "common/Clock.h"
 #include "common/Dialogs.h"
-#include "print/Pagination.h"
+#include "common/core/Clock.h"
 #include "print/ReportRequest.h"
-#include "print/ReportSource.h"
+#include "print/core/Pagination.h"
+#include "print/core/ReportSource.h"
 
 #include <QPaintDevice>
 #include <QPainter>

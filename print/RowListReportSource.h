@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/ReportSource.h"
+#include "print/core/ReportSource.h"
 
 class RowListModel;
 

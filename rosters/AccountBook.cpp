@@ -6,6 +6,7 @@
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
+#include "rosters/RosterFiles.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -118,7 +119,7 @@ void AccountBook::refreshCount()
 
 void AccountBook::Reload()
 {
-    m_doc.load(this, RecordCheckMode::Plain);
+    RosterFiles::load(this, m_doc, RecordCheckMode::Plain);
     showRows();
     refreshCount();
     browsing();
@@ -234,8 +235,9 @@ void AccountBook::onConfirm()
         return;
     }
     RosterDocument::Record record = entryRecord();
-    const bool ok =
-        RosterDocument::check(m_doc.kind(), record, CheckReporter(this, RecordCheckMode::Plain, 0));
+    const CheckReporter report(RecordCheckMode::Plain);
+    RosterDocument::check(m_doc.kind(), record, report);
+    const bool ok = Ui::showCheck(this, report);
     setEntry(record); // the trimmed texts stay in the fields
     if (!ok) {
         return;
@@ -277,7 +279,7 @@ void AccountBook::onConfirm()
 
 bool AccountBook::save()
 {
-    return m_doc.save(this);
+    return RosterFiles::save(this, m_doc);
 }
 
 void AccountBook::onCancel()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rosters/RosterDocument.h"
+#include "rosters/core/RosterDocument.h"
 
 #include <QVector>
 #include <QWidget>

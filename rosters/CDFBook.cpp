@@ -1,13 +1,15 @@
 #include "rosters/CDFBook.h"
 
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
+#include "common/ImportFiles.h"
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
-#include "common/SpreadsheetRows.h"
 #include "common/Ui.h"
+#include "common/core/CMyTool.h"
+#include "common/core/SpreadsheetRows.h"
+#include "rosters/RosterFiles.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -262,7 +264,7 @@ bool CDFBook::LoadDefaultGroup()
     m_searching = false;
     m_results->hide();
     m_roster->show();
-    const RosterDocument::LoadResult result = m_doc.load(this, RecordCheckMode::Silent);
+    const RosterDocument::LoadResult result = RosterFiles::load(this, m_doc, RecordCheckMode::Silent);
     if (result == RosterDocument::LoadResult::FormatError) {
         // The lines behind the faulty one are unknown: no change may be saved over them.
         for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_modify, m_delete, m_import}) {
@@ -281,7 +283,7 @@ bool CDFBook::LoadDefaultGroup()
     }
     m_roster->selectRow(0);
     m_roster->setFocus();
-    m_doc.save(this); // refused lines stay as they were; amounts are stored completed
+    RosterFiles::save(this, m_doc); // refused lines stay as they were; amounts are stored completed
     return true;
 }
 
@@ -373,7 +375,7 @@ int CDFBook::findEqualRosterRow(const QStringList& resultRow) const
 
 void CDFBook::saveAndCount()
 {
-    m_doc.save(this);
+    RosterFiles::save(this, m_doc);
     m_count->setText(QString::number(m_roster->count()));
 }
 
@@ -383,8 +385,9 @@ void CDFBook::onConfirm()
         return;
     }
     RosterDocument::Record record = entryRecord();
-    const bool ok = RosterDocument::check(RosterDocument::Kind::Payroll, record,
-                                          CheckReporter(this, RecordCheckMode::Plain, 0));
+    const CheckReporter report(RecordCheckMode::Plain);
+    RosterDocument::check(RosterDocument::Kind::Payroll, record, report);
+    const bool ok = Ui::showCheck(this, report);
     m_account->setText(record.at(0));
     m_name->setText(record.at(1));
     m_amount->setText(record.at(2));
@@ -568,7 +571,7 @@ void CDFBook::onBack()
 void CDFBook::ImportSpreadsheet()
 {
     SpreadsheetReader reader;
-    if (!SpreadsheetRows::open(this, reader)) {
+    if (!ImportFiles::chooseWorkbook(this, reader)) {
         return;
     }
     const SpreadsheetRange used = reader.usedRange();
@@ -578,7 +581,7 @@ void CDFBook::ImportSpreadsheet()
         const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 4);
         if (!row) {
             // Rows taken so far stay in the lists; the next save writes them.
-            SpreadsheetRows::reportNotText(this);
+            ImportFiles::reportNotText(this);
             ResetRoster(true);
             return;
         }
@@ -588,8 +591,9 @@ void CDFBook::ImportSpreadsheet()
         ++counted;
         // Columns A to D: account, amount, name, remark.
         RosterDocument::Record record{row->texts.at(0), row->texts.at(2), row->texts.at(1), row->texts.at(3)};
-        if (!RosterDocument::check(RosterDocument::Kind::Payroll, record,
-                                   CheckReporter(this, RecordCheckMode::Numbered, counted))) {
+        const CheckReporter report(RecordCheckMode::Numbered, counted);
+        RosterDocument::check(RosterDocument::Kind::Payroll, record, report);
+        if (!Ui::showCheck(this, report)) {
             clearEntry();
             continue;
         }

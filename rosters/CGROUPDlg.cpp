@@ -1,14 +1,14 @@
 #include "rosters/CGROUPDlg.h"
 
-#include "common/CMyTool.h"
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
-#include "common/Gbk.h"
 #include "common/RowList.h"
-#include "common/SafeWrite.h"
 #include "common/Ui.h"
+#include "common/core/CMyTool.h"
+#include "common/core/Gbk.h"
+#include "common/core/SafeWrite.h"
 #include "rosters/CNewGroupDlg.h"
-#include "rosters/RosterFormat.h"
+#include "rosters/RosterFiles.h"
 
 #include <QFile>
 #include <QGridLayout>
@@ -94,7 +94,7 @@ void CGROUPDlg::load()
     QByteArray data;
     if (!QFile::exists(path)) {
         data = Gbk::encode(kDefaultGroups);
-        if (!RosterFormat::saveDataFile(this, path, data)) {
+        if (!RosterFiles::writeFile(this, path, data)) {
             return;
         }
     } else if (!SafeWrite::readFile(path, &data)) {
@@ -127,7 +127,7 @@ bool CGROUPDlg::saveGroups()
     for (const QString& name : groups()) {
         text += name + QLatin1Char('|');
     }
-    return RosterFormat::saveDataFile(this, CMyTool::DataFilePath(kGroupFile), Gbk::encode(text));
+    return RosterFiles::writeFile(this, CMyTool::DataFilePath(kGroupFile), Gbk::encode(text));
 }
 
 void CGROUPDlg::onOpen()
@@ -163,7 +163,7 @@ void CGROUPDlg::NewGroup()
     saveGroups();
     // Never empty a roster that is already there.
     if (!QFile::exists(rosterPath(*name))) {
-        RosterFormat::saveDataFile(this, rosterPath(*name), QByteArray());
+        RosterFiles::writeFile(this, rosterPath(*name), QByteArray());
     }
 }
 

@@ -1,11 +1,11 @@
 #include "rosters/CNewGroupDlg.h"
 
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
-#include "common/Gbk.h"
 #include "common/Ui.h"
+#include "common/core/CMyTool.h"
+#include "common/core/Gbk.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,16 +1,16 @@
 #include "rosters/CPLBook2.h"
 
 #include "common/CMyEditCtrl.h"
-#include "common/CMyTool.h"
-#include "common/Clock.h"
 #include "common/Dialogs.h"
-#include "common/Gbk.h"
 #include "common/RowList.h"
-#include "common/SafeWrite.h"
 #include "common/Ui.h"
+#include "common/core/CMyTool.h"
+#include "common/core/Clock.h"
+#include "common/core/Gbk.h"
+#include "common/core/SafeWrite.h"
 #include "lookup/CLHHBookSearch.h"
-#include "update/BankCodeUpdate.h"
 #include "update/CUpdateDlg.h"
+#include "update/core/BankCodeUpdate.h"
 
 #include <QGridLayout>
 #include <QPushButton>
@@ -128,8 +128,9 @@ void CPLBook2::ImportFriendly()
             exported ? RosterDocument::Record{fields->value(0), fields->value(1), fields->value(2),
                                               fields->value(3)}
                      : RosterDocument::recordFromFields(RosterDocument::Kind::Interbank, *fields);
-        if (!RosterDocument::check(m_doc.kind(), record,
-                                   CheckReporter(this, RecordCheckMode::Numbered, read))) {
+        const CheckReporter report(RecordCheckMode::Numbered, read);
+        RosterDocument::check(m_doc.kind(), record, report);
+        if (!Ui::showCheck(this, report)) {
             continue;
         }
         if (findDuplicate(record, -1) >= 0) {

@@ -14,6 +14,9 @@ if [ -n "$direct" ]; then
   exit 1
 fi
 
+# The core library holds the rules that need no widget; it never includes a Gui or Widgets header.
+"$root/scripts/check-core.sh"
+
 build="$root/build/test"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDXBK_SANITIZE=ON -DDXBK_WERROR=ON
 cmake --build "$build"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/BankCodeUpdate.h"
+#include "update/UpdateNetwork.h"
 
 #include <QDialog>
 #include <QThread>

@@ -1,8 +1,8 @@
 #include "update/CUpdateWorker.h"
 
-#include "common/CMyTool.h"
-#include "common/Clock.h"
-#include "common/SafeWrite.h"
+#include "common/core/CMyTool.h"
+#include "common/core/Clock.h"
+#include "common/core/SafeWrite.h"
 #include "update/UpdateControl.h"
 
 #include <QNetworkAccessManager>

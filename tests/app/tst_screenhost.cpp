@@ -10,7 +10,7 @@
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
-#include "lookup/BankCodeTable.h"
+#include "lookup/core/BankCodeTable.h"
 #include "payroll/CDAIFADlg.h"
 #include "rosters/CDFBook.h"
 #include "rosters/CPLBookDlg.h"

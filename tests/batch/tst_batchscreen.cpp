@@ -1,7 +1,7 @@
 #include "BatchFixture.h"
 
 #include "ModalDriver.h"
-#include "common/SafeWrite.h"
+#include "common/core/SafeWrite.h"
 
 #include <QApplication>
 

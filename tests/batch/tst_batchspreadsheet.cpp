@@ -1,8 +1,8 @@
 #include "BatchFixture.h"
 #include "Workbooks.h"
 
-#include "common/SpreadsheetReader.h"
-#include "common/SpreadsheetWriter.h"
+#include "common/core/SpreadsheetReader.h"
+#include "common/core/SpreadsheetWriter.h"
 
 #include <QDir>
 #include <QProcess>

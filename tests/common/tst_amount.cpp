@@ -1,5 +1,5 @@
-#include "common/Amount.h"
-#include "common/CMyTool.h"
+#include "common/core/Amount.h"
+#include "common/core/CMyTool.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #include "TestEnv.h"
-#include "common/CMyTool.h"
-#include "common/Gbk.h"
-#include "common/SafeWrite.h"
+#include "common/core/CMyTool.h"
+#include "common/core/Gbk.h"
+#include "common/core/SafeWrite.h"
 
 #include <QCoreApplication>
 #include <QTest>

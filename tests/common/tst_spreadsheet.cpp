@@ -1,6 +1,6 @@
 #include "TestEnv.h"
-#include "common/SpreadsheetReader.h"
-#include "common/SpreadsheetWriter.h"
+#include "common/core/SpreadsheetReader.h"
+#include "common/core/SpreadsheetWriter.h"
 
 #include <QDir>
 #include <QFile>

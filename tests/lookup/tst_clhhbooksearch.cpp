@@ -1,10 +1,10 @@
 #include "LookupTestUtil.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
-#include "common/AppInfo.h"
 #include "common/CMyEditCtrl.h"
-#include "lookup/BankCodeTable.h"
+#include "common/core/AppInfo.h"
 #include "lookup/CLHHBookSearch.h"
+#include "lookup/core/BankCodeTable.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

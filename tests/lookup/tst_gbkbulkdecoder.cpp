@@ -1,6 +1,6 @@
 #include "TestEnv.h"
-#include "common/Gbk.h"
-#include "lookup/GbkBulkDecoder.h"
+#include "common/core/Gbk.h"
+#include "lookup/core/GbkBulkDecoder.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "PayrollFixture.h"
 
-#include "common/SafeWrite.h"
+#include "common/core/SafeWrite.h"
 
 namespace {
 const QByteArray kHeader = gbk(QStringLiteral(

@@ -1,8 +1,8 @@
 #include "PayrollFixture.h"
 
 #include "ModalDriver.h"
-#include "common/SafeWrite.h"
 #include "common/ScreenSwitch.h"
+#include "common/core/SafeWrite.h"
 
 #include <QApplication>
 

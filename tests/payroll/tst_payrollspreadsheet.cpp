@@ -1,7 +1,7 @@
 #include "PayrollFixture.h"
 #include "Workbooks.h"
 
-#include "common/SpreadsheetWriter.h"
+#include "common/core/SpreadsheetWriter.h"
 
 namespace {
 QString summary(int read, int imported)

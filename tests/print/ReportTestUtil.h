@@ -1,10 +1,10 @@
 #pragma once
 
 #include "common/RowList.h"
-#include "print/Pagination.h"
 #include "print/ReportRenderer.h"
 #include "print/ReportRequest.h"
 #include "print/RowListReportSource.h"
+#include "print/core/Pagination.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "print/Pagination.h"
+#include "print/core/Pagination.h"
 
 #include <QTest>
 

@@ -3,12 +3,12 @@
 #include "TestEnv.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
-#include "common/SafeWrite.h"
-#include "lookup/BankCodeTable.h"
+#include "common/core/SafeWrite.h"
+#include "lookup/core/BankCodeTable.h"
 #include "rosters/CPLBook.h"
 #include "rosters/CPLBook2.h"
 #include "rosters/CPLBookDlg.h"
-#include "update/BankCodeUpdate.h"
+#include "update/UpdateNetwork.h"
 
 #include <QLabel>
 #include <QPushButton>

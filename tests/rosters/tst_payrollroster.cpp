@@ -3,7 +3,7 @@
 #include "Workbooks.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
-#include "common/SafeWrite.h"
+#include "common/core/SafeWrite.h"
 #include "rosters/CDFBook.h"
 
 #include <QLabel>

@@ -1,8 +1,7 @@
-#include "ScriptedDialogs.h"
 #include "TestEnv.h"
-#include "common/SafeWrite.h"
-#include "rosters/RosterDocument.h"
-#include "rosters/RosterFormat.h"
+#include "common/core/SafeWrite.h"
+#include "rosters/core/RosterDocument.h"
+#include "rosters/core/RosterFormat.h"
 
 #include <QTest>
 
@@ -126,17 +125,12 @@ void TestRosterFormat::interbankCheck()
 {
     QFETCH(QStringList, record);
     QFETCH(QString, message);
-    ScriptedDialogs d;
-    if (!message.isEmpty()) {
-        d.expect(message);
-    }
-    QCOMPARE(RosterDocument::check(RosterDocument::Kind::Interbank, record,
-                                   CheckReporter(nullptr, RecordCheckMode::Plain, 0)),
-             message.isEmpty());
+    const CheckReporter report(RecordCheckMode::Plain);
+    QCOMPARE(RosterDocument::check(RosterDocument::Kind::Interbank, record, report), message.isEmpty());
+    QCOMPARE(report.message(), message);
     if (message.isEmpty()) {
         QCOMPARE(record, (QStringList{"6222020200012345", "N", "B", "1"})); // trimmed
     }
-    VERIFY_DIALOGS_DONE(d);
 }
 
 void TestRosterFormat::inBankCheck_data()
@@ -158,14 +152,9 @@ void TestRosterFormat::inBankCheck()
 {
     QFETCH(QStringList, record);
     QFETCH(QString, message);
-    ScriptedDialogs d;
-    if (!message.isEmpty()) {
-        d.expect(message);
-    }
-    QCOMPARE(RosterDocument::check(RosterDocument::Kind::InBank, record,
-                                   CheckReporter(nullptr, RecordCheckMode::Plain, 0)),
-             message.isEmpty());
-    VERIFY_DIALOGS_DONE(d);
+    const CheckReporter report(RecordCheckMode::Plain);
+    QCOMPARE(RosterDocument::check(RosterDocument::Kind::InBank, record, report), message.isEmpty());
+    QCOMPARE(report.message(), message);
 }
 
 void TestRosterFormat::rosterEntryCheck_data()
@@ -192,54 +181,48 @@ void TestRosterFormat::rosterEntryCheck()
 {
     QFETCH(QStringList, record);
     QFETCH(QString, message);
-    ScriptedDialogs d;
-    if (!message.isEmpty()) {
-        d.expect(message);
-    }
-    QCOMPARE(RosterDocument::check(RosterDocument::Kind::Payroll, record,
-                                   CheckReporter(nullptr, RecordCheckMode::Plain, 0)),
-             message.isEmpty());
+    const CheckReporter report(RecordCheckMode::Plain);
+    QCOMPARE(RosterDocument::check(RosterDocument::Kind::Payroll, record, report), message.isEmpty());
+    QCOMPARE(report.message(), message);
     if (message.isEmpty()) {
         QCOMPARE(record.at(2), QStringLiteral("12.00"));
         QCOMPARE(record.at(3), QStringLiteral("r"));
     }
-    VERIFY_DIALOGS_DONE(d);
 }
 
 void TestRosterFormat::numberedAndSilentModes()
 {
-    ScriptedDialogs d;
     QStringList record{"6222020200012345", "N", "", "1"};
-    d.expect(QStringLiteral("您所导入的文件中第7条，请输入开户行"));
-    QVERIFY(!RosterDocument::check(RosterDocument::Kind::Interbank, record,
-                                   CheckReporter(nullptr, RecordCheckMode::Numbered, 7)));
-    QVERIFY(!RosterDocument::check(RosterDocument::Kind::Interbank, record,
-                                   CheckReporter(nullptr, RecordCheckMode::Silent, 7)));
-    VERIFY_DIALOGS_DONE(d);
+    const CheckReporter numbered(RecordCheckMode::Numbered, 7);
+    QVERIFY(!RosterDocument::check(RosterDocument::Kind::Interbank, record, numbered));
+    QCOMPARE(numbered.message(), QStringLiteral("您所导入的文件中第7条，请输入开户行"));
+    const CheckReporter silent(RecordCheckMode::Silent, 7);
+    QVERIFY(!RosterDocument::check(RosterDocument::Kind::Interbank, record, silent));
+    QVERIFY(silent.failed());
+    QCOMPARE(silent.message(), QString());
 }
 
 void TestRosterFormat::loadKeepsRefusedLinesInPlace()
 {
     TestEnv env;
-    ScriptedDialogs d;
     const QByteArray a = gbk(QStringLiteral("6222020200000001|王珅||弢行|||104306114010|\r\n"));
     const QByteArray refused = gbk(QStringLiteral("6222020200000002|两个字段|"));
     const QByteArray c = gbk(QStringLiteral("6222020200000003|赵六||农业银行|||103100000026|"));
     env.write("kuahangacc.txt", a + refused + "\r\n" + c);
     RosterDocument doc(RosterDocument::Kind::Interbank, "kuahangacc.txt");
-    d.expect(QStringLiteral("请输入开户行"));
-    QCOMPARE(doc.load(nullptr, RecordCheckMode::Plain), RosterDocument::LoadResult::Loaded);
+    QStringList messages;
+    QCOMPARE(doc.load(RecordCheckMode::Plain, &messages), RosterDocument::LoadResult::Loaded);
+    QCOMPARE(messages, QStringList{QStringLiteral("请输入开户行")});
     QCOMPARE(doc.rowCount(), 2);
     QCOMPARE(doc.row(0), (QStringList{"6222020200000001", QStringLiteral("王珅"), QStringLiteral("弢行"),
                                       "104306114010"}));
     doc.removeRow(0);
     doc.appendRow({"6222020200000004", QStringLiteral("钱七"), QStringLiteral("中国银行"), "104306114010"});
-    QVERIFY(doc.save(nullptr));
+    QVERIFY(doc.save());
     // The refused line survives at its place; the last line gets its line end.
     QCOMPARE(env.read("kuahangacc.txt"),
              refused + "\r\n" + c + "\r\n" +
                  gbk(QStringLiteral("6222020200000004|钱七||中国银行|||104306114010|\r\n")));
-    VERIFY_DIALOGS_DONE(d);
 }
 
 void TestRosterFormat::loadSkipsBlankLinesAndReadsLoneLf()
@@ -248,10 +231,10 @@ void TestRosterFormat::loadSkipsBlankLinesAndReadsLoneLf()
     env.write("hangneiacc.txt",
               gbk(QStringLiteral("|1234567890|甲||\n\r\n|1234567891|乙||\n|1234567892|丙||")));
     RosterDocument doc(RosterDocument::Kind::InBank, "hangneiacc.txt");
-    QCOMPARE(doc.load(nullptr, RecordCheckMode::Plain), RosterDocument::LoadResult::Loaded);
+    QCOMPARE(doc.load(RecordCheckMode::Plain), RosterDocument::LoadResult::Loaded);
     QCOMPARE(doc.rowCount(), 3);
     QCOMPARE(doc.row(2), (QStringList{"1234567892", QStringLiteral("丙")}));
-    QVERIFY(doc.save(nullptr));
+    QVERIFY(doc.save());
     QCOMPARE(env.read("hangneiacc.txt"),
              gbk(QStringLiteral("|1234567890|甲||\r\n|1234567891|乙||\r\n|1234567892|丙||\r\n")));
 }
@@ -259,30 +242,28 @@ void TestRosterFormat::loadSkipsBlankLinesAndReadsLoneLf()
 void TestRosterFormat::formatErrorKeepsRowsAndRefusesSave()
 {
     TestEnv env;
-    ScriptedDialogs d;
     const QByteArray bytes =
         gbk(QStringLiteral("|1234567890|甲||\r\n1234567891|乙||\r\n|1234567892|丙||\r\n"));
     env.write("hangneiacc.txt", bytes);
     RosterDocument doc(RosterDocument::Kind::InBank, "hangneiacc.txt");
-    d.expect(QStringLiteral("导入行内账户文件格式错误，hangneiacc.txt导入失败！"));
-    QCOMPARE(doc.load(nullptr, RecordCheckMode::Plain), RosterDocument::LoadResult::FormatError);
+    QStringList messages;
+    QCOMPARE(doc.load(RecordCheckMode::Plain, &messages), RosterDocument::LoadResult::FormatError);
+    QCOMPARE(messages, QStringList{QStringLiteral("导入行内账户文件格式错误，hangneiacc.txt导入失败！")});
     QCOMPARE(doc.rowCount(), 1);
     QVERIFY(doc.formatError());
-    QVERIFY(!doc.save(nullptr));
+    QVERIFY(!doc.save());
     QCOMPARE(env.read("hangneiacc.txt"), bytes);
-    VERIFY_DIALOGS_DONE(d);
 }
 
 void TestRosterFormat::undecodableLineIsAFormatError()
 {
     TestEnv env;
-    ScriptedDialogs d;
     env.write("kuahangacc.txt", QByteArray("6222020200000001|\x81\x20||B|||1|\r\n"));
     RosterDocument doc(RosterDocument::Kind::Interbank, "kuahangacc.txt");
-    d.expect(QStringLiteral("导入跨行账户文件格式错误，kuahangacc.txt导入失败！"));
-    QCOMPARE(doc.load(nullptr, RecordCheckMode::Plain), RosterDocument::LoadResult::FormatError);
+    QStringList messages;
+    QCOMPARE(doc.load(RecordCheckMode::Plain, &messages), RosterDocument::LoadResult::FormatError);
+    QCOMPARE(messages, QStringList{QStringLiteral("导入跨行账户文件格式错误，kuahangacc.txt导入失败！")});
     QCOMPARE(doc.rowCount(), 0);
-    VERIFY_DIALOGS_DONE(d);
 }
 
 void TestRosterFormat::payrollRosterAmountsAreCompleted()
@@ -293,7 +274,7 @@ void TestRosterFormat::payrollRosterAmountsAreCompleted()
         gbk(QStringLiteral(
             "|6222020200000001|张三|12|备注||\r\n|123|短账号|5|||\r\n|6222020200000002|李四|0.5|||\r\n")));
     RosterDocument doc(RosterDocument::Kind::Payroll, QStringLiteral("代发工资.txt"));
-    QCOMPARE(doc.load(nullptr, RecordCheckMode::Silent), RosterDocument::LoadResult::Loaded);
+    QCOMPARE(doc.load(RecordCheckMode::Silent), RosterDocument::LoadResult::Loaded);
     QCOMPARE(doc.rowCount(), 2);
     QCOMPARE(doc.serialize(), gbk(QStringLiteral("|6222020200000001|张三|12.00|备注||\r\n|123|短账号|5|||"
                                                  "\r\n|6222020200000002|李四|0.50|||\r\n")));
@@ -303,7 +284,7 @@ void TestRosterFormat::missingFileIsNotCreated()
 {
     TestEnv env;
     RosterDocument doc(RosterDocument::Kind::InBank, "hangneiacc.txt");
-    QCOMPARE(doc.load(nullptr, RecordCheckMode::Plain), RosterDocument::LoadResult::Missing);
+    QCOMPARE(doc.load(RecordCheckMode::Plain), RosterDocument::LoadResult::Missing);
     QCOMPARE(doc.rowCount(), 0);
     QVERIFY(!env.exists("hangneiacc.txt"));
 }
@@ -311,16 +292,13 @@ void TestRosterFormat::missingFileIsNotCreated()
 void TestRosterFormat::failedSaveIsReported()
 {
     TestEnv env;
-    ScriptedDialogs d;
     env.write("hangneiacc.txt", gbk(QStringLiteral("|1234567890|甲||\r\n")));
     RosterDocument doc(RosterDocument::Kind::InBank, "hangneiacc.txt");
-    doc.load(nullptr, RecordCheckMode::Plain);
+    doc.load(RecordCheckMode::Plain);
     doc.appendRow({"1234567891", QStringLiteral("乙")});
     SafeWrite::setFailAfterBytesForTests(5);
-    d.expect(QStringLiteral("文件保存失败：hangneiacc.txt"));
-    QVERIFY(!doc.save(nullptr));
+    QVERIFY(!doc.save());
     QCOMPARE(env.read("hangneiacc.txt"), gbk(QStringLiteral("|1234567890|甲||\r\n")));
-    VERIFY_DIALOGS_DONE(d);
 }
 
 QTEST_MAIN(TestRosterFormat)

@@ -1,9 +1,9 @@
 #include "TestEnv.h"
 
-#include "common/CMyTool.h"
-#include "common/Clock.h"
-#include "common/Gbk.h"
-#include "common/SafeWrite.h"
+#include "common/core/CMyTool.h"
+#include "common/core/Clock.h"
+#include "common/core/Gbk.h"
+#include "common/core/SafeWrite.h"
 
 #include <QFile>
 

@@ -3,8 +3,8 @@
 #include "TestEnv.h"
 #include "TlsTestServer.h"
 #include "common/ScreenSwitch.h"
-#include "update/BankCodeUpdate.h"
 #include "update/CUpdateDlg.h"
+#include "update/UpdateNetwork.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "TestEnv.h"
-#include "common/CMyTool.h"
-#include "update/BankCodeUpdate.h"
+#include "common/core/CMyTool.h"
+#include "update/UpdateNetwork.h"
 
 #include <QProcess>
 #include <QRegularExpression>

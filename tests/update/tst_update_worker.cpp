@@ -2,9 +2,9 @@
 #include "TestCertificates.h"
 #include "TestEnv.h"
 #include "TlsTestServer.h"
-#include "update/BankCodeUpdate.h"
 #include "update/CUpdateWorker.h"
 #include "update/UpdateControl.h"
+#include "update/UpdateNetwork.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "common/core/FieldCheck.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// One line of the in-bank batch order: sequence number, payee account, payee name, amount.
+namespace BatchLine {
+
+constexpr int MaxLines = 1000;
+
+struct Entry
+{
+    QString account;
+    QString name;
+    QString amount;
+};
+// The checks of a batch line, typed or imported, in the order the batch screen runs them; each
+// field is trimmed in place as its check runs and an accepted amount is completed.
+bool check(Entry& entry, const CheckReporter& report);
+
+// One decoded line of a batch text file, its line end still in it: "|" account "|" name "|"
+// amount "|". nullopt on a format error (no leading "|", or a field not closed by "|").
+std::optional<Entry> parseTextLine(const QString& line);
+
+} // namespace BatchLine

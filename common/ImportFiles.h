@@ -1,0 +1,21 @@
+#pragma once
+
+class QWidget;
+class SpreadsheetReader;
+class TextImportFile;
+
+// The file an import reads, chosen by the operator.
+namespace ImportFiles {
+
+// Asks for a text file ("Text Files (*.txt)|*.txt||") and reads it; false when the dialog was
+// cancelled or the file cannot be read.
+bool chooseText(QWidget* parent, TextImportFile& file);
+
+// Asks for a workbook and reads its active sheet. Nothing when the dialog was cancelled; a
+// workbook that cannot be read is reported with "文件格式错误，导入失败".
+bool chooseWorkbook(QWidget* parent, SpreadsheetReader& reader);
+
+// The message for a cell that is not text.
+void reportNotText(QWidget* parent);
+
+} // namespace ImportFiles

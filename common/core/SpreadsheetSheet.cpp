@@ -1,0 +1,34 @@
+#include "common/core/SpreadsheetSheet.h"
+
+#include <algorithm>
+
+void SpreadsheetSheet::clear()
+{
+    m_cells.clear();
+    m_range = SpreadsheetRange();
+}
+
+void SpreadsheetSheet::setCell(int row, int column, const SpreadsheetCell& cell)
+{
+    if (cell.isEmpty() || row < 1 || row > MaxRows || column < 1 || column > MaxColumns) {
+        return;
+    }
+    m_cells.insert(key(row, column), cell);
+    if (m_range.isEmpty()) {
+        m_range = {row, column, 1, 1};
+        return;
+    }
+    const int firstRow = std::min(m_range.firstRow, row);
+    const int firstColumn = std::min(m_range.firstColumn, column);
+    const int lastRow = std::max(m_range.lastRow(), row);
+    const int lastColumn = std::max(m_range.lastColumn(), column);
+    m_range = {firstRow, firstColumn, lastRow - firstRow + 1, lastColumn - firstColumn + 1};
+}
+
+SpreadsheetCell SpreadsheetSheet::cell(int row, int column) const
+{
+    if (row < 1 || row > MaxRows || column < 1 || column > MaxColumns) {
+        return SpreadsheetCell();
+    }
+    return m_cells.value(key(row, column));
+}

@@ -1,0 +1,112 @@
+#include "payroll/core/PayrollLine.h"
+
+#include "common/core/CMyTool.h"
+#include "common/core/Clock.h"
+#include "common/core/Gbk.h"
+
+namespace PayrollCheck {
+
+bool check(Entry& e, const CheckReporter& report)
+{
+    const QString exportDelims = QStringLiteral(",");
+    const QString rosterDelims = QStringLiteral(",|");
+
+    e.account = CMyTool::TrimSpaces(e.account);
+    if (e.account.isEmpty()) {
+        return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
+    }
+    if (!CMyTool::IsAllDigits(e.account)) {
+        return report.fail(QStringLiteral("收款账号请输入数字"));
+    }
+    if (e.account.size() < 10) {
+        return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
+    }
+
+    e.name = CMyTool::TrimSpaces(e.name);
+    if (e.name.isEmpty()) {
+        return report.fail(QStringLiteral("请输入户名"));
+    }
+    if (!report.fieldSafe(e.name, QStringLiteral("收款人名称"), rosterDelims)) {
+        return false;
+    }
+    // The bank name is taken as typed; it has no check of its own.
+    if (!report.fieldSafe(e.bankName, QStringLiteral("开户行"), rosterDelims)) {
+        return false;
+    }
+
+    e.amount = CMyTool::TrimSpaces(e.amount);
+    if (!report.amount(&e.amount, QStringLiteral("请输入转账金额"))) {
+        return false;
+    }
+
+    e.routingCode = CMyTool::TrimSpaces(e.routingCode);
+    if (e.routingCode.isEmpty()) {
+        return report.fail(QStringLiteral("请输入行号"));
+    }
+    if (!report.fieldSafe(e.routingCode, QStringLiteral("联行号"), rosterDelims)) {
+        return false;
+    }
+
+    e.purpose = CMyTool::TrimSpaces(e.purpose);
+    return report.fieldSafe(e.purpose, QStringLiteral("付款用途"), exportDelims);
+}
+
+} // namespace PayrollCheck
+
+namespace PayrollExport {
+
+QString header()
+{
+    return QStringLiteral(
+        "序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
+}
+
+QByteArray build(const QVector<PayrollLine>& lines)
+{
+    QString text = header() + QStringLiteral("\r\n");
+    for (int i = 0; i < lines.size(); ++i) {
+        const PayrollLine& l = lines.at(i);
+        const QStringList fields{l.seq,     QString(), l.routingCode, l.account, l.name,   l.amount,
+                                 QString(), l.purpose, QString(),     QString(), QString()};
+        QStringList clean;
+        for (const QString& f : fields) {
+            clean << CMyTool::RemoveNewlines(f);
+        }
+        if (i > 0) {
+            text += QStringLiteral("\r\n");
+        }
+        text += clean.join(QLatin1Char(','));
+    }
+    return Gbk::encode(text);
+}
+
+QString defaultFileName()
+{
+    return QStringLiteral("跨行代发") + Clock::today().toString(QStringLiteral("-yyyyMMdd")) +
+           QStringLiteral(".txt");
+}
+
+} // namespace PayrollExport
+
+namespace PayrollImport {
+
+std::optional<Fields> parse(QString line)
+{
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
+        line.chop(1);
+    }
+    const QStringList f = line.split(QLatin1Char(','));
+    const qsizetype commas = f.size() - 1;
+    if (commas < 9 || commas > 10) {
+        return std::nullopt;
+    }
+    return Fields{f.at(2), f.at(3), f.at(4), f.at(5), f.at(7)};
+}
+
+bool looksLikeData(const QString& line)
+{
+    const QString account = line.section(QLatin1Char(','), 3, 3);
+    return !account.isEmpty() && CMyTool::IsAllDigits(account);
+}
+
+} // namespace PayrollImport

@@ -1,0 +1,170 @@
+#include "rosters/core/RosterDocument.h"
+
+#include "common/core/CMyTool.h"
+#include "common/core/SafeWrite.h"
+
+RosterDocument::RosterDocument(Kind kind, const QString& fileName) : m_kind(kind), m_fileName(fileName) {}
+
+RosterFormat::Layout RosterDocument::layoutOf(Kind kind)
+{
+    switch (kind) {
+    case Kind::Interbank:
+        return RosterFormat::Interbank;
+    case Kind::InBank:
+        return RosterFormat::InBank;
+    case Kind::Payroll:
+        break;
+    }
+    return RosterFormat::Payroll;
+}
+
+QString RosterDocument::formatMessage(Kind kind)
+{
+    switch (kind) {
+    case Kind::Interbank:
+        return QStringLiteral("导入跨行账户文件格式错误，kuahangacc.txt导入失败！");
+    case Kind::InBank:
+        return QStringLiteral("导入行内账户文件格式错误，hangneiacc.txt导入失败！");
+    case Kind::Payroll:
+        break;
+    }
+    return QStringLiteral("导入代发账户文件格式错误");
+}
+
+RosterDocument::Record RosterDocument::recordFromFields(Kind kind, const QStringList& f)
+{
+    switch (kind) {
+    case Kind::Interbank:
+        return {f.value(0), f.value(1), f.value(3), f.value(6)};
+    case Kind::InBank:
+        return {f.value(0), f.value(1)};
+    case Kind::Payroll:
+        break;
+    }
+    return {f.value(0), f.value(1), f.value(2), f.value(3)};
+}
+
+bool RosterDocument::check(Kind kind, Record& r, const CheckReporter& report)
+{
+    switch (kind) {
+    case Kind::Interbank: {
+        InterbankAccount a{r.value(0), r.value(1), r.value(2), r.value(3)};
+        const bool ok = CheckInterbankAccount(a, report);
+        r = {a.account, a.name, a.bankName, a.bankCode};
+        return ok;
+    }
+    case Kind::InBank: {
+        InBankAccount a{r.value(0), r.value(1)};
+        const bool ok = CheckInBankAccount(a, report);
+        r = {a.account, a.name};
+        return ok;
+    }
+    case Kind::Payroll:
+        break;
+    }
+    PayrollRosterEntry e{r.value(0), r.value(1), r.value(2), r.value(3)};
+    const bool ok = CheckRosterEntry(e, report);
+    r = {e.account, e.name, e.amount, e.remark};
+    return ok;
+}
+
+QByteArray RosterDocument::lineOf(Kind kind, const Record& r)
+{
+    switch (kind) {
+    case Kind::Interbank:
+        return RosterFormat::lineOf(InterbankAccount{r.value(0), r.value(1), r.value(2), r.value(3)});
+    case Kind::InBank:
+        return RosterFormat::lineOf(InBankAccount{r.value(0), r.value(1)});
+    case Kind::Payroll:
+        break;
+    }
+    return RosterFormat::lineOf(PayrollRosterEntry{r.value(0), r.value(1), r.value(2), r.value(3)});
+}
+
+RosterDocument::LoadResult RosterDocument::load(RecordCheckMode mode, QStringList* messages)
+{
+    m_entries.clear();
+    m_rows.clear();
+    m_formatError = false;
+    QByteArray data;
+    if (!SafeWrite::readFile(path(), &data)) {
+        return LoadResult::Missing;
+    }
+    qsizetype pos = 0;
+    int lineNumber = 0;
+    while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
+        if (line->isEmpty()) {
+            continue; // a stray blank line must not hide the records after it
+        }
+        ++lineNumber;
+        const std::optional<QStringList> fields = RosterFormat::decodeAndSplit(*line, layoutOf(m_kind));
+        if (!fields) {
+            if (messages) {
+                messages->append(formatMessage(m_kind));
+            }
+            m_formatError = true;
+            break;
+        }
+        Record record = recordFromFields(m_kind, *fields);
+        const CheckReporter report(mode, lineNumber);
+        if (check(m_kind, record, report)) {
+            m_entries.append({true, record, QByteArray()});
+        } else {
+            if (messages && !report.message().isEmpty()) {
+                messages->append(report.message());
+            }
+            m_entries.append({false, Record(), *line});
+        }
+    }
+    reindex();
+    return m_formatError ? LoadResult::FormatError : LoadResult::Loaded;
+}
+
+void RosterDocument::reindex()
+{
+    m_rows.clear();
+    for (int i = 0; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).shown) {
+            m_rows.append(i);
+        }
+    }
+}
+
+void RosterDocument::setRow(int r, const Record& record)
+{
+    m_entries[m_rows.at(r)].record = record;
+}
+
+void RosterDocument::appendRow(const Record& record)
+{
+    m_entries.append({true, record, QByteArray()});
+    m_rows.append(int(m_entries.size()) - 1);
+}
+
+void RosterDocument::removeRow(int r)
+{
+    m_entries.removeAt(m_rows.at(r));
+    reindex();
+}
+
+QByteArray RosterDocument::serialize() const
+{
+    QByteArray out;
+    for (const Entry& e : m_entries) {
+        out += e.shown ? lineOf(m_kind, e.record) : e.raw + "\r\n";
+    }
+    return out;
+}
+
+QString RosterDocument::path() const
+{
+    return CMyTool::DataFilePath(m_fileName);
+}
+
+bool RosterDocument::save()
+{
+    if (m_formatError) {
+        return false;
+    }
+    return SafeWrite::writeFile(path(), serialize());
+}

@@ -1,0 +1,142 @@
+#include "rosters/core/RosterFormat.h"
+
+#include "common/core/CMyTool.h"
+#include "common/core/Gbk.h"
+#include "common/core/SafeWrite.h"
+
+#include <QFileInfo>
+
+namespace RosterFormat {
+
+std::optional<QByteArray> nextLine(const QByteArray& data, qsizetype& pos)
+{
+    if (pos >= data.size()) {
+        return std::nullopt;
+    }
+    QByteArray line = CMyTool::ReadTextLine(data, pos);
+    if (line.endsWith('\n')) {
+        line.chop(1);
+        if (line.endsWith('\r')) {
+            line.chop(1);
+        }
+    }
+    return line;
+}
+
+std::optional<QStringList> split(const QString& line, Layout layout)
+{
+    qsizetype pos = 0;
+    if (layout.leadingBar) {
+        if (!line.startsWith(QLatin1Char('|'))) {
+            return std::nullopt;
+        }
+        pos = 1;
+    }
+    QStringList fields;
+    while (pos < line.size() && fields.size() < layout.fields) {
+        const qsizetype bar = line.indexOf(QLatin1Char('|'), pos);
+        if (bar < 0) {
+            return std::nullopt;
+        }
+        fields << line.mid(pos, bar - pos);
+        pos = bar + 1;
+    }
+    while (fields.size() < layout.fields) {
+        fields << QString();
+    }
+    return fields;
+}
+
+std::optional<QStringList> decodeAndSplit(const QByteArray& line, Layout layout)
+{
+    const std::optional<QString> text = Gbk::decode(line);
+    if (!text) {
+        return std::nullopt;
+    }
+    return split(*text, layout);
+}
+
+namespace {
+QByteArray joinLine(bool leadingBar, const QStringList& fields)
+{
+    QString line = leadingBar ? QStringLiteral("|") : QString();
+    for (const QString& f : fields) {
+        line += CMyTool::RemoveNewlines(f);
+        line += QLatin1Char('|');
+    }
+    return Gbk::encode(line) + "\r\n";
+}
+} // namespace
+
+QByteArray lineOf(const InterbankAccount& a)
+{
+    return joinLine(false, {a.account, a.name, QString(), a.bankName, QString(), QString(), a.bankCode});
+}
+
+QByteArray lineOf(const InBankAccount& a)
+{
+    return joinLine(true, {a.account, a.name, QString()});
+}
+
+QByteArray lineOf(const PayrollRosterEntry& e)
+{
+    return joinLine(true, {e.account, e.name, e.amount, e.remark, QString()});
+}
+
+InterbankAccount interbankFrom(const QStringList& f)
+{
+    return {f.value(0), f.value(1), f.value(3), f.value(6)};
+}
+
+InBankAccount inBankFrom(const QStringList& f)
+{
+    return {f.value(0), f.value(1)};
+}
+
+PayrollRosterEntry payrollFrom(const QStringList& f)
+{
+    return {f.value(0), f.value(1), f.value(2), f.value(3)};
+}
+
+QString saveFailedMessage(const QString& path)
+{
+    return QStringLiteral("文件保存失败：%1").arg(QFileInfo(path).fileName());
+}
+
+RememberResult rememberRecord(const QString& fileName, const QString& key, const QByteArray& newLine,
+                              const std::function<std::optional<QString>(const QString& line)>& keyOf)
+{
+    const QString path = CMyTool::DataFilePath(fileName);
+    QByteArray data;
+    if (!SafeWrite::readFile(path, &data)) {
+        return RememberResult::Missing;
+    }
+    QByteArray out;
+    out.reserve(data.size() + newLine.size() + 2);
+    bool found = false;
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        const QByteArray line = CMyTool::ReadTextLine(data, pos);
+        QByteArray content = line;
+        while (content.endsWith('\n') || content.endsWith('\r')) {
+            content.chop(1);
+        }
+        const std::optional<QString> text = Gbk::decode(content);
+        const std::optional<QString> lineKey = text ? keyOf(*text) : std::nullopt;
+        if (lineKey && *lineKey == key) {
+            out += newLine;
+            found = true;
+        } else {
+            out += line;
+        }
+    }
+    if (!found) {
+        if (!out.isEmpty() && !out.endsWith('\n')) {
+            out += "\r\n";
+        }
+        out += newLine;
+    }
+    return SafeWrite::writeFile(path, out) ? RememberResult::Saved : RememberResult::Failed;
+}
+
+} // namespace RosterFormat

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "rosters/core/RosterRecords.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// Line layouts of the "|"-separated roster files.
+namespace RosterFormat {
+
+struct Layout
+{
+    int fields;      // fields taken from a line
+    bool leadingBar; // the line begins with "|"
+};
+constexpr Layout Interbank{7, false}; // kuahangacc.txt
+constexpr Layout InBank{3, true};     // hangneiacc.txt
+constexpr Layout Payroll{5, true};    // 代发工资.txt and the group rosters
+
+// The roster line reader: the next line without its line end. CR LF and a lone LF end a line;
+// a lone CR stays in the line. Returns nullopt once the data is exhausted (an empty line is an
+// empty QByteArray, which is not the end).
+std::optional<QByteArray> nextLine(const QByteArray& data, qsizetype& pos);
+
+// Splits one decoded line into layout.fields fields; fields the line does not reach are empty,
+// text after the last field is ignored. nullopt: a format error (no leading "|" where one is
+// required, or a field not closed by "|").
+std::optional<QStringList> split(const QString& line, Layout layout);
+// Decodes the line from GBK strictly and splits it; an undecodable line is a format error.
+std::optional<QStringList> decodeAndSplit(const QByteArray& line, Layout layout);
+
+// A record as a line of its file, CR LF included.
+QByteArray lineOf(const InterbankAccount& a);
+QByteArray lineOf(const InBankAccount& a);
+QByteArray lineOf(const PayrollRosterEntry& e);
+
+InterbankAccount interbankFrom(const QStringList& fields);
+InBankAccount inBankFrom(const QStringList& fields);
+PayrollRosterEntry payrollFrom(const QStringList& fields);
+
+enum class RememberResult
+{
+    Missing, // the roster is not there; it is created by its book, not here
+    Saved,
+    Failed // the rewrite failed; the file keeps its old bytes
+};
+// Replace-or-append of one record by account: every line whose key equals key is replaced by
+// newLine, every other line is carried over byte for byte; without a match newLine is appended
+// (after a CR LF when the last line has none). A missing file is not created.
+RememberResult rememberRecord(const QString& fileName, const QString& key, const QByteArray& newLine,
+                              const std::function<std::optional<QString>(const QString& line)>& keyOf);
+
+// "文件保存失败：%s" with the file's name: what the operator is told when a data file could not
+// be written.
+QString saveFailedMessage(const QString& path);
+
+} // namespace RosterFormat
