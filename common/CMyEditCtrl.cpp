@@ -2,10 +2,23 @@
 
 #include "common/core/AppInfo.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QRegularExpression>
+#include <limits>
 
-CMyEditCtrl::CMyEditCtrl(QWidget* parent) : QLineEdit(parent) {}
+CMyEditCtrl::CMyEditCtrl(QWidget* parent) : QLineEdit(parent)
+{
+    // Text dropped in would bypass the typing limit; the platform's edit control takes none.
+    setAcceptDrops(false);
+    // Never cut by Qt's own limit: the program's texts go in whole.
+    setMaxLength(std::numeric_limits<int>::max());
+}
 
 bool CMyEditCtrl::event(QEvent* e)
 {
@@ -54,8 +67,48 @@ bool CMyEditCtrl::exceedsLimit(const QString& inserted) const
     return text().size() - selectedText().size() + inserted.size() > m_typingLimit;
 }
 
+QString CMyEditCtrl::fitting(const QString& inserted) const
+{
+    if (m_typingLimit <= 0) {
+        return inserted;
+    }
+    const qsizetype room = m_typingLimit - (text().size() - selectedText().size());
+    if (room <= 0) {
+        return QString();
+    }
+    qsizetype n = std::min(room, inserted.size());
+    // Never half of a character outside the basic plane.
+    if (n > 0 && n < inserted.size() && inserted.at(n - 1).isHighSurrogate()) {
+        --n;
+    }
+    return inserted.left(n);
+}
+
+void CMyEditCtrl::pasteFitting(int clipboardMode)
+{
+    if (isReadOnly()) {
+        return;
+    }
+    QString clip = QGuiApplication::clipboard()->text(static_cast<QClipboard::Mode>(clipboardMode));
+    // A one-line field takes the first line of what was copied.
+    const qsizetype lineEnd = clip.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+    if (lineEnd >= 0) {
+        clip.truncate(lineEnd);
+    }
+    const QString part = fitting(clip);
+    if (!part.isEmpty() || hasSelectedText()) {
+        insert(part);
+    }
+}
+
 void CMyEditCtrl::keyPressEvent(QKeyEvent* e)
 {
+    if (e->matches(QKeySequence::Paste) && !(m_amount && e->key() == Qt::Key_V)) {
+        // Ctrl+V in the amount field is a refused key like any control character (below).
+        pasteFitting(QClipboard::Clipboard);
+        e->accept();
+        return;
+    }
     switch (e->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -117,12 +170,45 @@ void CMyEditCtrl::inputMethodEvent(QInputMethodEvent* e)
                 }
             }
         }
-        if (exceedsLimit(commit)) {
+        const QString part = fitting(commit);
+        if (part.size() < commit.size()) {
+            // Composed text goes in as far as it fits, like pasted text.
+            QInputMethodEvent cut(e->preeditString(), e->attributes());
+            cut.setCommitString(part, e->replacementStart(), e->replacementLength());
+            QLineEdit::inputMethodEvent(&cut);
             e->accept();
             return;
         }
     }
     QLineEdit::inputMethodEvent(e);
+}
+
+void CMyEditCtrl::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu* menu = createStandardContextMenu();
+    // The standard menu names its paste item with this very text (translated, and followed by
+    // the shortcut).
+    const QString pasteText = QLineEdit::tr("&Paste");
+    for (QAction* a : menu->actions()) {
+        if (a->text().startsWith(pasteText)) {
+            a->disconnect();
+            connect(a, &QAction::triggered, this, [this] { pasteFitting(QClipboard::Clipboard); });
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(e->globalPos());
+    e->accept();
+}
+
+void CMyEditCtrl::mouseReleaseEvent(QMouseEvent* e)
+{
+    // The middle button pastes the selection on X11 desktops.
+    if (e->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        pasteFitting(QClipboard::Selection);
+        e->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(e);
 }
 
 void CMyEditCtrl::focusOutEvent(QFocusEvent* e)

@@ -2,9 +2,11 @@
 
 #include <QLineEdit>
 
-// One-line entry field. The typing limit restricts keystrokes only: text the program sets is
-// never cut. As an amount field it lets through digits, one point and backspace only, and reports
-// any other typed character with a posted WM_AMOUNTKEYREJECTED.
+// One-line entry field. The typing limit restricts what the operator puts in, typed, pasted or
+// composed by an input method: like the platform's edit control, pasted and composed text is cut
+// to what still fits. Text the program sets is never cut. As an amount field it lets through
+// digits, one point and backspace only, and reports any other typed character with a posted
+// WM_AMOUNTKEYREJECTED.
 class CMyEditCtrl : public QLineEdit
 {
     Q_OBJECT
@@ -26,6 +28,8 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
     enum class KeyVerdict
@@ -36,6 +40,9 @@ private:
     };
     KeyVerdict amountVerdict(QChar k) const;
     bool exceedsLimit(const QString& inserted) const;
+    // The part of text that fits in the room the typing limit leaves.
+    QString fitting(const QString& text) const;
+    void pasteFitting(int clipboardMode);
     void postRejection();
 
     int m_typingLimit = 0; // 0: no limit

@@ -6,6 +6,7 @@
 #include "common/RowList.h"
 #include "common/Ui.h"
 #include "common/core/CMyTool.h"
+#include "common/core/Gbk.h"
 #include "common/core/SafeWrite.h"
 
 #include <QGridLayout>
@@ -102,13 +103,15 @@ void RosterPicker::loadRoster()
         return; // no roster yet: an empty list, without a word
     }
     QVector<QStringList> rows;
-    qsizetype pos = 0;
+    const Gbk::FileEncoding encoding = Gbk::detect(data);
+    qsizetype pos = Gbk::markLength(encoding);
     bool ok = true;
     while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
         if (line->isEmpty()) {
             continue; // a blank line does not hide the records after it
         }
-        const std::optional<QStringList> fields = RosterFormat::decodeAndSplit(*line, m_config.layout);
+        const std::optional<QStringList> fields =
+            RosterFormat::decodeAndSplit(*line, m_config.layout, encoding);
         if (!fields) {
             ok = false;
             break;

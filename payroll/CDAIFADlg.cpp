@@ -98,10 +98,13 @@ bool CDAIFADlg::ValidateEntry(int lineNumber, bool importing)
 
 void CDAIFADlg::RememberPayee()
 {
-    InterbankAccount payee{field(Account)->text(), field(Name)->text(), field(BankName)->text(),
-                           field(RoutingCode)->text()};
-    // Only a record the interbank book itself accepts may replace one in its roster.
-    if (!CheckInterbankAccount(payee, CheckReporter(RecordCheckMode::Silent))) {
+    // The roster gets the payee as the line holds it (the bank name as typed).
+    const InterbankAccount payee{field(Account)->text(), field(Name)->text(), field(BankName)->text(),
+                                 field(RoutingCode)->text()};
+    // Only a record the interbank book itself accepts may replace one in its roster; the check
+    // tidies its own copy.
+    InterbankAccount checked = payee;
+    if (!CheckInterbankAccount(checked, CheckReporter(RecordCheckMode::Silent))) {
         return;
     }
     RosterFiles::remember(this, QStringLiteral("kuahangacc.txt"), payee.account, RosterFormat::lineOf(payee),
@@ -153,27 +156,19 @@ void CDAIFADlg::ImportText()
     int read = 0;
     int imported = 0;
     bool formatError = false;
-    bool firstLine = true;
+    PayrollImport::DataLines lines(file);
     for (;;) {
         ResetEntry(true);
-        const TextImportFile::Line line = file.next();
+        const PayrollImport::DataLines::Line line = lines.next();
         if (line.end) {
             break;
-        }
-        if (firstLine) {
-            firstLine = false;
-            // A header is skipped; a file that starts with a payment keeps it.
-            if (!line.text || !PayrollImport::looksLikeData(*line.text)) {
-                continue;
-            }
         }
         if (atLimit()) {
             Msg::show(this, QStringLiteral("已超过代发工具上限200条!导入终止"));
             break;
         }
         ++read;
-        const std::optional<PayrollImport::Fields> fields =
-            line.text ? PayrollImport::parse(*line.text) : std::optional<PayrollImport::Fields>();
+        const std::optional<PayrollImport::Fields>& fields = line.fields;
         if (!fields) {
             formatError = true;
             break;

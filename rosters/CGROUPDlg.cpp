@@ -102,7 +102,8 @@ void CGROUPDlg::load()
         return;
     }
     // Decoded whole before it is split: a name may hold a character whose second byte is "|".
-    const std::optional<QString> text = Gbk::decode(data);
+    const Gbk::FileEncoding encoding = Gbk::detect(data);
+    const std::optional<QString> text = Gbk::decode(data.mid(Gbk::markLength(encoding)), encoding);
     if (!text) {
         m_unreadable = true;
         return;

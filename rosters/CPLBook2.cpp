@@ -110,7 +110,8 @@ void CPLBook2::ImportFriendly()
     }
     int read = 0;
     int imported = 0;
-    qsizetype pos = 0;
+    const Gbk::FileEncoding encoding = Gbk::detect(data);
+    qsizetype pos = Gbk::markLength(encoding);
     while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
         if (line->isEmpty()) {
             continue;
@@ -118,7 +119,7 @@ void CPLBook2::ImportFriendly()
         // Lines in the export layout begin with "|"; the others are in the roster layout.
         const bool exported = line->startsWith('|');
         const std::optional<QStringList> fields = RosterFormat::decodeAndSplit(
-            *line, exported ? RosterFormat::Layout{5, true} : RosterFormat::Interbank);
+            *line, exported ? RosterFormat::Layout{5, true} : RosterFormat::Interbank, encoding);
         if (!fields) {
             Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
             return; // rows appended so far stay in the list, unsaved

@@ -72,11 +72,26 @@ QByteArray CMyTool::ReadTextLine(const QByteArray& data, qsizetype& pos)
     if (pos >= data.size()) {
         return QByteArray();
     }
-    const qsizetype lf = data.indexOf('\n', pos);
-    const qsizetype end = lf < 0 ? data.size() : lf + 1;
-    QByteArray line = data.mid(pos, end - pos);
-    pos = end;
+    const char* begin = data.constData() + pos;
+    const char* const last = data.constData() + data.size();
+    const char* p = begin;
+    while (p < last && *p != '\n' && *p != '\r') {
+        ++p;
+    }
+    if (p < last) {
+        p += (*p == '\r' && p + 1 < last && p[1] == '\n') ? 2 : 1;
+    }
+    QByteArray line(begin, p - begin);
+    pos += p - begin;
     return line;
+}
+
+int CMyTool::LineEndLength(const QByteArray& line)
+{
+    if (line.endsWith("\r\n")) {
+        return 2;
+    }
+    return line.endsWith('\n') || line.endsWith('\r') ? 1 : 0;
 }
 
 QString CMyTool::WinHttpErrorText(int errorCode)

@@ -21,8 +21,12 @@ public:
     static QString RemoveNewlines(const QString& text);
     static bool IsAllDigits(const QString& text);
 
-    // Next line of data starting at pos, LF included when there is one; empty at the end.
+    // Next line of data starting at pos, with its line end when it has one; empty at the end.
+    // CR LF, a lone LF and a lone CR each end a line (files come from Windows, Unix and old
+    // Mac editors alike).
     static QByteArray ReadTextLine(const QByteArray& data, qsizetype& pos);
+    // Length of the line end at the end of line (2 for CR LF, 1 for LF or CR, 0 for none).
+    static int LineEndLength(const QByteArray& line);
 
     static QString WinHttpErrorText(int errorCode);
 

@@ -56,12 +56,38 @@ std::optional<QString> decode(const QByteArray& bytes)
 
 bool canEncode(const QString& text)
 {
-    return codec()->canEncode(text);
+    // The converter claims characters it writes as a byte that no decoder takes back (U+F8F5
+    // becomes 0xFF, say): only what comes back unchanged is storable.
+    if (!codec()->canEncode(text)) {
+        return false;
+    }
+    const std::optional<QString> back = decode(encode(text));
+    return back && *back == text;
 }
 
 bool hasUtf8Bom(const QByteArray& data)
 {
     return data.startsWith("\xEF\xBB\xBF");
+}
+
+FileEncoding detect(const QByteArray& data)
+{
+    if (hasUtf8Bom(data)) {
+        return FileEncoding::Utf8WithBom;
+    }
+    bool multiByte = false;
+    for (const char c : data) {
+        if (uchar(c) >= 0x80) {
+            multiByte = true;
+            break;
+        }
+    }
+    return multiByte && decodeUtf8(data) ? FileEncoding::Utf8 : FileEncoding::Gbk;
+}
+
+std::optional<QString> decode(const QByteArray& bytes, FileEncoding encoding)
+{
+    return encoding == FileEncoding::Gbk ? decode(bytes) : decodeUtf8(bytes);
 }
 
 std::optional<QString> decodeUtf8(const QByteArray& bytes)

@@ -10,13 +10,31 @@ namespace Gbk {
 QByteArray encode(const QString& text);
 // Strict decoding: an invalid or truncated byte sequence gives no result, never replacement characters.
 std::optional<QString> decode(const QByteArray& bytes);
-// True when every character of the text has a GBK form.
+// True when every character of the text has a GBK form that reads back as the same character;
+// only such text may go into a data file.
 bool canEncode(const QString& text);
 
-// Text of a file that starts with the UTF-8 byte-order mark is UTF-8 (office programs save
-// "CSV UTF-8" that way); everything else is GBK.
 bool hasUtf8Bom(const QByteArray& data);
-// Strict UTF-8 decoding for such files.
+// Strict UTF-8 decoding: an invalid sequence gives no result.
 std::optional<QString> decodeUtf8(const QByteArray& bytes);
+
+// How a text file that comes from outside (an import, a roster edited by hand) is encoded,
+// decided once for the whole file: with the UTF-8 byte-order mark it is UTF-8 (office programs
+// save "CSV UTF-8" that way); without it, a file that is valid UTF-8 throughout and holds at least
+// one multi-byte sequence is UTF-8 (what current editors save by default); anything else is GBK.
+enum class FileEncoding
+{
+    Gbk,
+    Utf8,
+    Utf8WithBom
+};
+FileEncoding detect(const QByteArray& data);
+// Bytes of the file that the byte-order mark takes before the text.
+inline qsizetype markLength(FileEncoding e)
+{
+    return e == FileEncoding::Utf8WithBom ? 3 : 0;
+}
+// Strict decoding of bytes of such a file.
+std::optional<QString> decode(const QByteArray& bytes, FileEncoding encoding);
 
 } // namespace Gbk

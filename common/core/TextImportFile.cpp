@@ -17,8 +17,8 @@ bool TextImportFile::load(const QString& path)
 void TextImportFile::setData(const QByteArray& data)
 {
     m_data = data;
-    m_utf8 = Gbk::hasUtf8Bom(m_data);
-    m_pos = m_utf8 ? 3 : 0;
+    m_encoding = Gbk::detect(m_data);
+    m_pos = Gbk::markLength(m_encoding);
 }
 
 TextImportFile::Line TextImportFile::next()
@@ -27,5 +27,5 @@ TextImportFile::Line TextImportFile::next()
     if (raw.isEmpty()) {
         return {true, std::nullopt};
     }
-    return {false, m_utf8 ? Gbk::decodeUtf8(raw) : Gbk::decode(raw)};
+    return {false, Gbk::decode(raw, m_encoding)};
 }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "common/core/Gbk.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
 
 // A text file chosen for an import, read whole and handed out line by line, each line with its
-// line end. A file that starts with the UTF-8 byte-order mark is UTF-8; any other is GBK. Lines
-// are decoded strictly: one that cannot be decoded comes back without text.
+// line end (CR LF, LF or a lone CR). Its encoding is decided once for the whole file
+// (Gbk::detect): UTF-8 with or without the byte-order mark, otherwise GBK. Lines are decoded
+// strictly: one that cannot be decoded comes back without text.
 class TextImportFile
 {
 public:
@@ -24,5 +27,5 @@ public:
 private:
     QByteArray m_data;
     qsizetype m_pos = 0;
-    bool m_utf8 = false;
+    Gbk::FileEncoding m_encoding = Gbk::FileEncoding::Gbk;
 };

@@ -90,6 +90,21 @@ QString defaultFileName()
 
 namespace PayrollImport {
 
+namespace {
+bool digitsOnly(const QString& text, qsizetype min, qsizetype max)
+{
+    return text.size() >= min && text.size() <= max && CMyTool::IsAllDigits(text);
+}
+
+// "500.00", "500": what follows the thousands separator of an amount.
+bool looksLikeAmountTail(const QString& text)
+{
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    const QString whole = point < 0 ? text : text.left(point);
+    return digitsOnly(whole, 3, 3) && (point < 0 || CMyTool::IsAllDigits(text.mid(point + 1)));
+}
+} // namespace
+
 std::optional<Fields> parse(QString line)
 {
     while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
@@ -100,13 +115,42 @@ std::optional<Fields> parse(QString line)
     if (commas < 9 || commas > 10) {
         return std::nullopt;
     }
-    return Fields{f.at(2), f.at(3), f.at(4), f.at(5), f.at(7)};
+    const QString& amount = f.at(5);
+    const QString& address = f.at(6);
+    // A comma in the purpose of a nine-field line pushes its tail into 日期, which the export
+    // leaves empty.
+    if (commas == 10 && !f.at(8).isEmpty()) {
+        return std::nullopt;
+    }
+    if (digitsOnly(CMyTool::TrimSpaces(amount), 1, 3) && looksLikeAmountTail(CMyTool::TrimSpaces(address))) {
+        return std::nullopt;
+    }
+    return Fields{f.at(2), f.at(3), f.at(4), amount, f.at(7)};
 }
 
 bool looksLikeData(const QString& line)
 {
-    const QString account = line.section(QLatin1Char(','), 3, 3);
+    const QString account = CMyTool::TrimSpaces(line.section(QLatin1Char(','), 3, 3));
     return !account.isEmpty() && CMyTool::IsAllDigits(account);
+}
+
+DataLines::Line DataLines::next()
+{
+    for (;;) {
+        const TextImportFile::Line line = m_file.next();
+        if (line.end) {
+            return {true, std::nullopt};
+        }
+        const bool first = m_first;
+        m_first = false;
+        if (!line.text) {
+            return {false, std::nullopt};
+        }
+        if (first && !looksLikeData(*line.text)) {
+            continue; // the header
+        }
+        return {false, parse(*line.text)};
+    }
 }
 
 } // namespace PayrollImport

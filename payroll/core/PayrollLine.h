@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/FieldCheck.h"
+#include "common/core/TextImportFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -68,11 +69,33 @@ struct Fields
     QString purpose;
 };
 
-// One decoded line of an import file in the export layout (line end included or not). Fields
-// 3, 4, 5, 6 and 8 are taken; nullopt when the line has fewer than nine or more than ten commas
-// (an amount typed as 1,500.00 must not pass as 1.00).
+// One decoded line of an import file (line end included or not). Two layouts are read: the
+// export's, with ten commas, and the older one of nine terminated fields whose rest is ignored.
+// Fields 3, 4, 5, 6 and 8 are taken. nullopt, a format error, when the fields cannot be told
+// apart for certain: fewer than nine or more than ten commas; ten commas with 日期 filled (the
+// export leaves it empty, so a comma in the purpose of a nine-field line moved its tail there);
+// an amount of one to three digits followed by a 收款人地址 that holds the rest of it ("1,500.00"
+// read as 1 and 500.00). No line may come in with another amount or purpose than the file holds.
 std::optional<Fields> parse(QString line);
-// A first line whose account field holds digits is a payment, not a header.
+// A first line whose account field holds digits (spaces aside) is a payment, not a header.
 bool looksLikeData(const QString& line);
+
+// The data lines of an import file, in order. The first line is the header and is skipped,
+// unless it holds a payment; a first line that cannot be decoded is a data line in error.
+class DataLines
+{
+public:
+    explicit DataLines(TextImportFile& file) : m_file(file) {}
+    struct Line
+    {
+        bool end;                     // the file has no more data lines
+        std::optional<Fields> fields; // empty: not in the layout, the import ends in a format error
+    };
+    Line next();
+
+private:
+    TextImportFile& m_file;
+    bool m_first = true;
+};
 
 } // namespace PayrollImport

@@ -1,6 +1,7 @@
 #include "rosters/core/RosterDocument.h"
 
 #include "common/core/CMyTool.h"
+#include "common/core/Gbk.h"
 #include "common/core/SafeWrite.h"
 
 RosterDocument::RosterDocument(Kind kind, const QString& fileName) : m_kind(kind), m_fileName(fileName) {}
@@ -90,14 +91,20 @@ RosterDocument::LoadResult RosterDocument::load(RecordCheckMode mode, QStringLis
     if (!SafeWrite::readFile(path(), &data)) {
         return LoadResult::Missing;
     }
-    qsizetype pos = 0;
+    // A roster edited by hand may come back as UTF-8; it is read as such and saved as GBK again.
+    const Gbk::FileEncoding encoding = Gbk::detect(data);
+    qsizetype pos = Gbk::markLength(encoding);
     int lineNumber = 0;
-    while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
+    while (std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
         if (line->isEmpty()) {
-            continue; // a stray blank line must not hide the records after it
+            // A stray blank line must not hide the records after it; it stays where it is.
+            m_entries.append({false, Record(), QByteArray()});
+            continue;
         }
         ++lineNumber;
-        const std::optional<QStringList> fields = RosterFormat::decodeAndSplit(*line, layoutOf(m_kind));
+        const std::optional<QString> text = Gbk::decode(*line, encoding);
+        const std::optional<QStringList> fields =
+            text && Gbk::canEncode(*text) ? RosterFormat::split(*text, layoutOf(m_kind)) : std::nullopt;
         if (!fields) {
             if (messages) {
                 messages->append(formatMessage(m_kind));
@@ -113,7 +120,7 @@ RosterDocument::LoadResult RosterDocument::load(RecordCheckMode mode, QStringLis
             if (messages && !report.message().isEmpty()) {
                 messages->append(report.message());
             }
-            m_entries.append({false, Record(), *line});
+            m_entries.append({false, Record(), Gbk::encode(*text)});
         }
     }
     reindex();

@@ -38,9 +38,10 @@ public:
     QString fileName() const { return m_fileName; }
     Kind kind() const { return m_kind; }
 
-    // Reads the file from the program directory. Blank lines are skipped; a line that cannot be
-    // split (or decoded) gives the file's format message and ends the load, keeping what was
-    // read before it. Records refused by the check are kept aside, not shown. messages (if
+    // Reads the file from the program directory (GBK, or UTF-8 as an editor may have saved it).
+    // Blank lines are kept in their place; a line that cannot be split, decoded or held in GBK
+    // gives the file's format message and ends the load, keeping what was read before it.
+    // Records refused by the check are kept aside, not shown. messages (if
     // given) receives what the operator is to be told, in order: the check's message of each
     // refused record (unless silent), then the format message.
     LoadResult load(RecordCheckMode mode, QStringList* messages = nullptr);

@@ -14,12 +14,7 @@ std::optional<QByteArray> nextLine(const QByteArray& data, qsizetype& pos)
         return std::nullopt;
     }
     QByteArray line = CMyTool::ReadTextLine(data, pos);
-    if (line.endsWith('\n')) {
-        line.chop(1);
-        if (line.endsWith('\r')) {
-            line.chop(1);
-        }
-    }
+    line.chop(CMyTool::LineEndLength(line));
     return line;
 }
 
@@ -47,9 +42,9 @@ std::optional<QStringList> split(const QString& line, Layout layout)
     return fields;
 }
 
-std::optional<QStringList> decodeAndSplit(const QByteArray& line, Layout layout)
+std::optional<QStringList> decodeAndSplit(const QByteArray& line, Layout layout, Gbk::FileEncoding encoding)
 {
-    const std::optional<QString> text = Gbk::decode(line);
+    const std::optional<QString> text = Gbk::decode(line, encoding);
     if (!text) {
         return std::nullopt;
     }
@@ -111,24 +106,31 @@ RememberResult rememberRecord(const QString& fileName, const QString& key, const
     if (!SafeWrite::readFile(path, &data)) {
         return RememberResult::Missing;
     }
+    const Gbk::FileEncoding encoding = Gbk::detect(data);
     QByteArray out;
     out.reserve(data.size() + newLine.size() + 2);
     bool found = false;
-    qsizetype pos = 0;
+    qsizetype pos = Gbk::markLength(encoding);
     while (pos < data.size()) {
-        const QByteArray line = CMyTool::ReadTextLine(data, pos);
+        QByteArray line = CMyTool::ReadTextLine(data, pos);
         QByteArray content = line;
-        while (content.endsWith('\n') || content.endsWith('\r')) {
-            content.chop(1);
-        }
-        const std::optional<QString> text = Gbk::decode(content);
+        content.chop(CMyTool::LineEndLength(line));
+        const std::optional<QString> text = Gbk::decode(content, encoding);
         const std::optional<QString> lineKey = text ? keyOf(*text) : std::nullopt;
         if (lineKey && *lineKey == key) {
             out += newLine;
             found = true;
-        } else {
-            out += line;
+            continue;
         }
+        if (encoding != Gbk::FileEncoding::Gbk) {
+            // The whole file becomes GBK again; a line GBK cannot hold would change, so nothing
+            // is written.
+            if (!Gbk::canEncode(*text)) {
+                return RememberResult::Failed;
+            }
+            line = Gbk::encode(*text) + line.right(CMyTool::LineEndLength(line));
+        }
+        out += line;
     }
     if (!found) {
         if (!out.isEmpty() && !out.endsWith('\n')) {

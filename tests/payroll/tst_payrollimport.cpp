@@ -1,4 +1,7 @@
 #include "PayrollFixture.h"
+#include "common/core/Gbk.h"
+
+#include <QFile>
 
 namespace {
 const QString kHeader = QStringLiteral(
@@ -35,6 +38,14 @@ private slots:
     void invalidGbkIsAFormatError();
     void longLinesAreReadWhole();
     void cancelledDialogChangesNothing();
+    void encodingIsDecidedForTheWholeFile_data();
+    void encodingIsDecidedForTheWholeFile();
+    void realisticGbkOrderStaysGbk();
+    void fieldsThatCannotBeToldApart_data();
+    void fieldsThatCannotBeToldApart();
+    void firstLineWithSpacedAccountIsData();
+    void undecodableFirstLineIsAFormatError();
+    void characterThatDoesNotComeBackIsRefused();
 
 private:
     static void import(PayrollFixture& f, const QString& name, const QByteArray& bytes)
@@ -88,6 +99,8 @@ void TestPayrollImport::lineEndsAndLastLineWithoutEnd_data()
     QTest::newRow("CR LF, last with") << "\r\n" << true;
     QTest::newRow("LF, last without") << "\n" << false;
     QTest::newRow("LF, last with") << "\n" << true;
+    QTest::newRow("lone CR, last without") << "\r" << false;
+    QTest::newRow("lone CR, last with") << "\r" << true;
 }
 
 void TestPayrollImport::lineEndsAndLastLineWithoutEnd()
@@ -251,6 +264,172 @@ void TestPayrollImport::cancelledDialogChangesNothing()
     f.click("导入文本");
     QCOMPARE(f.list()->count(), 1);
     QCOMPARE(f.dialogs.messages.size(), 0);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollImport::encodingIsDecidedForTheWholeFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("names");
+    const QStringList two{QStringLiteral("张三"), QStringLiteral("李四")};
+    const QStringList three{QStringLiteral("李小龙"), QStringLiteral("欧阳娜")};
+    for (const QStringList& names : {two, three}) {
+        const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", names.at(0), "100") + "\r\n" +
+                             dataLine(2, "6222020200099999", names.at(1), "200");
+        const QString size = QString::number(names.at(0).size());
+        // Saved by a current editor: UTF-8 without the mark. Such bytes often read as valid GBK too
+        // (张三 would come in as 寮犱笁): the whole file decides, not each line.
+        QTest::newRow(qPrintable(size + " characters, UTF-8 without mark")) << text.toUtf8() << names;
+        QTest::newRow(qPrintable(size + " characters, UTF-8 with mark"))
+            << "\xEF\xBB\xBF" + text.toUtf8() << names;
+        QTest::newRow(qPrintable(size + " characters, GBK")) << gbk(text) << names;
+    }
+    // Plain ASCII reads the same either way; one multi-byte line makes the file UTF-8.
+    const QString mixed = kHeader + "\r\n" + dataLine(1, "6222020200012345", "Li Si", "1", "salary") +
+                          "\r\n" + dataLine(2, "6222020200099999", QStringLiteral("张三"), "2");
+    QTest::newRow("ASCII lines before a UTF-8 one")
+        << mixed.toUtf8() << QStringList{"Li Si", QStringLiteral("张三")};
+}
+
+void TestPayrollImport::encodingIsDecidedForTheWholeFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, names);
+    PayrollFixture f;
+    f.dialogs.expect(summary(2, 2));
+    import(f, "in.txt", bytes);
+    QCOMPARE(f.column(2), names);
+    QCOMPARE(f.column(5), (QStringList{names.at(0) == "Li Si" ? "1.00" : "100.00",
+                                       names.at(0) == "Li Si" ? "2.00" : "200.00"}));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollImport::realisticGbkOrderStaysGbk()
+{
+    QFile file(testData("imports/payroll_december.gbk.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QCOMPARE(Gbk::detect(bytes), Gbk::FileEncoding::Gbk);
+    PayrollFixture f;
+    f.dialogs.expect(summary(12, 12));
+    import(f, "december.txt", bytes);
+    QCOMPARE(f.column(2).mid(0, 4), (QStringList{QStringLiteral("王珅"), QStringLiteral("李小龙"),
+                                                 QStringLiteral("欧阳娜娜"), QStringLiteral("赵六")}));
+    QCOMPARE(f.column(2).last(), QStringLiteral("褚遂良"));
+    QCOMPARE(f.total(), QStringLiteral("84706.49"));
+    // Exported again, the order gives back the file's bytes.
+    f.dialogs.expectFile(f.env.path("again.txt"));
+    f.dialogs.expect(QStringLiteral("保存成功"));
+    QVERIFY(f.screen.ExportLines());
+    QCOMPARE(f.env.read("again.txt"), bytes);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollImport::fieldsThatCannotBeToldApart_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("amount"); // empty: the line ends the import with the format error
+    QTest::addColumn<QString>("purpose");
+    const QString head = QStringLiteral("1,,104306114010,6222020200012345,张三,");
+    // The nine-field layout: the tenth field and the line end are ignored.
+    QTest::newRow("nine fields") << head + QStringLiteral("1500.00,,十二月工资,,") << "1500.00"
+                                 << QStringLiteral("十二月工资");
+    QTest::newRow("nine fields, rest ignored")
+        << head + QStringLiteral("1500.00,人民路1号,十二月工资,20201231,备注") << "1500.00"
+        << QStringLiteral("十二月工资");
+    QTest::newRow("export layout") << head + QStringLiteral("1500.00,,十二月工资,,,") << "1500.00"
+                                   << QStringLiteral("十二月工资");
+    QTest::newRow("export layout, serial numbers filled")
+        << head + QStringLiteral("1500.00,,十二月工资,,0001,104306114010") << "1500.00"
+        << QStringLiteral("十二月工资");
+    QTest::newRow("small amount and an address")
+        << head + QStringLiteral("150,人民路1号,十二月工资,,") << "150.00" << QStringLiteral("十二月工资");
+    // A thousands separator in the amount.
+    QTest::newRow("nine fields, 1,500.00")
+        << head + QStringLiteral("1,500.00,,十二月工资,,") << QString() << QString();
+    QTest::newRow("nine fields, 1,500.00, no rest")
+        << head + QStringLiteral("1,500.00,,十二月工资,") << QString() << QString();
+    QTest::newRow("nine fields, 12,000")
+        << head + QStringLiteral("12,000,,十二月工资,") << QString() << QString();
+    // A comma in the purpose.
+    QTest::newRow("nine fields, purpose 工资,奖金")
+        << head + QStringLiteral("100.00,,工资,奖金,,") << QString() << QString();
+    QTest::newRow("export layout, purpose 工资,奖金")
+        << head + QStringLiteral("100.00,,工资,奖金,,,") << QString() << QString();
+}
+
+void TestPayrollImport::fieldsThatCannotBeToldApart()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, amount);
+    QFETCH(QString, purpose);
+    PayrollFixture f;
+    const QString text = kHeader + "\r\n" + dataLine(1, "6222020200099999", QStringLiteral("李四"), "8") +
+                         "\r\n" + line + "\r\n" +
+                         dataLine(3, "6222020200099998", QStringLiteral("王五"), "9");
+    if (amount.isEmpty()) {
+        f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+        f.dialogs.expect(summary(2, 1));
+    } else {
+        f.dialogs.expect(summary(3, 3));
+    }
+    import(f, "in.txt", gbk(text));
+    if (amount.isEmpty()) {
+        QCOMPARE(f.column(2), QStringList{QStringLiteral("李四")});
+        QCOMPARE(f.total(), QStringLiteral("8.00"));
+    } else {
+        QCOMPARE(f.column(2),
+                 (QStringList{QStringLiteral("李四"), QStringLiteral("张三"), QStringLiteral("王五")}));
+        QCOMPARE(f.row(1).at(5), amount);
+        QCOMPARE(f.row(1).at(6), purpose);
+    }
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollImport::firstLineWithSpacedAccountIsData()
+{
+    PayrollFixture f;
+    const QString text = QStringLiteral("1,,104306114010, 6222020200012345 ,张三,1,,工资,,,\r\n") +
+                         dataLine(2, "6222020200099999", QStringLiteral("李四"), "2");
+    f.dialogs.expect(summary(2, 2));
+    import(f, "in.txt", gbk(text));
+    QCOMPARE(f.column(1), (QStringList{"6222020200012345", "6222020200099999"}));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollImport::undecodableFirstLineIsAFormatError()
+{
+    PayrollFixture f;
+    // Not a header that could be skipped without a word: nobody knows what it held.
+    const QByteArray bytes = QByteArray("\x81\x20,,104306114010,6222020200012345,x,1,,,,,\r\n") +
+                             gbk(dataLine(2, "6222020200099999", QStringLiteral("李四"), "2"));
+    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+    f.dialogs.expect(summary(1, 0));
+    import(f, "in.txt", bytes);
+    QCOMPARE(f.list()->count(), 0);
+    QVERIFY(!f.screen.unsaved());
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollImport::characterThatDoesNotComeBackIsRefused()
+{
+    // U+F8F5 has a GBK form on paper, the byte 0xFF, which no GBK reader takes back.
+    const QString odd(QChar(0xF8F5));
+    QVERIFY(!Gbk::canEncode(odd));
+    PayrollFixture f;
+    f.click("新增");
+    f.fill("6222020200012345", QStringLiteral("张三"), QStringLiteral("中国银行"), "104306114010", "1",
+           QStringLiteral("工资") + odd);
+    f.dialogs.expect(QStringLiteral("付款用途中含有无法保存的字符"));
+    f.click("确定");
+    QCOMPARE(f.list()->count(), 0);
+
+    f.click("取消");
+    f.dialogs.expect(QStringLiteral("您所导入的文件中第1条，收款人名称中含有无法保存的字符"));
+    f.dialogs.expect(summary(1, 0));
+    import(f, "in.txt",
+           (kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张") + odd, "1")).toUtf8());
+    QCOMPARE(f.list()->count(), 0);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

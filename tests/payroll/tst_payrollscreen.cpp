@@ -50,6 +50,7 @@ private slots:
     void rememberPayeeAppendsAfterLastLineWithoutLineEnd();
     void rememberPayeeLeavesRosterAloneWhenMissingOrIncomplete();
     void rememberPayeeReportsFailedWrite();
+    void rememberPayeeKeepsBankNameAsTyped();
     void exitAsksAboutUnsavedLines();
     void payeePickerFillsFourFields();
     void hiddenPrintButtonOpensThePreview();
@@ -376,6 +377,20 @@ void TestPayrollScreen::rememberPayeeReportsFailedWrite()
     f.addLine("6222020200012345");
     QCOMPARE(f.env.read("kuahangacc.txt"), roster);
     QCOMPARE(f.list()->count(), 1); // the line itself is confirmed
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollScreen::rememberPayeeKeepsBankNameAsTyped()
+{
+    PayrollFixture f;
+    const QByteArray other = gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"));
+    f.env.write("kuahangacc.txt", other);
+    f.addLine(" 6222020200012345 ", QStringLiteral(" 王珅 "), "1", QStringLiteral(" 中国银行 海安支行 "),
+              " 104306114010 ");
+    // The line keeps the bank name untrimmed; the roster gets what the line holds.
+    QCOMPARE(f.row(0).at(3), QStringLiteral(" 中国银行 海安支行 "));
+    QCOMPARE(f.env.read("kuahangacc.txt"),
+             other + gbk(QStringLiteral("6222020200012345|王珅|| 中国银行 海安支行 |||104306114010|\r\n")));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
