@@ -4,12 +4,21 @@
 #include "common/core/SpreadsheetReader.h"
 #include "common/core/TextImportFile.h"
 
+#include <QFileInfo>
+
 namespace ImportFiles {
 
 bool chooseText(QWidget* parent, TextImportFile& file)
 {
     const QString path = FileDialogs::open(parent, QStringLiteral("Text Files (*.txt)|*.txt||"));
-    return !path.isEmpty() && file.load(path);
+    if (path.isEmpty()) {
+        return false;
+    }
+    if (!file.load(path)) {
+        Msg::show(parent, QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    return true;
 }
 
 bool chooseWorkbook(QWidget* parent, SpreadsheetReader& reader)

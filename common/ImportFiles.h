@@ -8,7 +8,7 @@ class TextImportFile;
 namespace ImportFiles {
 
 // Asks for a text file ("Text Files (*.txt)|*.txt||") and reads it; false when the dialog was
-// cancelled or the file cannot be read.
+// cancelled or the file cannot be read, which the operator is told ("文件读取失败：%s").
 bool chooseText(QWidget* parent, TextImportFile& file);
 
 // Asks for a workbook and reads its active sheet. Nothing when the dialog was cancelled; a

@@ -151,9 +151,19 @@ std::optional<QString> CGROUPDlg::askName(const QStringList& otherNames)
     return dialog.name();
 }
 
-void CGROUPDlg::NewGroup()
+bool CGROUPDlg::groupsWritable()
 {
     if (m_unreadable) {
+        // The list could not be read: it must not be replaced, and the operator must know.
+        Msg::show(this, RosterFormat::saveFailedMessage(CMyTool::DataFilePath(kGroupFile)));
+        return false;
+    }
+    return true;
+}
+
+void CGROUPDlg::NewGroup()
+{
+    if (!groupsWritable()) {
         return;
     }
     const std::optional<QString> name = askName(groups());
@@ -170,7 +180,7 @@ void CGROUPDlg::NewGroup()
 
 void CGROUPDlg::RenameGroup()
 {
-    if (m_unreadable) {
+    if (!groupsWritable()) {
         return;
     }
     const int r = m_list->selectedRow();
@@ -198,7 +208,7 @@ void CGROUPDlg::RenameGroup()
 
 void CGROUPDlg::DeleteGroup()
 {
-    if (m_unreadable) {
+    if (!groupsWritable()) {
         return;
     }
     const int p = m_list->selectedRow();

@@ -24,6 +24,7 @@ public:
 private:
     void load();
     bool saveGroups();
+    bool groupsWritable();
     void onOpen();
     std::optional<QString> askName(const QStringList& otherNames);
     QString rosterPath(const QString& group) const;

@@ -2,12 +2,14 @@
 
 #include "common/CMyEditCtrl.h"
 #include "common/Dialogs.h"
+#include "common/ImportFiles.h"
 #include "common/RowList.h"
 #include "common/Ui.h"
 #include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
 #include "common/core/Gbk.h"
 #include "common/core/SafeWrite.h"
+#include "common/core/TextImportFile.h"
 #include "lookup/CLHHBookSearch.h"
 #include "update/CUpdateDlg.h"
 #include "update/core/BankCodeUpdate.h"
@@ -103,23 +105,25 @@ void CPLBook2::ImportFriendly()
     if (!changesAllowed()) {
         return;
     }
-    const QString path = FileDialogs::open(this, QStringLiteral("Text Files (*.txt)|*.txt||"));
-    QByteArray data;
-    if (path.isEmpty() || !SafeWrite::readFile(path, &data)) {
+    TextImportFile file;
+    if (!ImportFiles::chooseText(this, file)) {
         return;
     }
     int read = 0;
     int imported = 0;
-    const Gbk::FileEncoding encoding = Gbk::detect(data);
-    qsizetype pos = Gbk::markLength(encoding);
-    while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
-        if (line->isEmpty()) {
-            continue;
+    for (TextImportFile::Line line = file.next(); !line.end; line = file.next()) {
+        if (line.text) {
+            line.text->chop(CMyTool::LineEndLength(*line.text));
+            if (line.text->isEmpty()) {
+                continue;
+            }
         }
         // Lines in the export layout begin with "|"; the others are in the roster layout.
-        const bool exported = line->startsWith('|');
-        const std::optional<QStringList> fields = RosterFormat::decodeAndSplit(
-            *line, exported ? RosterFormat::Layout{5, true} : RosterFormat::Interbank, encoding);
+        const bool exported = line.text && line.text->startsWith(QLatin1Char('|'));
+        const std::optional<QStringList> fields =
+            line.text ? RosterFormat::split(*line.text, exported ? RosterFormat::Layout{5, true}
+                                                                 : RosterFormat::Interbank)
+                      : std::nullopt;
         if (!fields) {
             Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
             return; // rows appended so far stay in the list, unsaved

@@ -7,7 +7,7 @@ namespace BatchLine {
 bool check(Entry& e, const CheckReporter& report)
 {
     const QString bar = QStringLiteral("|");
-    e.name = CMyTool::TrimSpaces(e.name);
+    e.name = CMyTool::TidyField(e.name);
     if (e.name.isEmpty()) {
         return report.fail(QStringLiteral("请输入收款账户名称"));
     }
@@ -15,7 +15,7 @@ bool check(Entry& e, const CheckReporter& report)
         return false;
     }
 
-    e.account = CMyTool::TrimSpaces(e.account);
+    e.account = CMyTool::TidyField(e.account);
     if (e.account.isEmpty()) {
         return report.fail(QStringLiteral("请输入收款账号"));
     }
@@ -23,7 +23,7 @@ bool check(Entry& e, const CheckReporter& report)
         return false;
     }
 
-    e.amount = CMyTool::TrimSpaces(e.amount);
+    e.amount = CMyTool::TidyField(e.amount);
     return report.amount(&e.amount, QStringLiteral("请输入转账金额"));
 }
 

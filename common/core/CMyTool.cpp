@@ -49,6 +49,11 @@ QString CMyTool::TrimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
+QString CMyTool::TidyField(const QString& text)
+{
+    return TrimSpaces(RemoveNewlines(text));
+}
+
 QString CMyTool::RemoveNewlines(const QString& text)
 {
     QString out = text;
@@ -84,6 +89,14 @@ QByteArray CMyTool::ReadTextLine(const QByteArray& data, qsizetype& pos)
     QByteArray line(begin, p - begin);
     pos += p - begin;
     return line;
+}
+
+int CMyTool::LineEndLength(const QString& line)
+{
+    if (line.endsWith(QLatin1String("\r\n"))) {
+        return 2;
+    }
+    return line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')) ? 1 : 0;
 }
 
 int CMyTool::LineEndLength(const QByteArray& line)

@@ -17,6 +17,10 @@ public:
     static QString DataFilePath(const QString& fileName);
 
     static QString TrimSpaces(const QString& text);
+    // A field as the checks take it: without CR and LF, which no data file can carry inside a
+    // field (the writers remove them), and then trimmed of spaces. What the line holds is then
+    // what its file gets.
+    static QString TidyField(const QString& text);
     // Removes LF and CR: a field written to a data file must never break its line.
     static QString RemoveNewlines(const QString& text);
     static bool IsAllDigits(const QString& text);
@@ -27,6 +31,7 @@ public:
     static QByteArray ReadTextLine(const QByteArray& data, qsizetype& pos);
     // Length of the line end at the end of line (2 for CR LF, 1 for LF or CR, 0 for none).
     static int LineEndLength(const QByteArray& line);
+    static int LineEndLength(const QString& line);
 
     static QString WinHttpErrorText(int errorCode);
 

@@ -3,6 +3,8 @@
 #include "common/core/Amount.h"
 #include "common/core/Gbk.h"
 
+#include <algorithm>
+
 bool CheckReporter::fail(const QString& message) const
 {
     if (!m_failed) {
@@ -32,7 +34,10 @@ bool CheckReporter::fieldSafe(const QString& value, const QString& label, const 
             return fail(QStringLiteral("%1中不能含有字符“%2”").arg(label, d));
         }
     }
-    if (!Gbk::canEncode(value)) {
+    // Control characters (a tab among them) would reach the bank's parser as they are.
+    const bool control = std::any_of(value.cbegin(), value.cend(),
+                                     [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    if (control || !Gbk::canEncode(value)) {
         return fail(QStringLiteral("%1中含有无法保存的字符").arg(label));
     }
     return true;

@@ -23,7 +23,8 @@ public:
     bool fail(const QString& message) const;
 
     // A text field that goes to a file whose fields are separated by one of delimiters, and that
-    // is stored in GBK: refuses the delimiters and characters GBK cannot hold.
+    // is stored in GBK: refuses the delimiters, control characters and characters GBK cannot
+    // hold ("%s中含有无法保存的字符").
     bool fieldSafe(const QString& value, const QString& label, const QString& delimiters) const;
 
     // An amount: emptyMessage when empty, "金额格式错误" when it is not a payable amount,

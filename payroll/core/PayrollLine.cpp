@@ -11,7 +11,7 @@ bool check(Entry& e, const CheckReporter& report)
     const QString exportDelims = QStringLiteral(",");
     const QString rosterDelims = QStringLiteral(",|");
 
-    e.account = CMyTool::TrimSpaces(e.account);
+    e.account = CMyTool::TidyField(e.account);
     if (e.account.isEmpty()) {
         return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
     }
@@ -22,24 +22,25 @@ bool check(Entry& e, const CheckReporter& report)
         return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
     }
 
-    e.name = CMyTool::TrimSpaces(e.name);
+    e.name = CMyTool::TidyField(e.name);
     if (e.name.isEmpty()) {
         return report.fail(QStringLiteral("请输入户名"));
     }
     if (!report.fieldSafe(e.name, QStringLiteral("收款人名称"), rosterDelims)) {
         return false;
     }
-    // The bank name is taken as typed; it has no check of its own.
+    // The bank name is taken as typed (no line break can go to a file); it has no check of its own.
+    e.bankName = CMyTool::RemoveNewlines(e.bankName);
     if (!report.fieldSafe(e.bankName, QStringLiteral("开户行"), rosterDelims)) {
         return false;
     }
 
-    e.amount = CMyTool::TrimSpaces(e.amount);
+    e.amount = CMyTool::TidyField(e.amount);
     if (!report.amount(&e.amount, QStringLiteral("请输入转账金额"))) {
         return false;
     }
 
-    e.routingCode = CMyTool::TrimSpaces(e.routingCode);
+    e.routingCode = CMyTool::TidyField(e.routingCode);
     if (e.routingCode.isEmpty()) {
         return report.fail(QStringLiteral("请输入行号"));
     }
@@ -47,7 +48,7 @@ bool check(Entry& e, const CheckReporter& report)
         return false;
     }
 
-    e.purpose = CMyTool::TrimSpaces(e.purpose);
+    e.purpose = CMyTool::TidyField(e.purpose);
     return report.fieldSafe(e.purpose, QStringLiteral("付款用途"), exportDelims);
 }
 

@@ -8,10 +8,10 @@ const QString kBar = QStringLiteral("|");
 
 bool CheckInterbankAccount(InterbankAccount& rec, const CheckReporter& report)
 {
-    rec.account = CMyTool::TrimSpaces(rec.account);
-    rec.name = CMyTool::TrimSpaces(rec.name);
-    rec.bankName = CMyTool::TrimSpaces(rec.bankName);
-    rec.bankCode = CMyTool::TrimSpaces(rec.bankCode);
+    rec.account = CMyTool::TidyField(rec.account);
+    rec.name = CMyTool::TidyField(rec.name);
+    rec.bankName = CMyTool::TidyField(rec.bankName);
+    rec.bankCode = CMyTool::TidyField(rec.bankCode);
     if (rec.account.isEmpty()) {
         return report.fail(QStringLiteral("请输入收款账号"));
     }
@@ -44,8 +44,8 @@ bool CheckInterbankAccount(InterbankAccount& rec, const CheckReporter& report)
 
 bool CheckInBankAccount(InBankAccount& rec, const CheckReporter& report)
 {
-    rec.account = CMyTool::TrimSpaces(rec.account);
-    rec.name = CMyTool::TrimSpaces(rec.name);
+    rec.account = CMyTool::TidyField(rec.account);
+    rec.name = CMyTool::TidyField(rec.name);
     if (rec.account.isEmpty()) {
         return report.fail(QStringLiteral("请保证付款账号长度至少为10位"));
     }
@@ -63,10 +63,10 @@ bool CheckInBankAccount(InBankAccount& rec, const CheckReporter& report)
 
 bool CheckRosterEntry(PayrollRosterEntry& rec, const CheckReporter& report)
 {
-    rec.account = CMyTool::TrimSpaces(rec.account);
-    rec.name = CMyTool::TrimSpaces(rec.name);
-    rec.amount = CMyTool::TrimSpaces(rec.amount);
-    rec.remark = CMyTool::TrimSpaces(rec.remark);
+    rec.account = CMyTool::TidyField(rec.account);
+    rec.name = CMyTool::TidyField(rec.name);
+    rec.amount = CMyTool::TidyField(rec.amount);
+    rec.remark = CMyTool::TidyField(rec.remark);
     if (rec.account.isEmpty()) {
         return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
     }

@@ -215,10 +215,14 @@ void TestGroups::undecodableFileIsNeverReplaced()
     TestEnv env;
     const QByteArray bad = QByteArray("\x81\x20|") + gbk(QStringLiteral("其他代发|"));
     env.write("group.txt", bad);
+    ScriptedDialogs d;
     CGROUPDlg dlg;
     QCOMPARE(names(dlg), QStringList());
-    dlg.NewGroup(); // refused without a name dialog
+    // Refused without a name dialog, and the operator is told.
+    d.expect(QStringLiteral("文件保存失败：group.txt"));
+    dlg.NewGroup();
     QCOMPARE(env.read("group.txt"), bad);
+    VERIFY_DIALOGS_DONE(d);
 }
 
 QTEST_MAIN(TestGroups)
