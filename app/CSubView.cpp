@@ -23,14 +23,19 @@ template <typename Screen> bool offerExport(Screen* screen, const QString& capti
 }
 } // namespace
 
-CSubView::CSubView(QWidget* parent)
-    : QWidget(parent), m_payroll(new CDAIFADlg(this)), m_batch(new BatchScreen(this)),
-      m_welcome(new CWelcomDlg(this)), m_books(new BooksHost(this)), m_roster(new RosterScreen(this))
+CSubView::CSubView(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CSubView"));
+    // The code table is loaded first, before any screen exists: its message comes before the
+    // ones the books give when they load their rosters.
     if (const std::optional<QString> problem = BankCodeTable::load()) {
         Msg::show(this, *problem);
     }
+    m_payroll = new CDAIFADlg(this);
+    m_batch = new BatchScreen(this);
+    m_welcome = new CWelcomDlg(this);
+    m_books = new BooksHost(this);
+    m_roster = new RosterScreen(this);
     hideAllBut(m_welcome);
 }
 

@@ -4,8 +4,9 @@
 #include <QString>
 #include <memory>
 
-// One running copy per machine. The marker is a lock file that names the process holding it, so
-// the marker of a run that crashed counts as free again.
+// One running copy per user session. The marker is a lock file in the user's own folder that
+// names the process holding it, so the marker of a run that crashed counts as free again, and so
+// does a marker that names nothing at all.
 class SingleInstance
 {
 public:

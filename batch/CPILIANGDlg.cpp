@@ -16,6 +16,7 @@
 #include "rosters/RosterFiles.h"
 #include "rosters/core/RosterFormat.h"
 
+#include <QFileInfo>
 #include <QPushButton>
 #include <algorithm>
 
@@ -109,9 +110,16 @@ bool CPILIANGDlg::ExportLines()
 {
     const QString name = QStringLiteral("行内批量") + Clock::today().toString(QStringLiteral("-yyyyMMdd")) +
                          QStringLiteral(".xlsx");
-    const QString path =
+    const QString chosen =
         FileDialogs::save(this, QStringLiteral("Excel 文件(*.xlsx)|*.xlsx||"), name, QStringLiteral("xlsx"));
-    if (path.isEmpty()) {
+    if (chosen.isEmpty()) {
+        return false;
+    }
+    const QString path = BatchLine::workbookPath(chosen);
+    // The dialog asked about the name typed; a file under the name given now is asked about here.
+    if (path != chosen && QFileInfo::exists(path) &&
+        Msg::show(this, QStringLiteral("%1已存在，是否替换？").arg(QFileInfo(path).fileName()), QString(),
+                  Msg::Yes | Msg::No) != Msg::Yes) {
         return false;
     }
     SpreadsheetWriter sheet(QStringLiteral("kxp-tool"));

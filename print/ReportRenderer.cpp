@@ -6,6 +6,7 @@
 #include "print/core/Pagination.h"
 #include "print/core/ReportSource.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPrinter>
@@ -54,13 +55,26 @@ QFont reportFont(const QString& face, const QStringList& fallbacks, int pixels)
 
 // Single line, clipped by the cell only: a long account is printed whole or visibly cut at the
 // cell's edge, never shortened to a character count.
-void cellText(QPainter& p, const QRect& cell, const QRect& textRect, int align, const QString& text)
+void cellText(QPainter& p, const QRect& cell, const QRect& textRect, int align, const QString& text,
+              bool whole = false)
 {
     if (text.isEmpty()) {
         return;
     }
     p.save();
     p.setClipRect(cell, Qt::IntersectClip);
+    if (whole) {
+        // Smaller, never cut: a digit missing from an account is a payment to someone else.
+        QFont font = p.font();
+        const qreal room = textRect.width();
+        qreal width = QFontMetricsF(font, p.device()).horizontalAdvance(text);
+        while (width > room && font.pixelSize() > 1) {
+            font.setPixelSize(
+                std::max(1, std::min(font.pixelSize() - 1, int(font.pixelSize() * room / width))));
+            width = QFontMetricsF(font, p.device()).horizontalAdvance(text);
+        }
+        p.setFont(font);
+    }
     p.drawText(textRect, align | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip, text);
     p.restore();
 }
@@ -154,11 +168,11 @@ void ReportRenderer::drawPage(QPainter& p, const ReportRequest& request, int pag
             }
             const QRect cell = cellRect(c, bandMm);
             if (c.alignRight) {
-                cellText(p, cell, cell, Qt::AlignRight, request.source->text(row, c.listColumn));
+                cellText(p, cell, cell, Qt::AlignRight, request.source->text(row, c.listColumn), c.whole);
             } else {
                 QRect inner = cell;
                 inner.setLeft(u.x(c.fromMm + kInsetMm));
-                cellText(p, cell, inner, Qt::AlignLeft, request.source->text(row, c.listColumn));
+                cellText(p, cell, inner, Qt::AlignLeft, request.source->text(row, c.listColumn), c.whole);
             }
         }
         separators(bandMm);

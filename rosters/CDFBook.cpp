@@ -265,19 +265,22 @@ bool CDFBook::LoadDefaultGroup()
     m_results->hide();
     m_roster->show();
     const RosterDocument::LoadResult result = RosterFiles::load(this, m_doc, RecordCheckMode::Silent);
-    if (result == RosterDocument::LoadResult::FormatError) {
-        // The lines behind the faulty one are unknown: no change may be saved over them.
-        for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_modify, m_delete, m_import}) {
-            w->setEnabled(false);
-        }
-        return false;
-    }
+    // The rows read before a format error are shown too.
     QVector<QStringList> rows;
     for (int r = 0; r < m_doc.rowCount(); ++r) {
         rows.append(QStringList{QString::number(r + 1)} + m_doc.row(r));
     }
     m_roster->rows()->setRows(std::move(rows));
     m_count->setText(QString::number(m_roster->count()));
+    if (result == RosterDocument::LoadResult::FormatError) {
+        // The lines behind the faulty one are unknown: no change may be saved over them until a
+        // load finds the file sound.
+        for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_modify, m_delete, m_import}) {
+            w->setEnabled(false);
+        }
+        return false;
+    }
+    m_import->setEnabled(true);
     if (result == RosterDocument::LoadResult::Missing) {
         return true;
     }
@@ -312,21 +315,41 @@ void CDFBook::showRecord(const QStringList& row)
     m_delete->setEnabled(changes);
 }
 
+RowList* CDFBook::shownList() const
+{
+    return m_searching ? m_results : m_roster;
+}
+
+void CDFBook::showSelected()
+{
+    RowList* list = shownList();
+    const int r = list->selectedRow();
+    if (r < 0) {
+        // Nothing selected in the list on screen: nothing to change or delete.
+        clearEntry();
+        m_modify->setEnabled(false);
+        m_delete->setEnabled(false);
+        return;
+    }
+    showRecord(list->rows()->row(r));
+}
+
 void CDFBook::onRosterSelection()
 {
-    const int r = m_roster->selectedRow();
-    if (r < 0) {
+    if (m_searching) {
+        return; // the entry follows the list on screen
+    }
+    if (m_roster->selectedRow() < 0) {
         ResetRoster(true);
         return;
     }
-    showRecord(m_roster->rows()->row(r));
+    showSelected();
 }
 
 void CDFBook::onResultSelection()
 {
-    const int r = m_results->selectedRow();
-    if (r >= 0) {
-        showRecord(m_results->rows()->row(r));
+    if (m_searching) {
+        showSelected();
     }
 }
 
@@ -353,6 +376,9 @@ void CDFBook::onAdd()
 
 void CDFBook::onModify()
 {
+    if (m_doc.formatError() || shownList()->selectedRow() < 0) {
+        return;
+    }
     setBrowseButtons(false);
     m_modifying = true;
     m_account->setFocus();
@@ -421,13 +447,15 @@ void CDFBook::onConfirm()
         }
         m_doc.appendRow(record);
         m_roster->rows()->appendRow(QStringList{QString::number(m_roster->count() + 1)} + record);
+        // Selected in the roster as well, so that it is the row shown after "返回".
+        m_roster->selectRow(m_roster->count() - 1);
         if (!m_searching) {
-            m_roster->selectRow(m_roster->count() - 1);
             m_roster->setFocus();
         }
     }
     m_modifying = false;
     saveAndCount();
+    showSelected();
 }
 
 void CDFBook::onCancel()
@@ -458,6 +486,9 @@ void CDFBook::removeListRow(RowList* list, int p)
 
 void CDFBook::onDelete()
 {
+    if (m_doc.formatError() || shownList()->selectedRow() < 0) {
+        return;
+    }
     if (Msg::show(this, QStringLiteral("确认删除此条信息？"), QStringLiteral("删除"), Msg::Yes | Msg::No) !=
         Msg::Yes) {
         return;
@@ -484,6 +515,7 @@ void CDFBook::onDelete()
         m_results->setFocus();
     }
     saveAndCount();
+    showSelected();
 }
 
 void CDFBook::onExit()
@@ -558,6 +590,7 @@ void CDFBook::onSearch()
     m_results->rows()->setRows(std::move(found));
     m_results->selectRow(0);
     m_results->setFocus();
+    showSelected(); // also when nothing was found
 }
 
 void CDFBook::onBack()
@@ -566,6 +599,8 @@ void CDFBook::onBack()
     m_results->hide();
     resetSearchControls();
     m_searching = false;
+    // The entry shows the roster's selected row, never a result that is no longer on screen.
+    showSelected();
 }
 
 void CDFBook::ImportSpreadsheet()
@@ -583,6 +618,7 @@ void CDFBook::ImportSpreadsheet()
             // Rows taken so far stay in the lists; the next save writes them.
             ImportFiles::reportNotText(this);
             ResetRoster(true);
+            m_count->setText(QString::number(m_roster->count()));
             return;
         }
         if (!row->anyText) {

@@ -32,6 +32,9 @@ private:
     void ResetRoster(bool clear);
     void resetSearchControls();
     void clearEntry();
+    RowList* shownList() const;
+    // The entry and "修改"/"删除" follow the row selected in the list on screen.
+    void showSelected();
     void onRosterSelection();
     void onResultSelection();
     void showRecord(const QStringList& row);

@@ -9,6 +9,7 @@
 #include "common/core/SafeWrite.h"
 #include "rosters/CNewGroupDlg.h"
 #include "rosters/RosterFiles.h"
+#include "rosters/core/GroupNames.h"
 
 #include <QFile>
 #include <QGridLayout>
@@ -17,7 +18,6 @@
 
 namespace {
 const QString kGroupFile = QStringLiteral("group.txt");
-const QString kDefaultGroup = QStringLiteral("代发工资");
 const QString kDefaultGroups = QStringLiteral("代发工资|其他代发|批量提现|");
 } // namespace
 
@@ -142,9 +142,14 @@ void CGROUPDlg::onOpen()
     accept();
 }
 
-std::optional<QString> CGROUPDlg::askName(const QStringList& otherNames)
+std::optional<QString> CGROUPDlg::askName(const QStringList& otherNames, bool freeFileOnly)
 {
-    CNewGroupDlg dialog(otherNames, this);
+    // A rename may not take the file of a roster that is already there.
+    CNewGroupDlg dialog(otherNames, this,
+                        freeFileOnly ? std::function<bool(const QString&)>([this](const QString& name) {
+                            return QFile::exists(rosterPath(name));
+                        })
+                                     : std::function<bool(const QString&)>());
     if (dialog.exec() != QDialog::Accepted || dialog.name().isEmpty()) {
         return std::nullopt;
     }
@@ -166,7 +171,7 @@ void CGROUPDlg::NewGroup()
     if (!groupsWritable()) {
         return;
     }
-    const std::optional<QString> name = askName(groups());
+    const std::optional<QString> name = askName(groups(), false);
     if (!name) {
         return;
     }
@@ -189,21 +194,23 @@ void CGROUPDlg::RenameGroup()
         return;
     }
     const QString old = m_list->text(r, 1);
-    if (old == kDefaultGroup) {
+    if (GroupNames::isProtected(old)) {
         Msg::show(this, QStringLiteral("默认组不能更改或删除"));
         return;
     }
     QStringList others = groups();
     others.removeAt(r);
-    const std::optional<QString> name = askName(others);
+    const std::optional<QString> name = askName(others, true);
     if (!name) {
+        return;
+    }
+    // The roster moves first: a group must never end up naming another file than its own.
+    if (QFile::exists(rosterPath(old)) && !QFile::rename(rosterPath(old), rosterPath(*name))) {
+        Msg::show(this, RosterFormat::saveFailedMessage(rosterPath(*name)));
         return;
     }
     m_list->rows()->setText(r, 1, *name);
     saveGroups();
-    if (QFile::exists(rosterPath(old))) {
-        QFile::rename(rosterPath(old), rosterPath(*name));
-    }
 }
 
 void CGROUPDlg::DeleteGroup()
@@ -217,7 +224,7 @@ void CGROUPDlg::DeleteGroup()
         return;
     }
     const QString name = m_list->text(p, 1);
-    if (name == kDefaultGroup) {
+    if (GroupNames::isProtected(name)) {
         Msg::show(this, QStringLiteral("默认组不能更改或删除"));
         return;
     }

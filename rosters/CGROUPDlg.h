@@ -26,7 +26,7 @@ private:
     bool saveGroups();
     bool groupsWritable();
     void onOpen();
-    std::optional<QString> askName(const QStringList& otherNames);
+    std::optional<QString> askName(const QStringList& otherNames, bool freeFileOnly);
     QString rosterPath(const QString& group) const;
 
     RowList* m_list;

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
 class CMyEditCtrl;
 
@@ -10,17 +11,17 @@ class CNewGroupDlg : public QDialog
 {
     Q_OBJECT
 public:
-    // otherNames: the names of the other groups, which this one may not repeat.
-    explicit CNewGroupDlg(const QStringList& otherNames, QWidget* parent = nullptr);
+    // otherNames: the names of the other groups, which this one may not repeat; fileTaken (if
+    // given) tells a name whose roster file another group's roster already is.
+    explicit CNewGroupDlg(const QStringList& otherNames, QWidget* parent = nullptr,
+                          std::function<bool(const QString&)> fileTaken = {});
     QString name() const { return m_result; }
-
-    // The message refusing a name, or an empty text when the name can be used.
-    static QString problemWith(const QString& trimmedName, const QStringList& otherNames);
 
 private:
     void onOk();
 
     CMyEditCtrl* m_field;
     QStringList m_others;
+    std::function<bool(const QString&)> m_fileTaken;
     QString m_result;
 };

@@ -46,4 +46,15 @@ std::optional<Entry> parseTextLine(const QString& line)
     return Entry{fields.value(0), fields.value(1), fields.value(2)};
 }
 
+QString workbookPath(const QString& chosen)
+{
+    if (chosen.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {
+        return chosen;
+    }
+    if (chosen.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive)) {
+        return chosen.left(chosen.size() - 4) + QLatin1String(".xlsx");
+    }
+    return chosen + QLatin1String(".xlsx");
+}
+
 } // namespace BatchLine

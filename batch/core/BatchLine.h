@@ -25,4 +25,8 @@ bool check(Entry& entry, const CheckReporter& report);
 // amount "|". nullopt on a format error (no leading "|", or a field not closed by "|").
 std::optional<Entry> parseTextLine(const QString& line);
 
+// The export is an .xlsx workbook, and spreadsheet programs go by the name: a name chosen as
+// ".xls" becomes ".xlsx", a name without ".xlsx" gets it.
+QString workbookPath(const QString& chosen);
+
 } // namespace BatchLine

@@ -11,6 +11,9 @@ struct ReportColumn
     double toMm;
     int listColumn; // -1: the column stays empty
     bool alignRight;
+    // Accounts and amounts must be read whole on paper: a text too wide for the cell is drawn in
+    // a smaller font rather than cut. Names may be cut at the cell's edge.
+    bool whole = false;
 };
 
 // Everything in which the payroll report and the batch report differ; the drawing routine is shared.

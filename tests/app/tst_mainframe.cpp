@@ -3,7 +3,9 @@
 #include "app/CKXPTApp.h"
 #include "app/CMainFrame.h"
 #include "app/SingleInstance.h"
+#include "common/ScreenSwitch.h"
 #include "common/Ui.h"
+#include "lookup/core/BankCodeTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QLockFile>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +31,10 @@ private slots:
     void standardButtonsAreChinese();
     void secondInstanceIsRefused();
     void markerOfCrashedRunIsFree();
+    void markerThatNamesNoRunningCopyIsFree_data();
+    void markerThatNamesNoRunningCopyIsFree();
+    void markerIsKeptPerUser();
+    void codeListMessageComesBeforeTheBooks();
 
 private:
     static QAction* action(CMainFrame& frame, const QString& text)
@@ -156,6 +163,67 @@ void TestMainFrame::markerOfCrashedRunIsFree()
     marker.close();
     SingleInstance next(path);
     QVERIFY(next.acquire());
+}
+
+void TestMainFrame::markerThatNamesNoRunningCopyIsFree_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    // Left by a power cut between creating the marker and writing it, or damaged since.
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\xff\xfe not a marker");
+    QTest::newRow("half a number") << QByteArray("42");
+    // A process number that some other program has taken over since.
+    QTest::newRow("another program") << "1\n" + QByteArray("init") + "\n" +
+                                            QSysInfo::machineHostName().toUtf8() + "\n";
+}
+
+void TestMainFrame::markerThatNamesNoRunningCopyIsFree()
+{
+    QFETCH(QByteArray, contents);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("instance.lock");
+    QFile marker(path);
+    QVERIFY(marker.open(QIODevice::WriteOnly));
+    marker.write(contents);
+    marker.close();
+    SingleInstance next(path);
+    QVERIFY(next.acquire());
+    // And the copy that now runs blocks the next one as it should.
+    SingleInstance second(path);
+    QVERIFY(!second.acquire());
+}
+
+void TestMainFrame::markerIsKeptPerUser()
+{
+    const QString path = SingleInstance::defaultLockPath();
+    const QString userDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QVERIFY(!userDir.isEmpty());
+    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(userDir).absoluteFilePath());
+    QVERIFY(QFileInfo(path).absolutePath() != QFileInfo(QDir::tempPath()).absoluteFilePath());
+    // A copy another user runs, whose marker sits in the shared temporary folder as it once did,
+    // does not block this user's copy.
+    QLockFile shared(QDir(QDir::tempPath()).filePath(QFileInfo(path).fileName()));
+    shared.setStaleLockTime(0);
+    QVERIFY(shared.tryLock(0));
+    SingleInstance mine;
+    QVERIFY(mine.acquire());
+}
+
+void TestMainFrame::codeListMessageComesBeforeTheBooks()
+{
+    TestEnv env; // no BankNo.txt
+    env.write("hangneiacc.txt", gbk(QStringLiteral("|123|短账号||\r\n|1234567890|甲公司||\r\n")));
+    env.write("kuahangacc.txt", gbk(QStringLiteral("6222020200000001|王珅|||||104306114010|\r\n")));
+    // A fresh run: an empty table that has shown no message yet.
+    BankCodeTable::loadFrom(env.path("BankNo.txt"));
+    BankCodeTable::resetMessageFlagForTests();
+    ScriptedDialogs dialogs;
+    dialogs.expect(QStringLiteral("打开联行号文件失败，请将联行号文件放在工具可执行程序目录中"));
+    dialogs.expect(QStringLiteral("请保证付款账号长度至少为10位"));
+    dialogs.expect(QStringLiteral("请输入开户行"));
+    std::unique_ptr<CMainFrame> frame = CKXPTApp::createMainFrame();
+    VERIFY_DIALOGS_DONE(dialogs);
+    ScreenSwitch::setTargets(nullptr, nullptr);
 }
 
 QTEST_MAIN(TestMainFrame)

@@ -37,6 +37,7 @@ private slots:
     void unreadableWorkbook();
     void exportWritesOneTextSheet();
     void exportFailureLeavesNothing();
+    void exportNameAgreesWithItsContent();
 };
 
 void TestBatchSpreadsheet::emptyRowIsSkippedUncounted()
@@ -207,6 +208,31 @@ void TestBatchSpreadsheet::exportFailureLeavesNothing()
     f.dialogs.expectFile(QString());
     QVERIFY(!f.screen.ExportLines());
     QCOMPARE(QDir(f.env.dir()).entryList(QDir::Files), QStringList());
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestBatchSpreadsheet::exportNameAgreesWithItsContent()
+{
+    BatchFixture f;
+    f.addLine("1234567890");
+    // Typed as .xls: the workbook is .xlsx, and so is its name.
+    f.dialogs.expectFile(f.env.path("order.xls"));
+    f.dialogs.expect(QStringLiteral("导出成功"));
+    QVERIFY(f.screen.ExportLines());
+    QVERIFY(!f.env.exists("order.xls"));
+    QVERIFY(f.env.read("order.xlsx").startsWith("PK"));
+    f.dialogs.expectFile(f.env.path("plain"));
+    f.dialogs.expect(QStringLiteral("导出成功"));
+    QVERIFY(f.screen.ExportLines());
+    QVERIFY(f.env.exists("plain.xlsx"));
+    // A workbook already there under the name given now is replaced only when the operator says so.
+    const QByteArray before = f.env.read("order.xlsx");
+    f.addLine("1234567891");
+    f.dialogs.expectFile(f.env.path("order.XLS"));
+    f.dialogs.expect(QStringLiteral("order.xlsx已存在，是否替换？"), Msg::No);
+    QVERIFY(!f.screen.ExportLines());
+    QVERIFY(f.screen.unsaved());
+    QCOMPARE(f.env.read("order.xlsx"), before);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

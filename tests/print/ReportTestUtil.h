@@ -78,13 +78,21 @@ inline int inkCount(const QImage& image, int x0, int y0, int x1, int y1)
     return n;
 }
 
-// A 254-dpi surface that keeps every text drawn on it, in drawing order.
+// An A4 surface (254 dpi unless told) that keeps every text drawn on it, in drawing order, with
+// where it starts (the left end of its baseline) and its font.
 class TextRecorder : public QPaintDevice
 {
 public:
-    TextRecorder() : m_engine(this) {}
+    explicit TextRecorder(int dpi = 254) : m_dpi(dpi), m_engine(this) {}
     QPaintEngine* paintEngine() const override { return const_cast<Engine*>(&m_engine); }
+    struct Item
+    {
+        QString text;
+        QPointF start;
+        QFont font;
+    };
     QStringList texts;
+    QList<Item> items;
     QString all() const { return texts.join(QString()); }
 
 protected:
@@ -92,9 +100,9 @@ protected:
     {
         switch (m) {
         case PdmWidth:
-            return 2100;
+            return 2100 * m_dpi / 254;
         case PdmHeight:
-            return 2970;
+            return 2970 * m_dpi / 254;
         case PdmWidthMM:
             return 210;
         case PdmHeightMM:
@@ -103,7 +111,7 @@ protected:
         case PdmDpiY:
         case PdmPhysicalDpiX:
         case PdmPhysicalDpiY:
-            return 254;
+            return m_dpi;
         case PdmDepth:
             return 32;
         case PdmNumColors:
@@ -127,12 +135,17 @@ private:
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawPath(const QPainterPath&) override {}
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-        void drawTextItem(const QPointF&, const QTextItem& item) override { m_owner->texts << item.text(); }
+        void drawTextItem(const QPointF& p, const QTextItem& item) override
+        {
+            m_owner->texts << item.text();
+            m_owner->items << Item{item.text(), painter()->transform().map(p), item.font()};
+        }
         Type type() const override { return User; }
 
     private:
         TextRecorder* m_owner;
     };
+    int m_dpi;
     Engine m_engine;
 };
 

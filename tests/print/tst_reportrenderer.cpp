@@ -2,9 +2,11 @@
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 
+#include <QFontMetricsF>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <tuple>
 
 namespace {
 
@@ -40,6 +42,7 @@ private slots:
     void longAmountClippedOnTheLeft();
     void longNameClippedAtItsRightLine();
     void textsAreDrawnWhole();
+    void accountsAndAmountsFitTheirCellsOnPaper();
     void titles();
     void pageShowsItsRowsAndFooter();
     void batchColumns();
@@ -245,6 +248,64 @@ void TestReportRenderer::textsAreDrawnWhole()
     };
     QVERIFY(rightmostInk(b) > rightmostInk(a) + 5);
     QVERIFY(rightmostInk(b) < 250);
+}
+
+void TestReportRenderer::accountsAndAmountsFitTheirCellsOnPaper()
+{
+    TestEnv env;
+    // At printer resolution and with the fonts installed here, a 30-digit account is wider than its
+    // 账号 cell in the body font: it is drawn smaller, never cut. A long name is not shrunk.
+    const int dpi = 600;
+    const QString account = QStringLiteral("622202020001234567890123456789");
+    const QString amount = QStringLiteral("1234567890123.45");
+    const QString name = QStringLiteral("北京市朝阳区某某科技发展有限公司");
+    RowListModel model;
+    model.appendRow({QStringLiteral("1"), account, name, QString(), QString(), amount, QString()});
+    RowListReportSource source(&model);
+    const ReportRenderer renderer(ReportLayout::payroll());
+    TextRecorder recorder(dpi);
+    QPainter painter(&recorder);
+    renderer.drawPage(painter, requestFor(source), 1, false);
+    painter.end();
+    const double perMm = dpi / 25.4;
+    auto extent = [&](const QString& text) {
+        for (const TextRecorder::Item& item : recorder.items) {
+            if (item.text == text) {
+                return std::make_tuple(item.start.x(),
+                                       item.start.x() +
+                                           QFontMetricsF(item.font, &recorder).horizontalAdvance(text),
+                                       item.font.pixelSize());
+            }
+        }
+        return std::make_tuple(-1.0, -1.0, 0);
+    };
+    const int bodyPixels = renderer.bodyFont(recorder).pixelSize();
+    QVERIFY2(QFontMetricsF(renderer.bodyFont(recorder), &recorder).horizontalAdvance(account) >
+                 (65 - 26.5) * perMm,
+             "the account fits in the body font: the test would prove nothing");
+    const auto [accountLeft, accountRight, accountPixels] = extent(account);
+    QVERIFY(accountPixels > 0 && accountPixels < bodyPixels);
+    QVERIFY(accountLeft >= int(26.5 * perMm) - 1);
+    QVERIFY(accountRight <= int(65 * perMm) + 0.5);
+    const auto [amountLeft, amountRight, amountPixels] = extent(amount);
+    QVERIFY(amountLeft >= int(90 * perMm) - 1);
+    QVERIFY(amountRight <= int(118 * perMm) + 0.5);
+    QVERIFY(amountPixels > 0);
+    QCOMPARE(std::get<2>(extent(name)), bodyPixels);
+    // Texts that fit keep the body font.
+    RowListModel fits;
+    fits.appendRow(
+        {QStringLiteral("1"), QStringLiteral("6222020200012345"), name, QString(), QString(), "100.00", ""});
+    RowListReportSource fitsSource(&fits);
+    TextRecorder plain(dpi);
+    QPainter plainPainter(&plain);
+    renderer.drawPage(plainPainter, requestFor(fitsSource), 1, false);
+    plainPainter.end();
+    for (const TextRecorder::Item& item : plain.items) {
+        if (item.text == QStringLiteral("6222020200012345") || item.text == QStringLiteral("100.00")) {
+            QCOMPARE(item.font.pixelSize(), bodyPixels);
+        }
+    }
 }
 
 void TestReportRenderer::titles()

@@ -4,10 +4,14 @@
 #include "common/RowList.h"
 #include "rosters/CGROUPDlg.h"
 #include "rosters/CNewGroupDlg.h"
+#include "rosters/core/GroupNames.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -47,6 +51,8 @@ private slots:
     void refusedNames();
     void namesAreDecodedBeforeSplitting();
     void undecodableFileIsNeverReplaced();
+    void namesFromTheFileAreChecked();
+    void renameOntoAnExistingRoster();
 };
 
 void TestGroups::defaultFileIsCreated()
@@ -181,6 +187,15 @@ void TestGroups::refusedNames_data()
     QTest::newRow("data file") << "KuaHangAcc" << QStringLiteral("该组名称已存在");
     QTest::newRow("device") << "com3" << QStringLiteral("该组名称已存在");
     QTest::newRow("bankno") << "bankno" << QStringLiteral("该组名称已存在");
+    // Windows opens these as devices whatever follows the dot.
+    QTest::newRow("device with an extension") << "NUL.abc" << QStringLiteral("该组名称已存在");
+    QTest::newRow("device .txt") << "CON.txt" << QStringLiteral("该组名称已存在");
+    QTest::newRow("device with a space") << "lpt1 .x" << QStringLiteral("该组名称已存在");
+    QTest::newRow("tab") << QStringLiteral("工资\t组") << QStringLiteral("组名称中含有无法保存的字符");
+    QTest::newRow("control byte") << QStringLiteral("工资\x01")
+                                  << QStringLiteral("组名称中含有无法保存的字符");
+    QTest::newRow("ends in a dot") << QStringLiteral("工资.") << QStringLiteral("组名称中含有无法保存的字符");
+    QTest::newRow("dot dot") << ".." << QStringLiteral("组名称中含有无法保存的字符");
 }
 
 void TestGroups::refusedNames()
@@ -198,7 +213,7 @@ void TestGroups::refusedNames()
     QVERIFY(dlg.isVisible()); // the dialog stays open
     QCOMPARE(dlg.result(), 0);
     VERIFY_DIALOGS_DONE(d);
-    QVERIFY(CNewGroupDlg::problemWith(QStringLiteral("工资二组"), others).isEmpty());
+    QVERIFY(GroupNames::problemWith(QStringLiteral("工资二组"), others).isEmpty());
 }
 
 void TestGroups::namesAreDecodedBeforeSplitting()
@@ -222,6 +237,67 @@ void TestGroups::undecodableFileIsNeverReplaced()
     d.expect(QStringLiteral("文件保存失败：group.txt"));
     dlg.NewGroup();
     QCOMPARE(env.read("group.txt"), bad);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::namesFromTheFileAreChecked()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    // An earlier version, or an editor, may have written names that the dialog refuses.
+    QTemporaryDir outside;
+    const QString escape = QDir(env.dir()).relativeFilePath(outside.filePath("x"));
+    env.write("group.txt",
+              gbk(QStringLiteral("代发工资|kuahangacc|BankNo|%1|CON.txt|其他代发|").arg(escape)));
+    env.write("kuahangacc.txt", "roster");
+    env.write("BankNo.txt", "codes");
+    QFile x(outside.filePath("x.txt"));
+    QVERIFY(x.open(QIODevice::WriteOnly) && x.write("outside") == 7);
+    x.close();
+    CGROUPDlg dlg;
+    QCOMPARE(names(dlg).size(), 6); // listed all the same
+    for (int row = 1; row <= 4; ++row) {
+        dlg.findChild<RowList*>()->selectRow(row);
+        d.expect(QStringLiteral("默认组不能更改或删除"));
+        dlg.DeleteGroup();
+        d.expect(QStringLiteral("默认组不能更改或删除"));
+        dlg.RenameGroup();
+    }
+    QCOMPARE(env.read("kuahangacc.txt"), QByteArray("roster"));
+    QCOMPARE(env.read("BankNo.txt"), QByteArray("codes"));
+    QVERIFY(QFile::exists(outside.filePath("x.txt")));
+    QCOMPARE(names(dlg).size(), 6);
+    // A sound name next to them still works.
+    dlg.findChild<RowList*>()->selectRow(5);
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    dlg.DeleteGroup();
+    QCOMPARE(env.read("group.txt"),
+             gbk(QStringLiteral("代发工资|kuahangacc|BankNo|%1|CON.txt|").arg(escape)));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::renameOntoAnExistingRoster()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write(QStringLiteral("其他代发.txt"), "mine");
+    env.write(QStringLiteral("年终奖.txt"), "theirs"); // a roster no group lists any more
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    // The name dialog refuses the name and stays open; then it is cancelled.
+    QTimer::singleShot(0, [&d] {
+        auto* nameDlg = qobject_cast<CNewGroupDlg*>(QApplication::activeModalWidget());
+        QVERIFY(nameDlg);
+        nameDlg->findChild<CMyEditCtrl*>(QStringLiteral("新的组名称"))->setText(QStringLiteral("年终奖"));
+        d.expect(QStringLiteral("该组名称已存在"));
+        QTest::mouseClick(nameDlg->findChild<QPushButton*>(QStringLiteral("确定")), Qt::LeftButton);
+        QVERIFY(nameDlg->isVisible());
+        QTest::mouseClick(nameDlg->findChild<QPushButton*>(QStringLiteral("取消")), Qt::LeftButton);
+    });
+    dlg.RenameGroup();
+    QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("mine"));
+    QCOMPARE(env.read(QStringLiteral("年终奖.txt")), QByteArray("theirs"));
+    QCOMPARE(env.read("group.txt"), kDefault);
     VERIFY_DIALOGS_DONE(d);
 }
 

@@ -42,6 +42,9 @@ private slots:
     void spreadsheetImport();
     void numberCellStopsTheImport_data() { addWorkbookRows("roster_number"); }
     void numberCellStopsTheImport();
+    void entryFollowsTheListOnScreen();
+    void nothingFoundLeavesNothingToChange();
+    void formatErrorShowsTheRowsReadBefore();
 
 private:
     QPushButton* button(const QString& c) const { return m_book->findChild<QPushButton*>(c); }
@@ -49,6 +52,7 @@ private:
     CMyEditCtrl* field(const QString& n) const { return m_book->findChild<CMyEditCtrl*>(n); }
     RowList* roster() const { return m_book->findChild<RowList*>(QStringLiteral("名册列表")); }
     RowList* results() const { return m_book->findChild<RowList*>(QStringLiteral("查询结果")); }
+    QString count() const { return m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(); }
     QRadioButton* radio(const QString& n) const { return m_book->findChild<QRadioButton*>(n); }
     QStringList column(RowList* list, int c) const
     {
@@ -333,6 +337,86 @@ void TestPayrollRoster::numberCellStopsTheImport()
     QCOMPARE(roster()->count(), 5);       // the first row came in
     QCOMPARE(m_env->read(kFile), before); // not saved
     QCOMPARE(field("账号")->text(), QString());
+    QCOMPARE(count(), QStringLiteral("5")); // the count is the rows listed
+}
+
+void TestPayrollRoster::entryFollowsTheListOnScreen()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    roster()->selectRow(1); // 李三丰
+    search(QStringLiteral("姓名"), QStringLiteral("精准查询"), QStringLiteral("王五"));
+    QCOMPARE(field("户名")->text(), QStringLiteral("王五"));
+    click("返回");
+    // The entry shows the roster's selected row again, and "修改" changes that row.
+    QCOMPARE(field("户名")->text(), QStringLiteral("李三丰"));
+    click("修改");
+    field("备注")->setText(QStringLiteral("转正"));
+    click("确定");
+    QCOMPARE(column(roster(), 2), (QStringList{QStringLiteral("张三"), QStringLiteral("李三丰"),
+                                               QStringLiteral("王五"), QStringLiteral("张三")}));
+    QCOMPARE(m_env->read(kFile), gbk(QStringLiteral("|6222020200000001|张三|1500.00|一月||\r\n"
+                                                    "|6228480000000002|李三丰|150.00|转正||\r\n"
+                                                    "|6222020200000003|王五|200.00|奖金||\r\n"
+                                                    "|6222020200000001|张三|1500.00|一月||\r\n")));
+    // "删除" after the search view takes the row the entry shows.
+    search(QStringLiteral("姓名"), QStringLiteral("精准查询"), QStringLiteral("王五"));
+    click("返回");
+    m_dialogs->expect(QStringLiteral("确认删除此条信息？"), Msg::Yes);
+    click("删除");
+    QCOMPARE(column(roster(), 2),
+             (QStringList{QStringLiteral("张三"), QStringLiteral("王五"), QStringLiteral("张三")}));
+
+    // A row added in the search view is the one shown after "返回".
+    search(QStringLiteral("姓名"), QStringLiteral("模糊查询"), QStringLiteral("三"));
+    click("新增");
+    field("账号")->setText("6222020200000011");
+    field("户名")->setText(QStringLiteral("孙八"));
+    field("金额")->setText("8");
+    click("确定");
+    click("返回");
+    QCOMPARE(field("户名")->text(), QStringLiteral("孙八"));
+    QCOMPARE(roster()->selectedRow(), 3);
+}
+
+void TestPayrollRoster::nothingFoundLeavesNothingToChange()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    const QByteArray before = m_env->read(kFile);
+    search(QStringLiteral("姓名"), QStringLiteral("精准查询"), QStringLiteral("无此人"));
+    QCOMPARE(results()->count(), 0);
+    QVERIFY(!button("修改")->isEnabled());
+    QVERIFY(!button("删除")->isEnabled());
+    QCOMPARE(field("户名")->text(), QString());
+    click("删除"); // disabled: no question
+    QCOMPARE(m_env->read(kFile), before);
+    // Back on the roster, its selected row can be changed again.
+    click("返回");
+    QVERIFY(button("修改")->isEnabled());
+    QCOMPARE(field("户名")->text(), QStringLiteral("张三"));
+}
+
+void TestPayrollRoster::formatErrorShowsTheRowsReadBefore()
+{
+    const QByteArray bad =
+        gbk(QStringLiteral("|6222020200000001|张三|1.00|||\r\n|6222020200000002|李四|2|||\r\n"
+                           "6222|没有前导||\r\n|6222020200000003|王五|3|||\r\n"));
+    m_env->write(kFile, bad);
+    m_dialogs->expect(QStringLiteral("导入代发账户文件格式错误"));
+    QVERIFY(!m_book->LoadDefaultGroup());
+    QCOMPARE(column(roster(), 2), (QStringList{QStringLiteral("张三"), QStringLiteral("李四")}));
+    QCOMPARE(count(), QStringLiteral("2"));
+    for (const char* name : {"新增", "修改", "删除", "导入Excel"}) {
+        QVERIFY2(!button(name)->isEnabled(), name);
+    }
+    roster()->selectRow(1);
+    QVERIFY(!button("修改")->isEnabled());
+    QCOMPARE(m_env->read(kFile), bad);
+    // A sound load gives every command back, the spreadsheet import with "新增".
+    m_env->write(kFile, kRoster);
+    QVERIFY(m_book->LoadDefaultGroup());
+    QVERIFY(button("新增")->isEnabled());
+    QVERIFY(button("导入Excel")->isEnabled());
+    QCOMPARE(count(), QStringLiteral("4"));
 }
 
 QTEST_MAIN(TestPayrollRoster)

@@ -1,0 +1,78 @@
+#include "rosters/core/GroupNames.h"
+
+#include "common/core/Gbk.h"
+
+#include <algorithm>
+
+namespace GroupNames {
+
+namespace {
+
+const QString kDuplicate = QStringLiteral("该组名称已存在");
+const QString kUnstorable = QStringLiteral("组名称中含有无法保存的字符");
+
+// Windows opens these as devices whatever extension follows them ("NUL.abc" is NUL).
+bool isDeviceName(const QString& name)
+{
+    static const QStringList devices = [] {
+        QStringList d{QStringLiteral("CON"),   QStringLiteral("PRN"),    QStringLiteral("AUX"),
+                      QStringLiteral("NUL"),   QStringLiteral("CONIN$"), QStringLiteral("CONOUT$"),
+                      QStringLiteral("CLOCK$")};
+        for (const QString& port : {QStringLiteral("COM"), QStringLiteral("LPT")}) {
+            for (const QString& digit :
+                 {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                  QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                  QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("¹"), QStringLiteral("²"),
+                  QStringLiteral("³")}) {
+                d << port + digit;
+            }
+        }
+        return d;
+    }();
+    QString base = name.section(QLatin1Char('.'), 0, 0);
+    while (base.endsWith(QLatin1Char(' '))) {
+        base.chop(1);
+    }
+    return devices.contains(base, Qt::CaseInsensitive);
+}
+
+// The program's own data files, which a group's roster may not replace.
+bool isDataFileName(const QString& name)
+{
+    static const QStringList files{QStringLiteral("kuahangacc"), QStringLiteral("hangneiacc"),
+                                   QStringLiteral("group"), QStringLiteral("BankNo")};
+    return files.contains(name, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+QString problemWith(const QString& name, const QStringList& otherNames)
+{
+    if (name.isEmpty()) {
+        return QStringLiteral("请输入新组名");
+    }
+    // Path separators, drives and the rest of what a Windows file name cannot hold.
+    static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return forbidden.contains(c); })) {
+        return QStringLiteral("组名称不能包含下列字符：\\ / : * ? \" < > |");
+    }
+    const bool control = std::any_of(name.cbegin(), name.cend(),
+                                     [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    // Windows drops a final dot or space from a file name, so "a." would name the file of "a";
+    // "." and ".." name folders.
+    if (control || name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')) ||
+        !Gbk::canEncode(name)) {
+        return kUnstorable;
+    }
+    if (isDeviceName(name) || isDataFileName(name) || otherNames.contains(name, Qt::CaseInsensitive)) {
+        return kDuplicate;
+    }
+    return QString();
+}
+
+bool isProtected(const QString& name)
+{
+    return name == QStringLiteral("代发工资") || !problemWith(name).isEmpty();
+}
+
+} // namespace GroupNames
