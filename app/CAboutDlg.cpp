@@ -1,6 +1,6 @@
 #include "app/CAboutDlg.h"
 
-#include "app/Pictures.h"
+#include "common/Pictures.h"
 #include "common/Ui.h"
 #include "common/core/AppInfo.h"
 

@@ -1,6 +1,6 @@
 #include "app/CFormDlg.h"
 
-#include "app/Pictures.h"
+#include "common/Pictures.h"
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
 
@@ -23,22 +23,6 @@ const NavItem kItems[] = {
 };
 } // namespace
 
-CPictureButton::CPictureButton(const QString& caption, QWidget* parent)
-    : QAbstractButton(parent), m_normal(Pictures::navigationFace(caption, false)),
-      m_pressed(Pictures::navigationFace(caption, true))
-{
-    Ui::name(this, caption);
-    setText(caption);
-    setFixedSize(m_normal.size());
-    setFocusPolicy(Qt::StrongFocus);
-}
-
-void CPictureButton::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.drawPixmap(0, 0, (isDown() || !isEnabled()) ? m_pressed : m_normal);
-}
-
 CFormDlg::CFormDlg(QWidget* parent) : QWidget(parent)
 {
     Ui::name(this, QStringLiteral("导航"));
@@ -46,7 +30,9 @@ CFormDlg::CFormDlg(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 16, 0, 0);
     layout->setSpacing(14);
     for (int i = 0; i < int(std::size(kItems)); ++i) {
-        auto* b = new CPictureButton(QString::fromUtf8(kItems[i].caption), this);
+        const QString caption = QString::fromUtf8(kItems[i].caption);
+        auto* b = new CPictureButton(caption, Pictures::navigationFace(caption, false),
+                                     Pictures::navigationFace(caption, true), this);
         b->setVisible(kItems[i].shown);
         layout->addWidget(b, 0, Qt::AlignHCenter);
         connect(b, &QAbstractButton::clicked, this, [this, i] { onClicked(i); });

@@ -1,26 +1,9 @@
 #pragma once
 
-#include <QAbstractButton>
-#include <QPixmap>
+#include "common/PictureButton.h"
+
 #include <QVector>
 #include <QWidget>
-
-// A button drawn from two pictures: the normal one (also with the focus) and the pressed one
-// (also while disabled, which marks the current screen).
-class CPictureButton : public QAbstractButton
-{
-    Q_OBJECT
-public:
-    CPictureButton(const QString& caption, QWidget* parent = nullptr);
-    QSize sizeHint() const override { return m_normal.size(); }
-
-protected:
-    void paintEvent(QPaintEvent* e) override;
-
-private:
-    QPixmap m_normal;
-    QPixmap m_pressed;
-};
 
 // The navigation bar: five picture buttons that post the screen-switch message to the host and
 // follow the current screen.

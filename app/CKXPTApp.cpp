@@ -45,6 +45,11 @@ int CKXPTApp::run(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::appTitle());
+    // One type size for the main window and every dialog it opens (dialogs are windows of their
+    // own and would otherwise take the desktop's larger default).
+    QFont font = QApplication::font();
+    font.setPointSize(9);
+    QApplication::setFont(font);
     installTranslations();
 
     SingleInstance instance;

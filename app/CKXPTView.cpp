@@ -1,7 +1,7 @@
 #include "app/CKXPTView.h"
 
 #include "app/CFormDlg.h"
-#include "app/Pictures.h"
+#include "common/Pictures.h"
 #include "common/ScreenSwitch.h"
 
 #include <QPainter>

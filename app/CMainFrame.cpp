@@ -2,8 +2,8 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMySplitter.h"
-#include "app/Pictures.h"
 #include "common/Dialogs.h"
+#include "common/Pictures.h"
 #include "common/core/AppInfo.h"
 
 #include <QCloseEvent>

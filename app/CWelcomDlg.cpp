@@ -1,7 +1,7 @@
 #include "app/CWelcomDlg.h"
 
-#include "app/Pictures.h"
 #include "common/EnterKeyHandler.h"
+#include "common/Pictures.h"
 #include "common/Ui.h"
 
 #include <QPainter>

@@ -142,7 +142,9 @@ int show(QWidget* parent, const QString& text, const QString& caption, int butto
          int defaultButton)
 {
     if (icon == Icon::None) {
-        icon = (buttons & (Yes | No)) ? Icon::Question : Icon::Information;
+        // A question shows the question mark; a message with OK alone tells of a refusal or a
+        // failure, unless its caller marks it as good news (Icon::Information).
+        icon = (buttons & (Yes | No | Cancel)) ? Icon::Question : Icon::Warning;
     }
     return DialogService::current().message(parent, text, caption.isEmpty() ? AppInfo::appTitle() : caption,
                                             buttons, icon, defaultButton);

@@ -24,7 +24,8 @@ enum class Icon
 };
 
 // Shows a modal message and returns the button pressed. An empty caption means the
-// application title; Icon::None picks the usual icon for the buttons.
+// application title; Icon::None picks the usual icon: the question mark for a question, the
+// warning sign for a message with OK alone. Success messages pass Icon::Information.
 int show(QWidget* parent, const QString& text, const QString& caption = QString(), int buttons = Ok,
          Icon icon = Icon::None, int defaultButton = 0);
 } // namespace Msg

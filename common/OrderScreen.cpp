@@ -33,8 +33,8 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
             m_amountField = i;
         }
     }
-    m_capital = new QLabel(group);
-    Ui::name(m_capital, QStringLiteral("大写金额"));
+    QLabel* capitalCaption = Ui::label(group, QStringLiteral("大写金额："));
+    m_capital = Ui::valueLabel(group, QStringLiteral("大写金额"), QString(), capitalCaption);
     m_capital->setMinimumWidth(260);
     m_pick = Ui::button(group, config.pickCaption);
 
@@ -48,7 +48,7 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
         }
         ++row;
         if (i == m_amountField) {
-            form->addWidget(Ui::label(group, QStringLiteral("大写金额：")), row, 0, Qt::AlignRight);
+            form->addWidget(capitalCaption, row, 0, Qt::AlignRight);
             form->addWidget(m_capital, row, 1);
             ++row;
         }
@@ -82,17 +82,17 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
     Ui::name(m_list, config.listName);
     m_list->setColumns(config.columns);
 
-    m_count = new QLabel(QStringLiteral("0"), this);
-    Ui::name(m_count, QStringLiteral("总笔数"));
+    QLabel* countCaption = Ui::label(this, QStringLiteral("总笔数："));
+    m_count = Ui::valueLabel(this, QStringLiteral("总笔数"), QStringLiteral("0"), countCaption);
     m_count->setMinimumWidth(60);
-    m_total = new QLabel(QStringLiteral("0.00"), this);
-    Ui::name(m_total, QStringLiteral("总金额"));
+    QLabel* totalCaption = Ui::label(this, QStringLiteral("总金额："));
+    m_total = Ui::valueLabel(this, QStringLiteral("总金额"), QStringLiteral("0.00"), totalCaption);
     m_total->setMinimumWidth(200);
     auto* footer = new QHBoxLayout;
-    footer->addWidget(Ui::label(this, QStringLiteral("总笔数：")));
+    footer->addWidget(countCaption);
     footer->addWidget(m_count);
     footer->addSpacing(40);
-    footer->addWidget(Ui::label(this, QStringLiteral("总金额：")));
+    footer->addWidget(totalCaption);
     footer->addWidget(m_total);
     footer->addStretch(1);
 
@@ -208,7 +208,8 @@ void OrderScreen::appendFromEntry(int seq)
 
 void OrderScreen::finishImport(int read, int imported)
 {
-    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported));
+    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported), QString(),
+              Msg::Ok, Msg::Icon::Information);
     if (imported > 0) {
         m_unsaved = true;
     }

@@ -1,7 +1,10 @@
 #include "common/RowList.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
 #include <algorithm>
 
 void RowListModel::setHeaders(const QStringList& headers)
@@ -189,6 +192,27 @@ void RowList::selectRow(int r)
 void RowList::clearRowSelection()
 {
     selectionModel()->clearSelection();
+}
+
+bool RowList::viewportEvent(QEvent* e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(e);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.isValid() ? m_model->text(index.row(), index.column()) : QString();
+        const QRect cell = visualRect(index);
+        // The room the delegate leaves for the text, a few pixels of margin on each side.
+        const int room =
+            cell.width() - 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+        if (!text.isEmpty() && viewport()->fontMetrics().horizontalAdvance(text) > room) {
+            QToolTip::showText(help->globalPos(), text, viewport(), cell);
+        } else {
+            QToolTip::hideText();
+            e->ignore();
+        }
+        return true;
+    }
+    return QTableView::viewportEvent(e);
 }
 
 void RowList::mousePressEvent(QMouseEvent* e)

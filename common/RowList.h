@@ -64,6 +64,8 @@ signals:
     void rowDoubleClicked(int row);
 
 protected:
+    // A cell too narrow for its text shows the whole text as a tooltip.
+    bool viewportEvent(QEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 

@@ -22,7 +22,9 @@ void setDialogBackground(QWidget* w)
 void name(QWidget* w, const QString& name)
 {
     w->setObjectName(name);
-    w->setAccessibleName(name);
+    if (!qobject_cast<QLabel*>(w)) {
+        w->setAccessibleName(name);
+    }
 }
 
 QPushButton* button(QWidget* parent, const QString& caption)
@@ -31,6 +33,9 @@ QPushButton* button(QWidget* parent, const QString& caption)
     name(b, caption);
     b->setAutoDefault(false);
     b->setDefault(false);
+    // The caption never touches the button's edges, whatever the layout gives it.
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(caption) + 2 * b->fontMetrics().averageCharWidth() +
+                       12);
     return b;
 }
 
@@ -43,6 +48,24 @@ QLabel* label(QWidget* parent, const QString& text)
     return l;
 }
 
+QLabel* valueLabel(QWidget* parent, const QString& objectName, const QString& text, QLabel* caption)
+{
+    auto* l = new QLabel(text, parent);
+    name(l, objectName);
+    if (caption) {
+        caption->setBuddy(l);
+    }
+    return l;
+}
+
+void readableWhenDisabled(QWidget* w)
+{
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(64, 64, 64));
+    pal.setColor(QPalette::Disabled, QPalette::Base, QColor(250, 248, 250));
+    w->setPalette(pal);
+}
+
 CMyEditCtrl* field(QWidget* parent, const QString& label, int typingLimit)
 {
     auto* f = new CMyEditCtrl(parent);
@@ -50,6 +73,7 @@ CMyEditCtrl* field(QWidget* parent, const QString& label, int typingLimit)
     n.remove(QStringLiteral("："));
     name(f, n);
     f->setTypingLimit(typingLimit);
+    readableWhenDisabled(f);
     return f;
 }
 

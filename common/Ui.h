@@ -13,9 +13,17 @@ class CheckReporter;
 namespace Ui {
 
 void setDialogBackground(QWidget* w);
+// The object name, and for controls the accessible name too. A label's accessible name is always
+// the text it shows, so that a screen reader reads what is on the screen.
 void name(QWidget* w, const QString& name);
 QPushButton* button(QWidget* parent, const QString& caption);
+// A caption ("收款人名称："); its object name is the text without the colon and "标签".
 QLabel* label(QWidget* parent, const QString& text);
+// A label that shows a value (a count, a total, the capital amount), tied to its caption so that
+// "总笔数 3" is what a screen reader reads.
+QLabel* valueLabel(QWidget* parent, const QString& objectName, const QString& text, QLabel* caption);
+// Disabled fields still show the selected line: their text stays dark enough to read.
+void readableWhenDisabled(QWidget* w);
 // An entry field named after its label (the label's colon left out).
 CMyEditCtrl* field(QWidget* parent, const QString& label, int typingLimit);
 // The amount field's companions: the capital amount shown beside it on every change, leading zeros

@@ -28,6 +28,8 @@ RosterPicker::RosterPicker(const Config& config, QWidget* parent) : QDialog(pare
     for (int i = 0; i < config.criteria.size(); ++i) {
         const Criterion& c = config.criteria.at(i);
         CMyEditCtrl* field = Ui::field(group, c.label, c.typingLimit);
+        // Room for a 30-digit account.
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(30, QLatin1Char('0'))) + 12);
         m_fields.append(field);
         // Two criteria to a row, label before field.
         form->addWidget(Ui::label(group, c.label), i / 2, (i % 2) * 2, Qt::AlignRight);

@@ -136,22 +136,24 @@ CPreParent::CPreParent(const ReportRequest& request, const ReportRenderer& rende
     toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     toolbar->setAutoFillBackground(true);
     toolbar->setPalette(QApplication::palette(toolbar)); // the icons stay on a light ground
-    auto add = [toolbar](Glyph glyph, const char* name) {
+    // The buttons show pictures only, no caption and no tooltip; a screen reader still names them.
+    auto add = [toolbar](Glyph glyph, const char* name, const QString& spoken) {
         QAction* a = toolbar->addAction(toolIcon(glyph), QString());
         a->setObjectName(QLatin1String(name));
+        toolbar->widgetForAction(a)->setAccessibleName(spoken);
         return a;
     };
-    m_first = add(Glyph::First, "first");
-    m_previous = add(Glyph::Previous, "previous");
+    m_first = add(Glyph::First, "first", QStringLiteral("第一页"));
+    m_previous = add(Glyph::Previous, "previous", QStringLiteral("上一页"));
     toolbar->addSeparator();
-    m_goto = add(Glyph::GoTo, "goto");
+    m_goto = add(Glyph::GoTo, "goto", QStringLiteral("转到页"));
     toolbar->addSeparator();
-    m_next = add(Glyph::Next, "next");
-    m_last = add(Glyph::Last, "last");
+    m_next = add(Glyph::Next, "next", QStringLiteral("下一页"));
+    m_last = add(Glyph::Last, "last", QStringLiteral("最后一页"));
     toolbar->addSeparator();
-    QAction* close = add(Glyph::Close, "close");
+    QAction* close = add(Glyph::Close, "close", QStringLiteral("关闭"));
     toolbar->addSeparator();
-    QAction* print = add(Glyph::Print, "print");
+    QAction* print = add(Glyph::Print, "print", QStringLiteral("打印"));
     connect(m_first, &QAction::triggered, this, &CPreParent::first);
     connect(m_previous, &QAction::triggered, this, &CPreParent::previous);
     connect(m_goto, &QAction::triggered, this, &CPreParent::goTo);

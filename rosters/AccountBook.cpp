@@ -56,15 +56,15 @@ AccountBook::AccountBook(RosterDocument::Kind kind, const QString& fileName, con
     }
     m_list->setColumns(cols);
 
-    m_count = new QLabel(QStringLiteral("0"), this);
-    Ui::name(m_count, QStringLiteral("总个数"));
+    QLabel* countCaption = Ui::label(this, QStringLiteral("总个数："));
+    m_count = Ui::valueLabel(this, QStringLiteral("总个数"), QStringLiteral("0"), countCaption);
     m_count->setMinimumWidth(80);
 
     auto* top = new QHBoxLayout;
     top->addWidget(frame, 1);
     top->addWidget(m_buttonBox, 0, Qt::AlignTop);
     auto* footer = new QHBoxLayout;
-    footer->addWidget(Ui::label(this, QStringLiteral("总个数：")));
+    footer->addWidget(countCaption);
     footer->addWidget(m_count);
     footer->addStretch(1);
     auto* main = new QVBoxLayout(this);

@@ -4,6 +4,8 @@
 #include "common/Dialogs.h"
 #include "common/EnterKeyHandler.h"
 #include "common/ImportFiles.h"
+#include "common/PictureButton.h"
+#include "common/Pictures.h"
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
@@ -43,15 +45,19 @@ double leadingNumber(const QString& text)
 
 QRadioButton* radio(QWidget* parent, const QString& caption)
 {
+    // Drawn straight on the screen's background, with no patch of another colour behind it.
     auto* r = new QRadioButton(caption, parent);
     Ui::name(r, caption);
-    QPalette pal = r->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    r->setPalette(pal);
-    r->setAutoFillBackground(true);
+    r->setAutoFillBackground(false);
     return r;
 }
 } // namespace
+
+QAbstractButton* CDFBook::pageButton(QWidget* parent, const QString& caption)
+{
+    return new CPictureButton(caption, Pictures::pageFace(caption, false), Pictures::pageFace(caption, true),
+                              parent);
+}
 
 CDFBook::CDFBook(QWidget* parent)
     : QWidget(parent), m_doc(RosterDocument::Kind::Payroll, kGroup + QStringLiteral(".txt"))
@@ -62,22 +68,23 @@ CDFBook::CDFBook(QWidget* parent)
     m_group = new QLineEdit(this);
     Ui::name(m_group, QStringLiteral("组名称"));
     m_group->setEnabled(false);
+    Ui::readableWhenDisabled(m_group);
 
     auto* entry = new QGroupBox(QStringLiteral("收款账户信息"), this);
     m_account = Ui::field(entry, QStringLiteral("账号："), 30);
     m_name = Ui::field(entry, QStringLiteral("户名："), 20);
     m_amount = Ui::field(entry, QStringLiteral("金额："), 13);
     m_remark = Ui::field(entry, QStringLiteral("备注："), 128);
-    m_capital = new QLabel(entry);
-    Ui::name(m_capital, QStringLiteral("大写金额"));
+    QLabel* capitalCaption = Ui::label(entry, QStringLiteral("大写金额："));
+    m_capital = Ui::valueLabel(entry, QStringLiteral("大写金额"), QString(), capitalCaption);
     auto* form = new QGridLayout(entry);
-    const QList<QPair<QString, QWidget*>> rows{{QStringLiteral("账号："), m_account},
-                                               {QStringLiteral("户名："), m_name},
-                                               {QStringLiteral("金额："), m_amount},
-                                               {QStringLiteral("大写金额："), m_capital},
-                                               {QStringLiteral("备注："), m_remark}};
+    const QList<QPair<QLabel*, QWidget*>> rows{{Ui::label(entry, QStringLiteral("账号：")), m_account},
+                                               {Ui::label(entry, QStringLiteral("户名：")), m_name},
+                                               {Ui::label(entry, QStringLiteral("金额：")), m_amount},
+                                               {capitalCaption, m_capital},
+                                               {Ui::label(entry, QStringLiteral("备注：")), m_remark}};
     for (int i = 0; i < rows.size(); ++i) {
-        form->addWidget(Ui::label(entry, rows.at(i).first), i, 0, Qt::AlignRight);
+        form->addWidget(rows.at(i).first, i, 0, Qt::AlignRight);
         form->addWidget(rows.at(i).second, i, 1);
     }
 
@@ -121,6 +128,7 @@ CDFBook::CDFBook(QWidget* parent)
     m_to = new QLineEdit(QStringLiteral("至"), search);
     Ui::name(m_to, QStringLiteral("至"));
     m_to->setEnabled(false);
+    Ui::readableWhenDisabled(m_to);
     m_to->setFixedWidth(28);
     m_amountTo = Ui::field(search, QStringLiteral("截止金额"), 13);
     m_search = Ui::button(search, QStringLiteral("查找"));
@@ -153,10 +161,10 @@ CDFBook::CDFBook(QWidget* parent)
     m_results->setColumns(columns);
     m_results->hide();
 
-    m_count = new QLabel(QStringLiteral("0"), this);
-    Ui::name(m_count, QStringLiteral("总个数"));
-    m_batchBooks = Ui::button(this, QStringLiteral("批量转账账户名册"));
-    m_payrollBook = Ui::button(this, QStringLiteral("代发账户名册"));
+    QLabel* countCaption = Ui::label(this, QStringLiteral("总个数："));
+    m_count = Ui::valueLabel(this, QStringLiteral("总个数"), QStringLiteral("0"), countCaption);
+    m_batchBooks = pageButton(this, QStringLiteral("批量转账账户名册"));
+    m_payrollBook = pageButton(this, QStringLiteral("代发账户名册"));
     m_payrollBook->setEnabled(false);
 
     auto* header = new QHBoxLayout;
@@ -173,7 +181,7 @@ CDFBook::CDFBook(QWidget* parent)
     lists->addWidget(m_roster, 1);
     lists->addWidget(m_results, 1);
     auto* footer = new QHBoxLayout;
-    footer->addWidget(Ui::label(this, QStringLiteral("总个数：")));
+    footer->addWidget(countCaption);
     footer->addWidget(m_count);
     footer->addStretch(1);
     auto* main = new QVBoxLayout(this);
@@ -647,6 +655,7 @@ void CDFBook::ImportSpreadsheet()
     }
     m_roster->selectRow(0);
     m_roster->setFocus();
-    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(counted).arg(imported));
+    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(counted).arg(imported),
+              QString(), Msg::Ok, Msg::Icon::Information);
     saveAndCount();
 }

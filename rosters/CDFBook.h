@@ -26,6 +26,8 @@ public:
     void ImportSpreadsheet();
 
     bool searching() const { return m_searching; }
+    // A page button of the account books: its caption on a tab picture, pressed while current.
+    static QAbstractButton* pageButton(QWidget* parent, const QString& caption);
     const RosterDocument& document() const { return m_doc; }
 
 private:

@@ -150,7 +150,8 @@ void CPLBook2::ImportFriendly()
     save();
     refreshCount();
     stateChanged(State::Browsing);
-    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported));
+    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported), QString(),
+              Msg::Ok, Msg::Icon::Information);
 }
 
 void CPLBook2::Update()

@@ -3,6 +3,7 @@
 #include "common/EnterKeyHandler.h"
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
+#include "rosters/CDFBook.h"
 #include "rosters/CPLBook.h"
 #include "rosters/CPLBook2.h"
 
@@ -23,13 +24,11 @@ CPLBookDlg::CPLBookDlg(QWidget* parent) : QWidget(parent)
     Ui::name(m_second, QStringLiteral("跨行账户名册"));
     m_first->setGeometry(24, 24, 140, 24);
     m_second->setGeometry(184, 24, 140, 24);
-    m_batchRoster = Ui::button(this, QStringLiteral("批量转账账户名册"));
+    m_batchRoster = CDFBook::pageButton(this, QStringLiteral("批量转账账户名册"));
     m_batchRoster->setEnabled(false);
     m_batchRoster->hide();
-    m_payrollRoster = Ui::button(this, QStringLiteral("代发账户名册"));
+    m_payrollRoster = CDFBook::pageButton(this, QStringLiteral("代发账户名册"));
     m_payrollRoster->hide();
-    connect(m_first, &QRadioButton::clicked, this, &CPLBookDlg::SelectFirstBook);
-    connect(m_second, &QRadioButton::clicked, this, &CPLBookDlg::SelectSecondBook);
     connect(m_payrollRoster, &QAbstractButton::clicked, this, [] {
         ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PreparedPayrollRoster);
     });
@@ -41,6 +40,24 @@ CPLBookDlg::CPLBookDlg(QWidget* parent) : QWidget(parent)
     m_first->setChecked(true);
     m_inBank->show();
     m_interbank->hide();
+
+    for (QRadioButton* page : {m_first, m_second}) {
+        const bool first = page == m_first;
+        // Whatever checks a page button (mouse, keyboard, a screen reader's action) shows its page.
+        connect(page, &QRadioButton::toggled, this, [this, first](bool on) {
+            if (on) {
+                showPage(first);
+            }
+        });
+        // A click on the page already shown reloads it all the same.
+        connect(page, &QRadioButton::pressed, this, [this, page] { m_pressedShown = page->isChecked(); });
+        connect(page, &QRadioButton::clicked, this, [this, first] {
+            if (m_pressedShown) {
+                m_pressedShown = false;
+                showPage(first);
+            }
+        });
+    }
 }
 
 void CPLBookDlg::resizeEvent(QResizeEvent* e)
@@ -53,18 +70,30 @@ void CPLBookDlg::resizeEvent(QResizeEvent* e)
 
 void CPLBookDlg::SelectFirstBook()
 {
-    m_first->setChecked(true);
-    m_second->setChecked(false);
-    m_inBank->Reload();
-    m_inBank->show();
-    m_interbank->hide();
+    showPage(true);
 }
 
 void CPLBookDlg::SelectSecondBook()
 {
-    m_first->setChecked(false);
-    m_second->setChecked(true);
-    m_interbank->Reload();
-    m_inBank->hide();
-    m_interbank->show();
+    showPage(false);
+}
+
+void CPLBookDlg::showPage(bool first)
+{
+    if (m_switching) {
+        return;
+    }
+    m_switching = true;
+    m_first->setChecked(first);
+    m_second->setChecked(!first);
+    m_switching = false;
+    if (first) {
+        m_inBank->Reload();
+        m_inBank->show();
+        m_interbank->hide();
+    } else {
+        m_interbank->Reload();
+        m_inBank->hide();
+        m_interbank->show();
+    }
 }

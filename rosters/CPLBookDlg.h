@@ -26,6 +26,10 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void showPage(bool first);
+
+    bool m_switching = false;
+    bool m_pressedShown = false; // the button pressed is the page already shown
     QRadioButton* m_first;
     QRadioButton* m_second;
     QAbstractButton* m_batchRoster;

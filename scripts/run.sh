@@ -1,19 +1,36 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and starts it from its build folder.
+# Builds the program and starts it from its build folder, installing what is missing first.
+# The program is a desktop window: it needs a display (a desktop session, or a virtual one:
+# xvfb-run -a scripts/run.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build "$root/build/release" --target dxbk-tool
-bindir="$root/build/release/app"
-# The program keeps its data files next to the executable. Give it a sample
-# routing-code list when there is none yet.
-if [ ! -f "$bindir/BankNo.txt" ]; then
-  cp "$root/resources/sample/BankNo.txt" "$bindir/BankNo.txt"
-fi
+
+# Said before anything is installed or built, not after the wait.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != "offscreen" ]; then
   echo "No display found: the program needs a graphical desktop." >&2
   echo "Run it under a virtual display instead:  xvfb-run -a scripts/run.sh" >&2
   exit 1
+fi
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build "$root/build/release" --target dxbk-tool
+bindir="$root/build/release/app"
+
+# The program keeps its data files next to the executable. A first start gets a sample
+# routing-code list and small sample rosters, so that the books and pickers have something to
+# show; files that are already there are never replaced.
+for sample in BankNo.txt kuahangacc.txt hangneiacc.txt 代发工资.txt; do
+  if [ ! -e "$bindir/$sample" ]; then
+    cp "$root/resources/sample/$sample" "$bindir/$sample"
+  fi
+done
+
+# Qt keeps per-user runtime files (the program's start marker among them) in XDG_RUNTIME_DIR;
+# where a session has none (a root shell, a container), give it a private one instead of Qt's
+# warning and its fallback.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 fi
 exec "$bindir/dxbk-tool"

@@ -30,15 +30,15 @@ CUpdateDlg::CUpdateDlg(const BankCodeUpdate::UpdateSource& source, QWidget* pare
 
     auto* notice = Ui::label(this, QStringLiteral("正在更新中，请耐心等待......."));
     notice->setFocusPolicy(Qt::NoFocus);
-    m_count = new QLabel(QStringLiteral("0"), this);
-    Ui::name(m_count, QStringLiteral("已下载字节数"));
+    QLabel* countCaption = Ui::label(this, QStringLiteral("已下载"));
+    m_count = Ui::valueLabel(this, QStringLiteral("已下载字节数"), QStringLiteral("0"), countCaption);
     m_count->setMinimumWidth(124);
     m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_cancel = Ui::button(this, QStringLiteral("取消更新"));
     m_cancel->setFocusPolicy(Qt::StrongFocus);
 
     auto* countRow = new QHBoxLayout;
-    countRow->addWidget(Ui::label(this, QStringLiteral("已下载")));
+    countRow->addWidget(countCaption);
     countRow->addWidget(m_count);
     countRow->addWidget(Ui::label(this, QStringLiteral("字节")));
     countRow->addStretch(1);

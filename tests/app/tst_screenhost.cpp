@@ -297,7 +297,7 @@ void TestScreenHost::rosterModes()
     QCOMPARE(host()->roster()->document().rowCount(), 1);
 
     // Its picture button leads to the account books.
-    QTest::mouseClick(host()->roster()->findChild<QPushButton*>(QStringLiteral("批量转账账户名册")),
+    QTest::mouseClick(host()->roster()->findChild<QAbstractButton*>(QStringLiteral("批量转账账户名册")),
                       Qt::LeftButton);
     QTRY_VERIFY(host()->books()->isVisible());
 }

@@ -1,4 +1,4 @@
-#include "app/Pictures.h"
+#include "common/Pictures.h"
 
 #include "common/core/AppInfo.h"
 
@@ -119,6 +119,31 @@ QPixmap navigationFace(const QString& caption, bool pressed)
     p.setFont(captionFont(caption.size() > 5 ? 10 : 11));
     p.drawText(QRectF(0, 42, size.width(), size.height() - 44),
                Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, caption);
+    return pm;
+}
+
+QPixmap pageFace(const QString& caption, bool pressed)
+{
+    const QSize size(120, 28);
+    QPixmap pm(size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, size.height());
+    if (pressed) {
+        g.setColorAt(0, QColor(196, 0, 1));
+        g.setColorAt(1, QColor(150, 0, 0));
+    } else {
+        g.setColorAt(0, QColor(255, 255, 255));
+        g.setColorAt(1, QColor(236, 226, 236));
+    }
+    p.setPen(QPen(pressed ? QColor(120, 0, 0) : QColor(190, 170, 190), 1));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 5, 5);
+    p.setPen(pressed ? Qt::white : QColor(60, 40, 60));
+    p.setFont(captionFont(13, pressed));
+    // Room on both sides: the caption never touches the edges.
+    p.drawText(QRectF(8, 0, size.width() - 16, size.height()), Qt::AlignCenter | Qt::TextSingleLine, caption);
     return pm;
 }
 
