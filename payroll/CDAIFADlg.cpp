@@ -151,33 +151,57 @@ void CDAIFADlg::ImportText()
     if (!ImportFiles::chooseText(this, file)) {
         return;
     }
+    PayrollSource source(file);
+    importFrom(source);
+}
+
+void CDAIFADlg::ImportSpreadsheet()
+{
+    SpreadsheetReader reader;
+    if (!ImportFiles::chooseWorkbook(this, reader)) {
+        return;
+    }
+    PayrollSource source(reader);
+    if (source.templateTooShort()) {
+        Msg::show(this, QStringLiteral("文件格式错误，导入失败"));
+        return;
+    }
+    importFrom(source);
+}
+
+void CDAIFADlg::importFrom(PayrollSource& source)
+{
     startImport();
     int seq = nextSequenceNumber();
     int read = 0;
     int imported = 0;
     bool formatError = false;
-    PayrollImport::DataLines lines(file);
     for (;;) {
         ResetEntry(true);
-        const PayrollImport::DataLines::Line line = lines.next();
-        if (line.end) {
+        const PayrollSource::Item item = source.next();
+        if (item.type == PayrollSource::Item::End) {
             break;
+        }
+        if (item.type == PayrollSource::Item::NotText) {
+            stopImportAtCell(imported);
+            return;
         }
         if (atLimit()) {
             Msg::show(this, QStringLiteral("已超过代发工具上限200条!导入终止"));
             break;
         }
         ++read;
-        const std::optional<PayrollImport::Fields>& fields = line.fields;
-        if (!fields) {
+        if (item.type == PayrollSource::Item::FormatError) {
             formatError = true;
             break;
         }
-        setFieldText(RoutingCode, fields->routingCode);
-        setFieldText(Account, fields->account);
-        setFieldText(Name, fields->name);
-        setFieldText(AmountField, fields->amount);
-        setFieldText(Purpose, fields->purpose);
+        const PayrollCheck::Entry& e = item.entry;
+        setFieldText(Account, e.account);
+        setFieldText(Name, e.name);
+        setFieldText(BankName, e.bankName);
+        setFieldText(RoutingCode, e.routingCode);
+        setFieldText(AmountField, e.amount);
+        setFieldText(Purpose, e.purpose);
         if (!ValidateEntry(read, true)) {
             continue;
         }
@@ -191,58 +215,6 @@ void CDAIFADlg::ImportText()
         list()->selectRow(0);
         list()->setFocus();
     }
-    RefreshTotals();
-    finishImport(read, imported);
-}
-
-void CDAIFADlg::ImportSpreadsheet()
-{
-    SpreadsheetReader reader;
-    if (!ImportFiles::chooseWorkbook(this, reader)) {
-        return;
-    }
-    startImport();
-    const SpreadsheetRange used = reader.usedRange();
-    // The bank's template carries its marker in A1 and its lines from row 13 on.
-    int firstRow = used.firstRow;
-    if (reader.cell(1, 1).text().startsWith(QStringLiteral("JIAMBZ"))) {
-        if (used.lastRow() < 13) {
-            Msg::show(this, QStringLiteral("文件格式错误，导入失败"));
-            return;
-        }
-        firstRow = 13;
-    }
-    // Columns A to F: account, name, bank name, routing code, amount, purpose.
-    static const int fieldOfColumn[] = {Account, Name, BankName, RoutingCode, AmountField, Purpose};
-    int seq = nextSequenceNumber();
-    int read = 0;
-    int imported = 0;
-    for (int r = firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
-        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 6);
-        if (!row) {
-            stopImportAtCell(imported);
-            return;
-        }
-        for (int c = 0; c < 6; ++c) {
-            setFieldText(fieldOfColumn[c], row->texts.at(c));
-        }
-        if (!row->anyText) {
-            continue;
-        }
-        if (atLimit()) {
-            Msg::show(this, QStringLiteral("已超过代发工具上限200条!导入终止"));
-            break;
-        }
-        ++read;
-        if (!ValidateEntry(read, true)) {
-            ResetEntry(true);
-            continue;
-        }
-        appendFromEntry(seq++);
-        ++imported;
-    }
-    list()->selectRow(0);
-    list()->setFocus();
     RefreshTotals();
     finishImport(read, imported);
 }

@@ -20,5 +20,7 @@ public:
 
 protected:
     void RememberPayee() override;
+    // One import for a text file and a workbook alike.
+    void importFrom(PayrollSource& source);
     void PickPayee() override;
 };

@@ -3,6 +3,7 @@
 #include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
 #include "common/core/Gbk.h"
+#include "common/core/SpreadsheetRows.h"
 
 namespace PayrollCheck {
 
@@ -135,23 +136,61 @@ bool looksLikeData(const QString& line)
     return !account.isEmpty() && CMyTool::IsAllDigits(account);
 }
 
-DataLines::Line DataLines::next()
+} // namespace PayrollImport
+
+PayrollSource::PayrollSource(TextImportFile& file) : m_file(&file) {}
+
+PayrollSource::PayrollSource(const SpreadsheetReader& workbook) : m_workbook(&workbook)
 {
-    for (;;) {
-        const TextImportFile::Line line = m_file.next();
-        if (line.end) {
-            return {true, std::nullopt};
-        }
-        const bool first = m_first;
-        m_first = false;
-        if (!line.text) {
-            return {false, std::nullopt};
-        }
-        if (first && !looksLikeData(*line.text)) {
-            continue; // the header
-        }
-        return {false, parse(*line.text)};
+    const SpreadsheetRange used = workbook.usedRange();
+    m_location = used.firstRow - 1;
+    m_lastRow = used.isEmpty() ? 0 : used.lastRow();
+    // The bank's template carries its marker in A1 and its lines from row 13 on.
+    if (workbook.cell(1, 1).text().startsWith(QStringLiteral("JIAMBZ"))) {
+        m_tooShort = m_lastRow < 13;
+        m_location = 12;
+    }
+    if (m_tooShort) {
+        m_lastRow = 0;
     }
 }
 
-} // namespace PayrollImport
+PayrollSource::Item PayrollSource::next()
+{
+    if (m_file) {
+        for (;;) {
+            const TextImportFile::Line line = m_file->next();
+            if (line.end) {
+                return {Item::End, m_location, {}};
+            }
+            const bool first = ++m_location == 1;
+            if (!line.text) {
+                return {Item::FormatError, m_location, {}};
+            }
+            if (first && !PayrollImport::looksLikeData(*line.text)) {
+                continue; // the header
+            }
+            const std::optional<PayrollImport::Fields> f = PayrollImport::parse(*line.text);
+            if (!f) {
+                return {Item::FormatError, m_location, {}};
+            }
+            // The file carries no bank name.
+            return {Item::Line,
+                    m_location,
+                    {f->account, f->name, QString(), f->routingCode, f->amount, f->purpose}};
+        }
+    }
+    while (m_location < m_lastRow) {
+        const int row = ++m_location;
+        const std::optional<SpreadsheetRows::Row> cells = SpreadsheetRows::read(*m_workbook, row, 6);
+        if (!cells) {
+            m_lastRow = 0;
+            return {Item::NotText, row, {}};
+        }
+        if (cells->anyText) {
+            const QStringList& t = cells->texts;
+            return {Item::Line, row, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4), t.at(5)}};
+        }
+    }
+    return {Item::End, m_location, {}};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/FieldCheck.h"
+#include "common/core/SpreadsheetReader.h"
 #include "common/core/TextImportFile.h"
 
 #include <QByteArray>
@@ -80,22 +81,46 @@ std::optional<Fields> parse(QString line);
 // A first line whose account field holds digits (spaces aside) is a payment, not a header.
 bool looksLikeData(const QString& line);
 
-// The data lines of an import file, in order. The first line is the header and is skipped,
-// unless it holds a payment; a first line that cannot be decoded is a data line in error.
-class DataLines
+} // namespace PayrollImport
+
+// The lines of a payroll order as an import reads them, from a text file in the export layout or
+// from a workbook in the bank's layout: the one reading that the payroll screen and the
+// command-line companion share.
+//
+// Text: the first line is the header and is skipped, unless it holds a payment; a line that cannot
+// be decoded or told apart is a format error, which ends the import (the line counts as read).
+// Workbook (active sheet): columns A to F are account, name, bank name, routing code, amount and
+// purpose; a sheet marked as the bank's template ("JIAMBZ" in A1) has its lines from row 13, any
+// other from the first row used; empty rows are skipped; a cell that is not text ends the import.
+class PayrollSource
 {
 public:
-    explicit DataLines(TextImportFile& file) : m_file(file) {}
-    struct Line
+    explicit PayrollSource(TextImportFile& file);
+    explicit PayrollSource(const SpreadsheetReader& workbook);
+
+    // A sheet marked as the bank's template that has fewer than 13 rows: nothing is read from it
+    // ("文件格式错误，导入失败").
+    bool templateTooShort() const { return m_tooShort; }
+
+    struct Item
     {
-        bool end;                     // the file has no more data lines
-        std::optional<Fields> fields; // empty: not in the layout, the import ends in a format error
+        enum Type
+        {
+            Line,        // a line to check and take
+            FormatError, // a text line not in the layout
+            NotText,     // a workbook cell that holds something other than text
+            End
+        };
+        Type type;
+        int location; // the line of the file, or the row of the sheet
+        PayrollCheck::Entry entry;
     };
-    Line next();
+    Item next();
 
 private:
-    TextImportFile& m_file;
-    bool m_first = true;
+    TextImportFile* m_file = nullptr;
+    const SpreadsheetReader* m_workbook = nullptr;
+    int m_location = 0;
+    int m_lastRow = 0;
+    bool m_tooShort = false;
 };
-
-} // namespace PayrollImport
