@@ -1,9 +1,9 @@
+#include "Faults.h"
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
-#include "common/core/SafeWrite.h"
 #include "lookup/core/BankCodeTable.h"
 #include "rosters/CPLBook.h"
 #include "rosters/CPLBook2.h"
@@ -49,6 +49,24 @@ QStringList column(QWidget* w, int c)
     }
     return out;
 }
+
+// Rosters larger than a page of the test file system, for the faults in the middle of a write.
+QStringList inBankAccounts(int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i) {
+        out << QStringLiteral("12345%1").arg(i, 5, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+QByteArray inBankRoster(int n)
+{
+    QByteArray out;
+    for (const QString& account : inBankAccounts(n)) {
+        out += gbk(QStringLiteral("|%1|甲乙丙丁公司第%2部||\r\n").arg(account, account.right(3)));
+    }
+    return out;
+}
 } // namespace
 
 class TestAccountBooks : public QObject
@@ -64,6 +82,7 @@ private slots:
     void interbankDuplicateAndChangedCode();
     void formatErrorRefusesChanges();
     void refusedRecordSurvivesSave();
+    void unwritableRosterIsReported_data();
     void unwritableRosterIsReported();
     void friendlyExportBytes();
     void friendlyImport();
@@ -287,18 +306,31 @@ void TestAccountBooks::refusedRecordSurvivesSave()
     VERIFY_DIALOGS_DONE(d);
 }
 
+void TestAccountBooks::unwritableRosterIsReported_data()
+{
+    Faults::addAllRows();
+}
+
 void TestAccountBooks::unwritableRosterIsReported()
 {
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
     TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
     ScriptedDialogs d;
-    env.write("hangneiacc.txt", kInBank);
+    const QByteArray roster = inBankRoster(200);
+    env.write("hangneiacc.txt", roster);
     CPLBook book;
-    SafeWrite::setFailAfterBytesForTests(0);
+    QCOMPARE(list(&book)->count(), 200);
     list(&book)->selectRow(0);
+    QVERIFY2(injector.inject(roster.size() - inBankRoster(1).size()), qPrintable(injector.error()));
     d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes);
     d.expect(QStringLiteral("文件保存失败：hangneiacc.txt"));
     click(&book, "删除");
-    QCOMPARE(env.read("hangneiacc.txt"), kInBank);
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("hangneiacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"hangneiacc.txt"});
     VERIFY_DIALOGS_DONE(d);
 }
 
