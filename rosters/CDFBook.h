@@ -29,6 +29,7 @@ public:
     const RosterDocument& document() const { return m_doc; }
 
 private:
+    bool loadRoster(bool saveAfterLoad);
     void ResetRoster(bool clear);
     void resetSearchControls();
     void clearEntry();

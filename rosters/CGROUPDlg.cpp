@@ -90,6 +90,8 @@ QStringList CGROUPDlg::groups() const
 
 void CGROUPDlg::load()
 {
+    m_list->rows()->clear();
+    m_unreadable = false;
     const QString path = CMyTool::DataFilePath(kGroupFile);
     QByteArray data;
     if (!QFile::exists(path)) {
@@ -127,7 +129,12 @@ bool CGROUPDlg::saveGroups()
     for (const QString& name : groups()) {
         text += name + QLatin1Char('|');
     }
-    return RosterFiles::writeFile(this, CMyTool::DataFilePath(kGroupFile), Gbk::encode(text));
+    if (RosterFiles::writeFile(this, CMyTool::DataFilePath(kGroupFile), Gbk::encode(text))) {
+        return true;
+    }
+    // The change did not reach group.txt: list what the file holds.
+    load();
+    return false;
 }
 
 void CGROUPDlg::onOpen()
@@ -160,7 +167,9 @@ void CGROUPDlg::NewGroup()
         return;
     }
     m_list->rows()->appendRow({QString::number(m_list->count() + 1), *name});
-    saveGroups();
+    if (!saveGroups()) {
+        return; // no group, so no roster for it
+    }
     // Never empty a roster that is already there.
     if (!QFile::exists(rosterPath(*name))) {
         RosterFiles::writeFile(this, rosterPath(*name), QByteArray());
@@ -189,7 +198,9 @@ void CGROUPDlg::RenameGroup()
         return;
     }
     m_list->rows()->setText(r, 1, *name);
-    saveGroups();
+    if (!saveGroups()) {
+        return; // group.txt still names the old group: its roster keeps its name
+    }
     if (QFile::exists(rosterPath(old))) {
         QFile::rename(rosterPath(old), rosterPath(*name));
     }
@@ -215,6 +226,8 @@ void CGROUPDlg::DeleteGroup()
         return;
     }
     m_list->selectRow(m_list->removeRowRenumbered(p));
-    QFile::remove(rosterPath(name));
-    saveGroups();
+    // The roster goes only once group.txt no longer lists the group.
+    if (saveGroups()) {
+        QFile::remove(rosterPath(name));
+    }
 }

@@ -67,6 +67,23 @@ QByteArray inBankRoster(int n)
     }
     return out;
 }
+QStringList interbankAccounts(int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i) {
+        out << QStringLiteral("6222020200%1").arg(i, 6, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+QByteArray interbankRoster(int n)
+{
+    QByteArray out;
+    for (const QString& account : interbankAccounts(n)) {
+        out += gbk(
+            QStringLiteral("%1|王珅%2||中国银行海安支行|||104306114010|\r\n").arg(account, account.right(3)));
+    }
+    return out;
+}
 } // namespace
 
 class TestAccountBooks : public QObject
@@ -84,8 +101,16 @@ private slots:
     void refusedRecordSurvivesSave();
     void unwritableRosterIsReported_data();
     void unwritableRosterIsReported();
+    void interbankAddThatCannotBeSavedIsNotShown_data();
+    void interbankAddThatCannotBeSavedIsNotShown();
+    void interbankChangeThatCannotBeSavedIsNotShown_data();
+    void interbankChangeThatCannotBeSavedIsNotShown();
     void friendlyExportBytes();
+    void friendlyExportThatCannotBeWrittenIsReported_data();
+    void friendlyExportThatCannotBeWrittenIsReported();
     void friendlyImport();
+    void friendlyImportThatCannotBeSavedIsNotShown_data();
+    void friendlyImportThatCannotBeSavedIsNotShown();
     void updateOnceADay();
     void hostSwitchesAndReloadsPages();
     void bankCodeSearchFillsBankFields();
@@ -331,6 +356,89 @@ void TestAccountBooks::unwritableRosterIsReported()
     QVERIFY2(injector.release(), qPrintable(injector.error()));
     QCOMPARE(env.read("hangneiacc.txt"), roster);
     QCOMPARE(Faults::entries(env.dir()), QStringList{"hangneiacc.txt"});
+    // The list shows the file again: the row that could not be deleted is still there.
+    QCOMPARE(column(&book, 1), inBankAccounts(200));
+    QCOMPARE(count(&book), QStringLiteral("200"));
+    QVERIFY(button(&book, "新增")->isEnabled());
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::interbankAddThatCannotBeSavedIsNotShown_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::interbankAddThatCannotBeSavedIsNotShown()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    const QByteArray roster = interbankRoster(100);
+    env.write("kuahangacc.txt", roster);
+    CPLBook2 book;
+    click(&book, "新增");
+    field(&book, "收款账号")->setText("6222020200999999");
+    field(&book, "账户名称")->setText(QStringLiteral("新户"));
+    field(&book, "开户行")->setText(QStringLiteral("中国银行"));
+    field(&book, "联行号")->setText("104306114010");
+    const QByteArray added =
+        roster + gbk(QStringLiteral("6222020200999999|新户||中国银行|||104306114010|\r\n"));
+    QVERIFY2(injector.inject(added.size()), qPrintable(injector.error()));
+    d.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
+    click(&book, "确定");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"kuahangacc.txt"});
+    QCOMPARE(column(&book, 1), interbankAccounts(100));
+    QCOMPARE(count(&book), QStringLiteral("100"));
+    QVERIFY(!field(&book, "收款账号")->isEnabled()); // the entry is closed
+    QCOMPARE(field(&book, "收款账号")->text(), interbankAccounts(1).first());
+
+    // Once the disk is mended the same entry is saved.
+    click(&book, "新增");
+    field(&book, "收款账号")->setText("6222020200999999");
+    field(&book, "账户名称")->setText(QStringLiteral("新户"));
+    field(&book, "开户行")->setText(QStringLiteral("中国银行"));
+    field(&book, "联行号")->setText("104306114010");
+    click(&book, "确定");
+    QCOMPARE(env.read("kuahangacc.txt"), added);
+    QCOMPARE(count(&book), QStringLiteral("101"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::interbankChangeThatCannotBeSavedIsNotShown_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::interbankChangeThatCannotBeSavedIsNotShown()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    const QByteArray roster = interbankRoster(100);
+    env.write("kuahangacc.txt", roster);
+    CPLBook2 book;
+    list(&book)->selectRow(5);
+    click(&book, "修改");
+    field(&book, "账户名称")->setText(QStringLiteral("改过的名字"));
+    QByteArray changed = roster;
+    changed.replace(gbk(QStringLiteral("王珅005")), gbk(QStringLiteral("改过的名字")));
+    QVERIFY2(injector.inject(changed.size()), qPrintable(injector.error()));
+    d.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
+    click(&book, "确定");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"kuahangacc.txt"});
+    QCOMPARE(list(&book)->text(5, 2), QStringLiteral("王珅005"));
+    QVERIFY(!column(&book, 2).contains(QStringLiteral("改过的名字")));
+    QCOMPARE(count(&book), QStringLiteral("100"));
     VERIFY_DIALOGS_DONE(d);
 }
 
@@ -351,6 +459,46 @@ void TestAccountBooks::friendlyExportBytes()
     d.expectFile(env.path("no/such/dir/f.txt"));
     d.expect(QStringLiteral("创建文件失败！"));
     book.ExportFriendly();
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::friendlyExportThatCannotBeWrittenIsReported_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::friendlyExportThatCannotBeWrittenIsReported()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("kuahangacc.txt", interbankRoster(100));
+    env.write("friends.txt", "an earlier export\r\n");
+    CPLBook2 book;
+    QByteArray exported;
+    for (const QString& account : interbankAccounts(100)) {
+        exported += gbk(
+            QStringLiteral("|%1|王珅%2|中国银行海安支行|104306114010||\r\n").arg(account, account.right(3)));
+    }
+    QVERIFY2(injector.inject(exported.size()), qPrintable(injector.error()));
+    d.expectFile(env.path("friends.txt"));
+    d.expect(QStringLiteral("创建文件失败！"));
+    book.ExportFriendly();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("friends.txt"), QByteArray("an earlier export\r\n"));
+    QCOMPARE(env.read("kuahangacc.txt"), interbankRoster(100));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"friends.txt", "kuahangacc.txt"}));
+    for (const auto& m : d.messages) {
+        QVERIFY(m.text != QStringLiteral("导出成功"));
+    }
+    // Mended, the same export writes every row.
+    d.expectFile(env.path("friends.txt"));
+    d.expect(QStringLiteral("导出成功"));
+    book.ExportFriendly();
+    QCOMPARE(env.read("friends.txt"), exported);
     VERIFY_DIALOGS_DONE(d);
 }
 
@@ -387,6 +535,35 @@ void TestAccountBooks::friendlyImport()
     d.expect(QStringLiteral("导入文件格式错误，导入失败！"));
     book.ImportFriendly();
     QCOMPARE(list(&book)->count(), 3);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::friendlyImportThatCannotBeSavedIsNotShown_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::friendlyImportThatCannotBeSavedIsNotShown()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    const QByteArray roster = interbankRoster(100);
+    env.write("kuahangacc.txt", roster);
+    env.write("import.txt", kInterbank);
+    CPLBook2 book;
+    QVERIFY2(injector.inject(roster.size() + kInterbank.size()), qPrintable(injector.error()));
+    d.expectFile(env.path("import.txt"));
+    d.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
+    book.ImportFriendly(); // no summary: nothing was imported after all
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"import.txt", "kuahangacc.txt"}));
+    QCOMPARE(column(&book, 1), interbankAccounts(100));
+    QCOMPARE(count(&book), QStringLiteral("100"));
     VERIFY_DIALOGS_DONE(d);
 }
 

@@ -1,3 +1,4 @@
+#include "Faults.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "common/CMyEditCtrl.h"
@@ -47,6 +48,15 @@ private slots:
     void refusedNames();
     void namesAreDecodedBeforeSplitting();
     void undecodableFileIsNeverReplaced();
+    // group.txt is smaller than a page of the test file system.
+    void newGroupThatCannotBeSavedIsNotListed_data() { Faults::addAllRows(false); }
+    void newGroupThatCannotBeSavedIsNotListed();
+    void renameThatCannotBeSavedKeepsTheRoster_data() { Faults::addAllRows(false); }
+    void renameThatCannotBeSavedKeepsTheRoster();
+    void deleteThatCannotBeSavedKeepsTheRoster_data() { Faults::addAllRows(false); }
+    void deleteThatCannotBeSavedKeepsTheRoster();
+    void newRosterThatCannotBeCreatedIsReported_data();
+    void newRosterThatCannotBeCreatedIsReported();
 };
 
 void TestGroups::defaultFileIsCreated()
@@ -219,6 +229,109 @@ void TestGroups::undecodableFileIsNeverReplaced()
     QCOMPARE(names(dlg), QStringList());
     dlg.NewGroup(); // refused without a name dialog
     QCOMPARE(env.read("group.txt"), bad);
+}
+
+void TestGroups::newGroupThatCannotBeSavedIsNotListed()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    CGROUPDlg dlg;
+    QVERIFY2(injector.inject(kDefault.size() + gbk(QStringLiteral("奖金组|")).size()),
+             qPrintable(injector.error()));
+    answerNameDialog(QStringLiteral("奖金组"));
+    d.expect(QStringLiteral("文件保存失败：group.txt"));
+    dlg.NewGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    // No group, and no roster for it.
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"group.txt"});
+    QCOMPARE(names(dlg), (QStringList{QStringLiteral("代发工资"), QStringLiteral("其他代发"),
+                                      QStringLiteral("批量提现")}));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::renameThatCannotBeSavedKeepsTheRoster()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    env.write(QStringLiteral("其他代发.txt"), "roster");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    QVERIFY2(injector.inject(gbk(QStringLiteral("代发工资|其他|批量提现|")).size()),
+             qPrintable(injector.error()));
+    answerNameDialog(QStringLiteral("其他"));
+    d.expect(QStringLiteral("文件保存失败：group.txt"));
+    dlg.RenameGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("roster"));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"group.txt", QStringLiteral("其他代发.txt")}));
+    QCOMPARE(names(dlg).at(1), QStringLiteral("其他代发"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::deleteThatCannotBeSavedKeepsTheRoster()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    env.write(QStringLiteral("其他代发.txt"), "roster");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    QVERIFY2(injector.inject(gbk(QStringLiteral("代发工资|批量提现|")).size()), qPrintable(injector.error()));
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    d.expect(QStringLiteral("文件保存失败：group.txt"));
+    dlg.DeleteGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    // group.txt still lists the group, so its roster stays.
+    QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("roster"));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"group.txt", QStringLiteral("其他代发.txt")}));
+    QCOMPARE(names(dlg).size(), 3);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::newRosterThatCannotBeCreatedIsReported_data()
+{
+    // An empty roster: no byte to fail on, and the full-disk cases fail group.txt first.
+    Faults::addColumn();
+    Faults::addSyncCloseRenameRows();
+}
+
+void TestGroups::newRosterThatCannotBeCreatedIsReported()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    injector.setFilter(QStringLiteral("奖金组.txt"));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    CGROUPDlg dlg;
+    QVERIFY2(injector.inject(0), qPrintable(injector.error()));
+    answerNameDialog(QStringLiteral("奖金组"));
+    d.expect(QStringLiteral("文件保存失败：奖金组.txt"));
+    dlg.NewGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault + gbk(QStringLiteral("奖金组|")));
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"group.txt"});
+    QCOMPARE(names(dlg).last(), QStringLiteral("奖金组"));
+    VERIFY_DIALOGS_DONE(d);
 }
 
 QTEST_MAIN(TestGroups)
