@@ -1,6 +1,7 @@
 #include "TestEnv.h"
 #include "common/core/CMyTool.h"
 #include "update/UpdateNetwork.h"
+#include "update/core/BankCodeList.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -179,6 +180,71 @@ private slots:
         QFETCH(QByteArray, line);
         QFETCH(bool, valid);
         QCOMPARE(IsRoutingCodeLine(line), valid);
+    }
+
+    void bankCodeListBody_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<qint64>("contentLength");
+        QTest::addColumn<bool>("valid");
+        const QByteArray list = gbk(QStringLiteral("102100099996|中国工商银行总行清算中心\r\n"
+                                                   "103100000026|中国农业银行股份有限公司\r\n"));
+        QTest::newRow("code and name") << list << qint64(-1) << true;
+        QTest::newRow("code and name, length given") << list << qint64(list.size()) << true;
+        QTest::newRow("closing bar and extra field")
+            << QByteArray("313|Bank|ignored\n") << qint64(-1) << true;
+        QTest::newRow("lone LF line ends") << QByteArray("313|Bank\n314|Bank 2\n") << qint64(-1) << true;
+        QTest::newRow("blank lines between")
+            << QByteArray("\r\n313|Bank\r\n\r\n314|B\r\n") << qint64(-1) << true;
+        QTest::newRow("a code without a name beside an entry")
+            << QByteArray("313|\r\n314|Bank\r\n") << qint64(-1) << true;
+        QTest::newRow("only a code without a name") << QByteArray("313|\r\n") << qint64(-1) << false;
+        QTest::newRow("empty code") << QByteArray("|Bank\r\n") << qint64(-1) << false;
+        QTest::newRow("letter in the code") << QByteArray("31A|Bank\r\n") << qint64(-1) << false;
+        QTest::newRow("full-width digits") << gbk(QStringLiteral("３１３|Bank\r\n")) << qint64(-1) << false;
+        QTest::newRow("space before the bar") << QByteArray("313 |Bank\r\n") << qint64(-1) << false;
+        QTest::newRow("empty") << QByteArray() << qint64(-1) << false;
+        QTest::newRow("empty, length 0") << QByteArray() << qint64(0) << false;
+        QTest::newRow("only blank lines") << QByteArray("\r\n\r\n") << qint64(-1) << false;
+        QTest::newRow("html") << QByteArray("<html><body>Not Found</body></html>\r\n") << qint64(-1) << false;
+        QTest::newRow("one good line, then html")
+            << list + "<html>\r\n<body>Service busy</body>\r\n</html>\r\n"
+            << qint64(-1) << false;
+        QTest::newRow("maintenance title with a bar")
+            << gbk(QStringLiteral("<title>Maintenance | 系统维护</title>\r\n<p>稍后再试</p>\r\n"))
+            << qint64(-1) << false;
+        QTest::newRow("cut inside a line, no length") << list + "104100000004|中国" << qint64(-1) << false;
+        QTest::newRow("last line without end, length given")
+            << list + "104100000004|Bank" << qint64(list.size() + 17) << true;
+        QTest::newRow("shorter than the length") << list << qint64(list.size() + 10) << false;
+        QTest::newRow("longer than the length") << list << qint64(list.size() - 1) << false;
+        QTest::newRow("bar after the CR") << QByteArray("313 Bank\r|x\r\n") << qint64(-1) << false;
+        QTest::newRow("bar on the next line") << QByteArray("313 Bank\n313|x\n") << qint64(-1) << false;
+        // 0x7C as the second byte of a GBK character is no separator.
+        QTest::newRow("gbk trail byte") << gbk(QStringLiteral("313亅Bank\r\n")) << qint64(-1) << false;
+        QTest::newRow("invalid gbk") << QByteArray("313|\x81\r\n") << qint64(-1) << false;
+        QTest::newRow("invalid gbk in a later line")
+            << list + QByteArray("313|\xff\xff\r\n") << qint64(-1) << false;
+        QTest::newRow("line longer than any list has")
+            << list + "313|" + QByteArray(BankCodeListCheck::kLineLimit, 'x') + "\r\n"
+            << qint64(-1) << false;
+    }
+
+    void bankCodeListBody()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(qint64, contentLength);
+        QFETCH(bool, valid);
+        QCOMPARE(IsBankCodeList(body, contentLength), valid);
+        // Fed as it arrives from the network, in pieces of any size, the answer is the same.
+        for (const qsizetype piece : {qsizetype(1), qsizetype(7), qsizetype(4096)}) {
+            BankCodeListCheck check;
+            for (qsizetype at = 0; at < body.size(); at += piece) {
+                check.add(body.mid(at, piece));
+            }
+            QCOMPARE(check.size(), qint64(body.size()));
+            QCOMPARE(check.isList(contentLength), valid);
+        }
     }
 
     void updatedTodayReadsTheDateFile_data()
