@@ -114,37 +114,48 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
         const QString generic = QStringLiteral("网络错误，断开连接");
-        QTest::newRow("timeout") << int(QNetworkReply::TimeoutError) << QString() << 12002
+        QTest::newRow("timeout") << int(QAbstractSocket::SocketTimeoutError) << QString() << 12002
                                  << QStringLiteral("网络连接超时");
-        QTest::newRow("proxy timeout")
-            << int(QNetworkReply::ProxyTimeoutError) << QString() << 12002 << QStringLiteral("网络连接超时");
-        QTest::newRow("bad url") << int(QNetworkReply::ProtocolUnknownError) << QString() << 12005
-                                 << QStringLiteral("错误的URL地址");
-        QTest::newRow("unknown host") << int(QNetworkReply::HostNotFoundError) << QString() << 12007
+        QTest::newRow("proxy timeout") << int(QAbstractSocket::ProxyConnectionTimeoutError) << QString()
+                                       << 12002 << QStringLiteral("网络连接超时");
+        QTest::newRow("unknown host") << int(QAbstractSocket::HostNotFoundError) << QString() << 12007
                                       << QStringLiteral("无法解析域名,请检查DNS域名服务器");
-        QTest::newRow("shutdown") << int(QNetworkReply::NetworkSessionFailedError) << QString() << 12012
-                                  << QStringLiteral("服务已关闭");
-        QTest::newRow("proxy login") << int(QNetworkReply::ProxyAuthenticationRequiredError) << QString()
+        QTest::newRow("unknown proxy") << int(QAbstractSocket::ProxyNotFoundError) << QString() << 12007
+                                       << QStringLiteral("无法解析域名,请检查DNS域名服务器");
+        QTest::newRow("proxy login") << int(QAbstractSocket::ProxyAuthenticationRequiredError) << QString()
                                      << 12015 << QStringLiteral("登陆失败");
-        QTest::newRow("cancelled") << int(QNetworkReply::OperationCanceledError) << QString() << 12017
-                                   << QStringLiteral("操作已退出");
-        QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << QString() << 12029
+        QTest::newRow("refused") << int(QAbstractSocket::ConnectionRefusedError) << QString() << 12029
                                  << QStringLiteral("网络无法连接");
-        QTest::newRow("closed") << int(QNetworkReply::RemoteHostClosedError) << QString() << 12030
+        QTest::newRow("proxy refused") << int(QAbstractSocket::ProxyConnectionRefusedError) << QString()
+                                       << 12029 << QStringLiteral("网络无法连接");
+        QTest::newRow("closed") << int(QAbstractSocket::RemoteHostClosedError) << QString() << 12030
                                 << QStringLiteral("网络连接错误");
-        QTest::newRow("client certificate")
-            << int(QNetworkReply::SslHandshakeFailedError)
+        QTest::newRow("network down")
+            << int(QAbstractSocket::NetworkError) << QString() << 12030 << QStringLiteral("网络连接错误");
+        QTest::newRow("client certificate, TLS 1.3")
+            << int(QAbstractSocket::SslInternalError)
             << QStringLiteral("error:0A00045C:SSL routines::tlsv13 alert certificate required") << 12044
             << QStringLiteral("需要客户端证书");
-        QTest::newRow("tls") << int(QNetworkReply::SslHandshakeFailedError)
+        QTest::newRow("client certificate, TLS 1.3, reported as closed")
+            << int(QAbstractSocket::RemoteHostClosedError)
+            << QStringLiteral("error:0A00045C:SSL routines::tlsv13 alert certificate required") << 12044
+            << QStringLiteral("需要客户端证书");
+        QTest::newRow("client certificate, TLS 1.2")
+            << int(QAbstractSocket::SslHandshakeFailedError)
+            << QStringLiteral(
+                   "Error during SSL handshake: error:0A000410:SSL routines::sslv3 alert handshake "
+                   "failure")
+            << 12044 << QStringLiteral("需要客户端证书");
+        QTest::newRow("tls") << int(QAbstractSocket::SslHandshakeFailedError)
                              << QStringLiteral(
                                     "The issuer certificate of a locally looked up certificate could "
                                     "not be found")
                              << 12175 << QStringLiteral("SSL连接失败");
-        QTest::newRow("protocol failure")
-            << int(QNetworkReply::ProtocolFailure) << QString() << 12004 << generic;
-        QTest::newRow("unknown network error")
-            << int(QNetworkReply::UnknownNetworkError) << QString() << 12004 << generic;
+        QTest::newRow("tls internal")
+            << int(QAbstractSocket::SslInternalError) << QString() << 12175 << QStringLiteral("SSL连接失败");
+        QTest::newRow("proxy protocol")
+            << int(QAbstractSocket::ProxyProtocolError) << QString() << 12004 << generic;
+        QTest::newRow("unknown") << int(QAbstractSocket::UnknownSocketError) << QString() << 12004 << generic;
     }
 
     void networkErrorsMapToTheErrorTexts()
@@ -153,33 +164,8 @@ private slots:
         QFETCH(QString, errorString);
         QFETCH(int, code);
         QFETCH(QString, text);
-        QCOMPARE(WinHttpErrorCode(QNetworkReply::NetworkError(error), errorString), code);
+        QCOMPARE(WinHttpErrorCode(QAbstractSocket::SocketError(error), errorString), code);
         QCOMPARE(CMyTool::WinHttpErrorText(code), text);
-    }
-
-    void routingCodeLine_data()
-    {
-        QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("code and name")
-            << gbk(QStringLiteral("102100099996|中国工商银行总行清算中心\r\n")) << true;
-        QTest::newRow("extra field") << QByteArray("313|Bank|ignored") << true;
-        QTest::newRow("empty code") << QByteArray("|Bank") << true;
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("empty line") << QByteArray("\r\n313|Bank") << false;
-        QTest::newRow("html") << QByteArray("<html><body>Not Found</body></html>") << false;
-        QTest::newRow("bar after the CR") << QByteArray("313 Bank\r|x") << false;
-        QTest::newRow("bar on the next line") << QByteArray("313 Bank\n313|x") << false;
-        // 0x7C as the second byte of a GBK character is no separator.
-        QTest::newRow("gbk trail byte") << gbk(QStringLiteral("313亅Bank")) << false;
-        QTest::newRow("invalid gbk") << QByteArray("313|\x81") << false;
-    }
-
-    void routingCodeLine()
-    {
-        QFETCH(QByteArray, line);
-        QFETCH(bool, valid);
-        QCOMPARE(IsRoutingCodeLine(line), valid);
     }
 
     void bankCodeListBody_data()
