@@ -131,14 +131,18 @@ ChildRun launch(Faults::Kind kind, const QString& function)
                                             "the full-disk and read-only cases did not run");
             return run;
         }
+        // A namespace may be allowed where a mount is not: try both, as the child will.
         QProcess probe;
-        probe.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("--propagation"),
-                                                QStringLiteral("private"), QStringLiteral("true")});
+        probe.start(QStringLiteral("unshare"),
+                    {QStringLiteral("-m"), QStringLiteral("--propagation"), QStringLiteral("private"),
+                     QStringLiteral("mount"), QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                     QStringLiteral("-o"), QStringLiteral("size=4096"), QStringLiteral("dxbk-probe"),
+                     QDir::tempPath()});
         if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit ||
             probe.exitCode() != 0) {
             run.skipReason =
-                QStringLiteral("no private mount namespace here (unshare -m failed: %1%2): "
-                               "the full-disk and read-only cases did not run")
+                QStringLiteral("cannot mount a tmpfs in a private mount namespace here "
+                               "(unshare -m: %1%2): the full-disk and read-only cases did not run")
                     .arg(QString::fromLocal8Bit(probe.readAllStandardError()).trimmed(), probe.errorString());
             return run;
         }
