@@ -143,7 +143,8 @@ ChildRun launch(Faults::Kind kind, const QString& function)
             run.skipReason =
                 QStringLiteral("cannot mount a tmpfs in a private mount namespace here "
                                "(unshare -m: %1%2): the full-disk and read-only cases did not run")
-                    .arg(QString::fromLocal8Bit(probe.readAllStandardError()).trimmed(), probe.errorString());
+                    .arg(QString::fromLocal8Bit(probe.readAllStandardError()).trimmed(),
+                         probe.error() == QProcess::FailedToStart ? probe.errorString() : QString());
             return run;
         }
         program = QStringLiteral("unshare");
