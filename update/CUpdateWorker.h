@@ -13,9 +13,10 @@ class UpdateControl;
 
 // Downloads one new BankNo.txt on a thread of its own: one GET, never sent a second time, the
 // body streamed chunk by chunk into a new BankNo.txt_ (every write checked, synced before use),
-// the day recorded in dxbk-tool.ini as soon as the answer begins (or the request was sent, or
-// the operator cancelled), and the list put in place of BankNo.txt in one step only when the
-// server sent a complete, valid one. It shows nothing itself; the dialog shows what it reports.
+// and the list put in place of BankNo.txt in one step only when the server sent a complete,
+// valid one. The day is recorded in dxbk-tool.ini as soon as the answer begins, and also when a
+// request that was sent gets no answer or the operator cancels. It shows nothing itself; the
+// dialog shows what it reports.
 class CUpdateWorker : public QObject
 {
     Q_OBJECT

@@ -143,7 +143,10 @@ void UpdateConnection::onDisconnected()
         finish();
         return;
     }
-    failWith(QAbstractSocket::RemoteHostClosedError, QStringLiteral("the server closed the connection"));
+    // Keep what TLS said, if anything: an alert may come with the close.
+    failWith(QAbstractSocket::RemoteHostClosedError, m_socket->error() == QAbstractSocket::UnknownSocketError
+                                                         ? QStringLiteral("the server closed the connection")
+                                                         : m_socket->errorString());
 }
 
 void UpdateConnection::onError(QAbstractSocket::SocketError error)
