@@ -279,7 +279,14 @@ void AccountBook::onConfirm()
 
 bool AccountBook::save()
 {
-    return RosterFiles::save(this, m_doc);
+    if (RosterFiles::save(this, m_doc)) {
+        return true;
+    }
+    // The change did not reach the file: show what the file holds, never rows it lacks.
+    if (!m_doc.formatError()) {
+        Reload();
+    }
+    return false;
 }
 
 void AccountBook::onCancel()

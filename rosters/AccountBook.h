@@ -51,6 +51,7 @@ protected:
     bool changesAllowed() const { return !m_doc.formatError(); }
     void appendRecord(const RosterDocument::Record& record);
     int findDuplicate(const RosterDocument::Record& record, int except) const;
+    // Saves the roster; after a failure (reported) the list is reloaded from the file.
     bool save();
     void refreshCount();
     void showRows();

@@ -265,6 +265,11 @@ void CDFBook::clearEntry()
 
 bool CDFBook::LoadDefaultGroup()
 {
+    return loadRoster(true);
+}
+
+bool CDFBook::loadRoster(bool saveAfterLoad)
+{
     ResetRoster(true);
     m_roster->rows()->clear();
     m_group->setText(kGroup);
@@ -294,7 +299,9 @@ bool CDFBook::LoadDefaultGroup()
     }
     m_roster->selectRow(0);
     m_roster->setFocus();
-    RosterFiles::save(this, m_doc); // refused lines stay as they were; amounts are stored completed
+    if (saveAfterLoad) {
+        RosterFiles::save(this, m_doc); // refused lines stay as they were; amounts are stored completed
+    }
     return true;
 }
 
@@ -409,7 +416,12 @@ int CDFBook::findEqualRosterRow(const QStringList& resultRow) const
 
 void CDFBook::saveAndCount()
 {
-    RosterFiles::save(this, m_doc);
+    if (!RosterFiles::save(this, m_doc) && !m_doc.formatError()) {
+        // The change did not reach the file: show what the file holds, never rows it lacks.
+        // No second save: it would only fail again.
+        loadRoster(false);
+        return;
+    }
     m_count->setText(QString::number(m_roster->count()));
 }
 

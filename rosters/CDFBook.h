@@ -31,6 +31,7 @@ public:
     const RosterDocument& document() const { return m_doc; }
 
 private:
+    bool loadRoster(bool saveAfterLoad);
     void ResetRoster(bool clear);
     void resetSearchControls();
     void clearEntry();

@@ -90,6 +90,8 @@ QStringList CGROUPDlg::groups() const
 
 void CGROUPDlg::load()
 {
+    m_list->rows()->clear();
+    m_unreadable = false;
     const QString path = CMyTool::DataFilePath(kGroupFile);
     QByteArray data;
     if (!QFile::exists(path)) {
@@ -128,7 +130,12 @@ bool CGROUPDlg::saveGroups()
     for (const QString& name : groups()) {
         text += name + QLatin1Char('|');
     }
-    return RosterFiles::writeFile(this, CMyTool::DataFilePath(kGroupFile), Gbk::encode(text));
+    if (RosterFiles::writeFile(this, CMyTool::DataFilePath(kGroupFile), Gbk::encode(text))) {
+        return true;
+    }
+    // The change did not reach group.txt: list what the file holds.
+    load();
+    return false;
 }
 
 void CGROUPDlg::onOpen()
@@ -176,7 +183,9 @@ void CGROUPDlg::NewGroup()
         return;
     }
     m_list->rows()->appendRow({QString::number(m_list->count() + 1), *name});
-    saveGroups();
+    if (!saveGroups()) {
+        return; // no group, so no roster for it
+    }
     // Never empty a roster that is already there.
     if (!QFile::exists(rosterPath(*name))) {
         RosterFiles::writeFile(this, rosterPath(*name), QByteArray());
@@ -204,13 +213,17 @@ void CGROUPDlg::RenameGroup()
     if (!name) {
         return;
     }
-    // The roster moves first: a group must never end up naming another file than its own.
-    if (QFile::exists(rosterPath(old)) && !QFile::rename(rosterPath(old), rosterPath(*name))) {
-        Msg::show(this, RosterFormat::saveFailedMessage(rosterPath(*name)));
-        return;
-    }
     m_list->rows()->setText(r, 1, *name);
-    saveGroups();
+    if (!saveGroups()) {
+        return; // group.txt still names the old group: its roster keeps its name
+    }
+    // A group must never name another file than its own: when its roster cannot follow, the
+    // group goes back to its old name and the operator is told.
+    if (QFile::exists(rosterPath(old)) && !QFile::rename(rosterPath(old), rosterPath(*name))) {
+        m_list->rows()->setText(r, 1, old);
+        saveGroups();
+        Msg::show(this, RosterFormat::saveFailedMessage(rosterPath(*name)));
+    }
 }
 
 void CGROUPDlg::DeleteGroup()
@@ -233,6 +246,8 @@ void CGROUPDlg::DeleteGroup()
         return;
     }
     m_list->selectRow(m_list->removeRowRenumbered(p));
-    QFile::remove(rosterPath(name));
-    saveGroups();
+    // The roster goes only once group.txt no longer lists the group.
+    if (saveGroups()) {
+        QFile::remove(rosterPath(name));
+    }
 }

@@ -147,7 +147,9 @@ void CPLBook2::ImportFriendly()
     }
     list()->selectRow(0);
     list()->setFocus();
-    save();
+    if (!save()) {
+        return; // nothing was imported after all; the list shows the file again
+    }
     refreshCount();
     stateChanged(State::Browsing);
     Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported), QString(),

@@ -2,13 +2,9 @@
 
 #include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
-#include "common/core/SafeWrite.h"
+#include "update/UpdateConnection.h"
 #include "update/UpdateControl.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QSslConfiguration>
 #include <QThread>
 #include <QTimer>
@@ -17,26 +13,13 @@
 
 namespace {
 
-// No routing-code line is anywhere near this long; a first line beyond it is not a list.
-constexpr qsizetype kFirstLineLimit = 64 * 1024;
-
 const QString kOpenFileFailed = QStringLiteral("打开文件失败，请检查系统权限");
+const QString kNoDataLength = QStringLiteral("Get data length failed");
 const QString kReadFailed = QStringLiteral("Read data failed");
 const QString kOutOfMemory = QStringLiteral("Out of memory");
 const QString kWriteFailed = QStringLiteral("写入文件失败，请检查磁盘空间");
 const QString kInvalidList = QStringLiteral("更新失败，服务器返回的联行号文件无效");
-const QString kReplaceFailed =
-    QStringLiteral("更新失败，无法替换BankNo.txt，新的联行号文件保留在BankNo.txt_中");
-
-// The operator's system proxy settings, looked up for every connection.
-class SystemProxyFactory : public QNetworkProxyFactory
-{
-public:
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override
-    {
-        return systemProxyForQuery(query);
-    }
-};
+const QString kReplaceFailed = QStringLiteral("更新失败，无法替换BankNo.txt，原联行号文件保持不变");
 
 } // namespace
 
@@ -66,33 +49,27 @@ void CUpdateWorker::run()
         end();
         return;
     }
+    m_started = true;
     const QUrl url = BankCodeUpdate::RequestUrl(m_source.baseUrl, BankCodeUpdate::ValidateCode());
-    if (!url.isValid() || url.host().isEmpty()) {
+    if (!url.isValid() || url.host().isEmpty() || url.scheme() != QLatin1String("https")) {
         fail(CMyTool::WinHttpErrorText(BankCodeUpdate::ErrorInvalidUrl));
         return;
     }
 
-    // A fresh manager per download: its connection cache would keep an old trust decision.
-    m_manager = new QNetworkAccessManager(this);
-    m_manager->setProxyFactory(new SystemProxyFactory);
-
-    QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArray(BankCodeUpdate::kUserAgent));
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     if (!m_source.extraCaCertificates.isEmpty()) {
         // Setting any list turns off loading the platform's roots on demand, so name them too.
         tls.setCaCertificates(QSslConfiguration::systemCaCertificates() + m_source.extraCaCertificates);
     }
-    request.setSslConfiguration(tls);
-
-    m_reply = m_manager->get(request);
-    m_reply->setReadBufferSize(kChunkSize);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &CUpdateWorker::onHeaders);
-    connect(m_reply, &QNetworkReply::readyRead, this, &CUpdateWorker::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &CUpdateWorker::onFinished);
+    m_connection = new UpdateConnection(this);
+    connect(m_connection, &UpdateConnection::requestWritten, this, [this] {
+        // From here on the server has the request: any failure uses up the day.
+        m_idle->start();
+    });
+    connect(m_connection, &UpdateConnection::headersReceived, this, &CUpdateWorker::onHeaders);
+    connect(m_connection, &UpdateConnection::readyRead, this, &CUpdateWorker::onReadyRead);
+    connect(m_connection, &UpdateConnection::finished, this, &CUpdateWorker::onFinished);
+    m_connection->get(url, QByteArray(BankCodeUpdate::kUserAgent), tls);
     m_idle->start();
 }
 
@@ -106,21 +83,13 @@ void CUpdateWorker::onHeaders()
         return;
     }
     m_idle->start();
-    if (!m_file.isOpen()) {
-        openTemporaryFile();
-    }
+    openTemporaryFile();
 }
 
 void CUpdateWorker::onReadyRead()
 {
-    if (m_ended) {
+    if (m_ended || !m_download.isCreated()) {
         return;
-    }
-    if (!m_file.isOpen()) {
-        onHeaders();
-        if (m_ended) {
-            return;
-        }
     }
     readAvailable();
 }
@@ -135,34 +104,33 @@ void CUpdateWorker::onFinished()
         stopAfterCancel();
         return;
     }
-    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!m_file.isOpen() && status.isValid()) {
-        onHeaders();
-        if (m_ended) {
+    if (!m_connection->answered()) {
+        // No answer. A server that demands a client certificate may say so only after the
+        // request went out (TLS 1.3): that is still a connection it refused.
+        const int code =
+            m_timedOut ? BankCodeUpdate::ErrorTimeout
+                       : BankCodeUpdate::WinHttpErrorCode(m_connection->error(), m_connection->errorString());
+        if (m_connection->requestSent() && code != BankCodeUpdate::ErrorClientCertNeeded) {
+            // The request reached the server and no answer came back (it closed, stayed silent or
+            // answered garbage): the day is used up, as for any failure after sending.
+            recordToday();
+            fail(kNoDataLength);
             return;
         }
-    }
-    if (!m_file.isOpen()) {
-        // The server never answered.
-        const int code = m_timedOut
-                             ? BankCodeUpdate::ErrorTimeout
-                             : BankCodeUpdate::WinHttpErrorCode(m_reply->error(), m_reply->errorString());
         fail(CMyTool::WinHttpErrorText(code));
         return;
     }
     if (!readAvailable()) {
         return;
     }
-    // Anything but a complete list with status 200 must leave the old list alone: an error page
-    // or an empty body would otherwise wipe every routing code.
-    const bool statusOk = status.toInt() == 200;
-    if (statusOk && (m_timedOut || m_reply->error() != QNetworkReply::NoError)) {
+    // Anything but a complete list with status 200 must leave the old list alone: an error page,
+    // an empty body or a list cut short would otherwise take routing codes away.
+    const bool statusOk = m_connection->status() == 200;
+    if (statusOk && (m_timedOut || !m_connection->complete())) {
         fail(kReadFailed);
         return;
     }
-    const bool listOk = statusOk && m_total > 0 && m_firstLine.size() <= kFirstLineLimit &&
-                        BankCodeUpdate::IsRoutingCodeLine(m_firstLine);
-    if (!listOk) {
+    if (!statusOk || !m_check.isList(m_connection->contentLength())) {
         fail(kInvalidList);
         return;
     }
@@ -171,29 +139,31 @@ void CUpdateWorker::onFinished()
 
 void CUpdateWorker::onIdle()
 {
-    if (m_ended || !m_reply) {
+    if (m_ended || !m_connection) {
         return;
     }
-    // abort() reports the same error as a cancel; the flag tells onFinished what happened.
+    // The flag tells onFinished that the silence, not the server, ended the exchange.
     m_timedOut = true;
-    m_reply->abort();
+    m_connection->abort();
+    onFinished();
 }
 
 void CUpdateWorker::onCancelRequested()
 {
-    if (!m_ended) {
+    // Before run() the worker has not begun: it sees the cancel there and ends.
+    if (m_started && !m_ended) {
         stopAfterCancel();
     }
 }
 
 bool CUpdateWorker::openTemporaryFile()
 {
-    m_file.setFileName(CMyTool::DataFilePath(BankCodeUpdate::temporaryFileName()));
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // A file or link left under this name is removed, never written through.
+    m_download.setPath(CMyTool::DataFilePath(BankCodeUpdate::temporaryFileName()));
+    if (!m_download.create(true)) {
         fail(kOpenFileFailed);
         return false;
     }
-    m_temporaryCreated = true;
     // The answer has begun: from here on today's attempt counts, whatever follows.
     recordToday();
     return true;
@@ -201,6 +171,10 @@ bool CUpdateWorker::openTemporaryFile()
 
 void CUpdateWorker::recordToday()
 {
+    if (m_dayRecorded) {
+        return;
+    }
+    m_dayRecorded = true;
     // Without the record the operator may simply try again today; the download goes on.
     SafeWrite::writeFile(CMyTool::DataFilePath(BankCodeUpdate::dateFileName()),
                          Clock::today().toString(QStringLiteral("yyyyMMdd")).toLatin1());
@@ -208,7 +182,7 @@ void CUpdateWorker::recordToday()
 
 bool CUpdateWorker::readAvailable()
 {
-    while (m_reply->bytesAvailable() > 0) {
+    while (m_connection && m_connection->bytesAvailable() > 0) {
         // The dialog pauses us here while it asks whether to cancel.
         if (!m_control->waitAtChunkBoundary()) {
             stopAfterCancel();
@@ -216,7 +190,7 @@ bool CUpdateWorker::readAvailable()
         }
         QByteArray chunk;
         try {
-            chunk = m_reply->read(kChunkSize);
+            chunk = m_connection->read(kChunkSize);
         } catch (const std::bad_alloc&) {
             fail(kOutOfMemory);
             return false;
@@ -224,33 +198,25 @@ bool CUpdateWorker::readAvailable()
         if (chunk.isEmpty()) {
             break;
         }
-        if (m_file.write(chunk) != chunk.size()) {
+        if (!m_download.write(chunk)) {
             fail(kWriteFailed);
             return false;
         }
-        if (!m_firstLineComplete) {
-            qsizetype end = chunk.indexOf('\n');
-            const qsizetype cr = chunk.indexOf('\r');
-            if (cr >= 0 && (end < 0 || cr < end)) {
-                end = cr;
-            }
-            m_firstLine += end < 0 ? chunk : chunk.left(end);
-            m_firstLineComplete = end >= 0 || m_firstLine.size() > kFirstLineLimit;
-        }
+        m_check.add(chunk);
         m_total += chunk.size();
         if (!m_control->isCancelled()) {
             emit progress(m_total);
         }
         m_idle->start();
     }
-    return true;
+    return !m_ended;
 }
 
 void CUpdateWorker::completeDownload()
 {
     stopNetwork();
-    m_file.close();
-    if (m_file.error() != QFileDevice::NoError) {
+    // Synced and closed before it may stand in for the list.
+    if (!m_download.finish()) {
         fail(kWriteFailed);
         return;
     }
@@ -258,9 +224,8 @@ void CUpdateWorker::completeDownload()
         stopAfterCancel();
         return;
     }
-    if (!replaceBankCodeFile()) {
-        // The new list stays in BankNo.txt_ for whoever looks after this machine.
-        m_temporaryCreated = false;
+    // One rename replaces the old list: it is never deleted first, so a failure keeps it.
+    if (!m_download.replace(CMyTool::DataFilePath(BankCodeUpdate::bankCodeFileName()))) {
         fail(kReplaceFailed);
         return;
     }
@@ -269,19 +234,10 @@ void CUpdateWorker::completeDownload()
     end();
 }
 
-bool CUpdateWorker::replaceBankCodeFile()
-{
-    const QString target = CMyTool::DataFilePath(BankCodeUpdate::bankCodeFileName());
-    if (QFile::exists(target) && !QFile::remove(target)) {
-        return false;
-    }
-    return QFile::rename(m_file.fileName(), target);
-}
-
 void CUpdateWorker::fail(const QString& text)
 {
     stopNetwork();
-    removeTemporaryFile();
+    m_download.discard();
     if (!m_control->isCancelled()) {
         emit failed(text);
     }
@@ -291,27 +247,20 @@ void CUpdateWorker::fail(const QString& text)
 void CUpdateWorker::stopAfterCancel()
 {
     stopNetwork();
-    removeTemporaryFile();
+    m_download.discard();
+    // The operator was told that a cancel uses up the day.
+    recordToday();
     end();
-}
-
-void CUpdateWorker::removeTemporaryFile()
-{
-    m_file.close();
-    if (m_temporaryCreated) {
-        m_file.remove();
-        m_temporaryCreated = false;
-    }
 }
 
 void CUpdateWorker::stopNetwork()
 {
     m_idle->stop();
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-        m_reply->deleteLater();
-        m_reply = nullptr;
+    if (m_connection) {
+        m_connection->disconnect(this);
+        m_connection->abort();
+        m_connection->deleteLater();
+        m_connection = nullptr;
     }
 }
 

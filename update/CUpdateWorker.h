@@ -1,21 +1,22 @@
 #pragma once
 
+#include "common/core/SafeWrite.h"
 #include "update/UpdateNetwork.h"
+#include "update/core/BankCodeList.h"
 
-#include <QFile>
 #include <QObject>
-#include <QPointer>
 
-class QNetworkAccessManager;
-class QNetworkReply;
 class QThread;
 class QTimer;
+class UpdateConnection;
 class UpdateControl;
 
-// Downloads one new BankNo.txt on a thread of its own: one GET, the body streamed chunk by chunk
-// into BankNo.txt_, the day recorded in dxbk-tool.ini as soon as the answer begins, and the
-// list swapped in only when the server sent a real one. It shows nothing itself; the dialog
-// shows what it reports.
+// Downloads one new BankNo.txt on a thread of its own: one GET, never sent a second time, the
+// body streamed chunk by chunk into a new BankNo.txt_ (every write checked, synced before use),
+// and the list put in place of BankNo.txt in one step only when the server sent a complete,
+// valid one. The day is recorded in dxbk-tool.ini as soon as the answer begins, and also when a
+// request that was sent gets no answer or the operator cancels. It shows nothing itself; the
+// dialog shows what it reports.
 class CUpdateWorker : public QObject
 {
     Q_OBJECT
@@ -50,23 +51,20 @@ private:
     void recordToday();
     bool readAvailable();
     void completeDownload();
-    bool replaceBankCodeFile();
     void fail(const QString& text);
     void stopAfterCancel();
-    void removeTemporaryFile();
     void stopNetwork();
     void end();
 
     BankCodeUpdate::UpdateSource m_source;
     UpdateControl* m_control;
-    QNetworkAccessManager* m_manager = nullptr;
-    QPointer<QNetworkReply> m_reply;
+    UpdateConnection* m_connection = nullptr;
     QTimer* m_idle;
-    QFile m_file;
-    bool m_temporaryCreated = false;
-    QByteArray m_firstLine;
-    bool m_firstLineComplete = false;
+    SafeWrite::NewFile m_download; // BankNo.txt_
+    BankCodeListCheck m_check;
     qint64 m_total = 0;
+    bool m_started = false;
+    bool m_dayRecorded = false;
     bool m_timedOut = false;
     bool m_ended = false;
 };

@@ -29,37 +29,35 @@ void setDefaultSourceForTests(const std::optional<UpdateSource>& source)
     testSource() = source;
 }
 
-int WinHttpErrorCode(QNetworkReply::NetworkError error, const QString& errorString)
+int WinHttpErrorCode(QAbstractSocket::SocketError error, const QString& errorString)
 {
+    if (errorString.contains(QLatin1String("certificate required"), Qt::CaseInsensitive)) {
+        return ErrorClientCertNeeded;
+    }
     switch (error) {
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::ProxyTimeoutError:
+    case QAbstractSocket::SocketTimeoutError:
+    case QAbstractSocket::ProxyConnectionTimeoutError:
         return ErrorTimeout;
-    case QNetworkReply::ProtocolUnknownError:
-        return ErrorInvalidUrl;
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::ProxyNotFoundError:
+    case QAbstractSocket::HostNotFoundError:
+    case QAbstractSocket::ProxyNotFoundError:
         return ErrorNameNotResolved;
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::BackgroundRequestNotAllowedError:
-        return ErrorShutdown;
-    case QNetworkReply::AuthenticationRequiredError:
-    case QNetworkReply::ProxyAuthenticationRequiredError:
+    case QAbstractSocket::ProxyAuthenticationRequiredError:
         return ErrorLoginFailure;
-    case QNetworkReply::OperationCanceledError:
-        return ErrorOperationCancelled;
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::ProxyConnectionRefusedError:
+    case QAbstractSocket::ConnectionRefusedError:
+    case QAbstractSocket::ProxyConnectionRefusedError:
         return ErrorCannotConnect;
-    case QNetworkReply::RemoteHostClosedError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::ProxyConnectionClosedError:
+    case QAbstractSocket::RemoteHostClosedError:
+    case QAbstractSocket::ProxyConnectionClosedError:
+    case QAbstractSocket::NetworkError:
         return ErrorConnectionError;
-    case QNetworkReply::SslHandshakeFailedError:
-        // TLS reports a server's demand for a client certificate only as an alert in its text.
-        if (errorString.contains(QLatin1String("certificate required"), Qt::CaseInsensitive)) {
+    case QAbstractSocket::SslHandshakeFailedError:
+        // The alert a TLS 1.2 server sends when the client had no certificate to show.
+        if (errorString.contains(QLatin1String("alert handshake failure"), Qt::CaseInsensitive)) {
             return ErrorClientCertNeeded;
         }
+        return ErrorSecureFailure;
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
         return ErrorSecureFailure;
     default:
         return ErrorInternal;

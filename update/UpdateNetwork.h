@@ -2,8 +2,8 @@
 
 #include "update/core/BankCodeUpdate.h"
 
+#include <QAbstractSocket>
 #include <QList>
-#include <QNetworkReply>
 #include <QSslCertificate>
 #include <QUrl>
 #include <optional>
@@ -27,7 +27,10 @@ UpdateSource bankSource();
 UpdateSource defaultSource();
 void setDefaultSourceForTests(const std::optional<UpdateSource>& source);
 
-// errorString only matters for TLS failures, to tell a demanded client certificate apart.
-int WinHttpErrorCode(QNetworkReply::NetworkError error, const QString& errorString = QString());
+// The WinHTTP code of a connection that failed before any answer came. errorString tells a
+// server's demand for a client certificate apart: TLS 1.3 sends the alert "certificate required",
+// which may arrive only after the handshake looked done; TLS 1.2 has no such alert and fails the
+// handshake with "handshake failure" once the client has sent no certificate.
+int WinHttpErrorCode(QAbstractSocket::SocketError error, const QString& errorString = QString());
 
 } // namespace BankCodeUpdate

@@ -1,43 +1,237 @@
 #include "common/core/SafeWrite.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
-qint64 g_failAfter = -1;
+
+// A name beside the target that nothing else uses: the target's name, a random part, ".tmp".
+QString temporaryNameFor(const QString& path)
+{
+    static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < 8; ++i) {
+        suffix += QLatin1Char(kChars[QRandomGenerator::global()->bounded(int(sizeof(kChars) - 1))]);
+    }
+    return path + QLatin1Char('.') + suffix + QStringLiteral(".tmp");
 }
 
-namespace SafeWrite {
-
-bool writeFile(const QString& path, const QByteArray& data, QString* error)
+bool exists(const QString& path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) {
-            *error = file.errorString();
-        }
+    // A dangling link counts too: it is a name that is taken.
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+bool syncToDisk(QFile& file, QString* error)
+{
+#ifdef Q_OS_WIN
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+    if (handle == INVALID_HANDLE_VALUE || !FlushFileBuffers(handle)) {
+        *error = qt_error_string(int(GetLastError()));
         return false;
     }
-    QByteArray payload = data;
-    bool injected = false;
-    if (g_failAfter >= 0 && g_failAfter < data.size()) {
-        payload.truncate(g_failAfter);
-        injected = true;
-    }
-    if (file.write(payload) != payload.size() || injected) {
-        if (error) {
-            *error = injected ? QStringLiteral("No space left on device") : file.errorString();
-        }
-        file.cancelWriting();
+#else
+    if (::fsync(file.handle()) != 0) {
+        *error = qt_error_string(errno);
         return false;
     }
-    if (!file.commit()) {
-        if (error) {
-            *error = file.errorString();
-        }
+#endif
+    return true;
+}
+
+// The rename itself lives in the folder: sync it so that the new entry survives a power cut.
+bool syncFolderOf(const QString& path, QString* error)
+{
+#ifdef Q_OS_WIN
+    // MOVEFILE_WRITE_THROUGH has already done this.
+    Q_UNUSED(path);
+    Q_UNUSED(error);
+    return true;
+#else
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = qt_error_string(errno);
+        return false;
+    }
+    const int result = ::fsync(fd);
+    const int why = errno;
+    // Nothing was written through this descriptor, so closing it cannot lose data.
+    ::close(fd);
+    // Some file systems cannot sync a folder at all; the rename is then as durable as it gets.
+    if (result != 0 && why != EINVAL && why != ENOTSUP) {
+        *error = qt_error_string(why);
         return false;
     }
     return true;
+#endif
+}
+
+bool renameOver(const QString& from, const QString& to, QString* error)
+{
+#ifdef Q_OS_WIN
+    const std::wstring source = QDir::toNativeSeparators(from).toStdWString();
+    const std::wstring target = QDir::toNativeSeparators(to).toStdWString();
+    if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *error = qt_error_string(int(GetLastError()));
+        return false;
+    }
+#else
+    // rename() replaces the target in one step: there is never a moment without it.
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        *error = qt_error_string(errno);
+        return false;
+    }
+#endif
+    return true;
+}
+
+} // namespace
+
+namespace SafeWrite {
+
+NewFile::NewFile(const QString& path) : m_file(path) {}
+
+NewFile::~NewFile()
+{
+    discard();
+}
+
+void NewFile::setPath(const QString& path)
+{
+    discard();
+    m_file.setFileName(path);
+}
+
+bool NewFile::fail(const QString& why)
+{
+    m_error = why;
+    return false;
+}
+
+bool NewFile::create(bool removeExisting)
+{
+    discard();
+    m_error.clear();
+    m_finished = false;
+    if (removeExisting && exists(path()) && !QFile::remove(path())) {
+        return fail(QStringLiteral("cannot remove the old %1").arg(QFileInfo(path()).fileName()));
+    }
+    // NewOnly is O_EXCL / CREATE_NEW: fails on any existing name, a link included, and never
+    // follows one.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        return fail(m_file.errorString());
+    }
+    m_created = true;
+    return true;
+}
+
+bool NewFile::write(const QByteArray& bytes)
+{
+    if (!m_file.isOpen()) {
+        return fail(QStringLiteral("the file is not open"));
+    }
+    if (bytes.isEmpty()) {
+        return true;
+    }
+    const qint64 written = m_file.write(bytes);
+    if (written != bytes.size()) {
+        // A short write reports no error of its own: the system simply took fewer bytes.
+        return fail(m_file.error() != QFileDevice::NoError
+                        ? m_file.errorString()
+                        : QStringLiteral("only %1 of %2 bytes were written").arg(written).arg(bytes.size()));
+    }
+    return true;
+}
+
+bool NewFile::finish()
+{
+    if (!m_file.isOpen()) {
+        return fail(QStringLiteral("the file is not open"));
+    }
+    if (m_file.error() != QFileDevice::NoError) {
+        return fail(m_file.errorString());
+    }
+    QString why;
+    if (!syncToDisk(m_file, &why)) {
+        m_file.close();
+        return fail(why);
+    }
+    // A file system may report a deferred write error only here.
+    m_file.close();
+    if (m_file.error() != QFileDevice::NoError) {
+        return fail(m_file.errorString());
+    }
+    m_finished = true;
+    return true;
+}
+
+bool NewFile::replace(const QString& target)
+{
+    if (!m_finished) {
+        return fail(QStringLiteral("the file is not finished"));
+    }
+    QString why;
+    if (!replaceFile(path(), target, &why)) {
+        // replaceFile fails either before the rename (the new file is still here: remove it) or
+        // after it (the target already holds these bytes and nothing is left to remove).
+        discard();
+        return fail(why);
+    }
+    m_created = false;
+    return true;
+}
+
+void NewFile::discard()
+{
+    if (m_file.isOpen()) {
+        m_file.close();
+    }
+    if (m_created) {
+        QFile::remove(path());
+        m_created = false;
+    }
+    m_finished = false;
+}
+
+bool replaceFile(const QString& from, const QString& to, QString* error)
+{
+    QString why;
+    const bool ok = renameOver(from, to, &why) && syncFolderOf(to, &why);
+    if (!ok && error) {
+        *error = why;
+    }
+    return ok;
+}
+
+bool writeFile(const QString& path, const QByteArray& data, QString* error)
+{
+    NewFile temp;
+    bool created = false;
+    // A random name can only clash with a leftover of an earlier crash; try a few others.
+    for (int attempt = 0; attempt < 8 && !created; ++attempt) {
+        temp.setPath(temporaryNameFor(path));
+        created = temp.create();
+        if (!created && !exists(temp.path())) {
+            break;
+        }
+    }
+    const bool ok = created && temp.write(data) && temp.finish() && temp.replace(path);
+    if (!ok && error) {
+        *error = temp.errorString();
+    }
+    return ok;
 }
 
 bool readFile(const QString& path, QByteArray* data)
@@ -48,11 +242,6 @@ bool readFile(const QString& path, QByteArray* data)
     }
     *data = file.readAll();
     return file.error() == QFileDevice::NoError;
-}
-
-void setFailAfterBytesForTests(qint64 bytes)
-{
-    g_failAfter = bytes;
 }
 
 } // namespace SafeWrite

@@ -1,20 +1,66 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
-// Every data file is written through here: the bytes go to a temporary file that replaces the
-// old one only when everything was written, so a full disk or a crash never leaves half a file.
+// Every data file is written through here. The bytes go to a new file beside the target,
+// unbuffered, with every write checked; that file is synced to disk and closed (both checked)
+// and only then renamed over the target in one step, and the folder is synced as well. Success
+// is reported only when all of it worked, so a full disk, an I/O error or a crash never leaves
+// half a file and is never taken for a save.
 namespace SafeWrite {
 
-// Returns true when the file now holds exactly data; otherwise the old file is untouched and
-// error (if given) says why.
+// True when path now holds exactly data, durably. On failure the temporary file is gone, error
+// (if given) says why, and path keeps its old bytes, or stays absent. One failure comes after
+// the replacement: when the folder cannot be synced the file already holds the new bytes, but
+// whether they survive a power cut is unknown, so that too is reported as a failure.
 bool writeFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 
-// Reads the whole file; false when it cannot be opened.
-bool readFile(const QString& path, QByteArray* data);
+// Puts the finished file from in place of to in one step (to is never deleted first, so on
+// failure it keeps its bytes) and syncs the folder. from must have been synced already, as
+// NewFile::finish() does. On failure from stays where it is.
+bool replaceFile(const QString& from, const QString& to, QString* error = nullptr);
 
-// Test hook: the next writes fail after this many bytes, as on a full disk (-1 switches it off).
-void setFailAfterBytesForTests(qint64 bytes);
+// A file made new for writing. It is created exclusively, so an existing file or link of that
+// name is never written through, and unbuffered, so every write reaches the system and its
+// result is seen at once. Unless replaced into place, it is removed again when it goes away.
+class NewFile
+{
+public:
+    explicit NewFile(const QString& path = QString());
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    void setPath(const QString& path);
+    QString path() const { return m_file.fileName(); }
+    bool isCreated() const { return m_created; }
+    // Why the last step failed.
+    QString errorString() const { return m_error; }
+
+    // Fails when something of that name exists, unless removeExisting: an old file or link of
+    // that name is then deleted first (a link is removed itself, its target never touched).
+    bool create(bool removeExisting = false);
+    // False unless every byte was written.
+    bool write(const QByteArray& bytes);
+    // Syncs the file to disk and closes it; false when either failed.
+    bool finish();
+    // Puts the finished file in place of target (replaceFile); on failure it is removed.
+    bool replace(const QString& target);
+    // Closes and removes the file.
+    void discard();
+
+private:
+    bool fail(const QString& why);
+
+    QFile m_file;
+    QString m_error;
+    bool m_created = false;
+    bool m_finished = false;
+};
+
+// Reads the whole file; false when it cannot be opened or read.
+bool readFile(const QString& path, QByteArray* data);
 
 } // namespace SafeWrite

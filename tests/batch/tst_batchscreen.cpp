@@ -1,7 +1,7 @@
 #include "BatchFixture.h"
 
+#include "Faults.h"
 #include "ModalDriver.h"
-#include "common/core/SafeWrite.h"
 
 #include <QApplication>
 
@@ -49,6 +49,7 @@ private slots:
     void selectionLoadsFields();
     void enterMovesFocusOrConfirms();
     void rememberPayeeInBankRoster();
+    void rememberPayeeRefusesIncompleteRecordAndReportsFailure_data();
     void rememberPayeeRefusesIncompleteRecordAndReportsFailure();
     void exitAsksWithItsCaption();
     void inBankPickerFillsAccountAndName();
@@ -238,17 +239,33 @@ void TestBatchScreen::rememberPayeeInBankRoster()
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
+void TestBatchScreen::rememberPayeeRefusesIncompleteRecordAndReportsFailure_data()
+{
+    Faults::addAllRows();
+}
+
 void TestBatchScreen::rememberPayeeRefusesIncompleteRecordAndReportsFailure()
 {
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
     BatchFixture f;
-    const QByteArray roster = gbk(QStringLiteral("|1234567891|乙公司||\r\n"));
+    Faults::Injector injector(fault, f.env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    QByteArray roster = gbk(QStringLiteral("|1234567891|乙公司||\r\n"));
+    for (int i = 0; i < 150; ++i) {
+        roster += gbk(QStringLiteral("|98765%1|某某公司%1||\r\n").arg(i, 5, 10, QLatin1Char('0')));
+    }
     f.env.write("hangneiacc.txt", roster);
     f.addLine("12345", QStringLiteral("短账号")); // the in-bank book would refuse it
     QCOMPARE(f.env.read("hangneiacc.txt"), roster);
-    SafeWrite::setFailAfterBytesForTests(3);
+    const QByteArray added = roster + gbk(QStringLiteral("|1234567899|甲公司||\r\n"));
+    QVERIFY2(injector.inject(added.size()), qPrintable(injector.error()));
     f.dialogs.expect(QStringLiteral("文件保存失败：hangneiacc.txt"));
     f.addLine("1234567899");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
     QCOMPARE(f.env.read("hangneiacc.txt"), roster);
+    QCOMPARE(Faults::entries(f.env.dir()), QStringList{"hangneiacc.txt"});
+    QCOMPARE(f.list()->count(), 2); // the line itself is confirmed
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -1,4 +1,5 @@
 #include "BatchFixture.h"
+#include "Faults.h"
 #include "Workbooks.h"
 
 #include "common/core/SpreadsheetReader.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace {
 QString summary(int read, int added)
@@ -38,6 +40,8 @@ private slots:
     void exportWritesOneTextSheet();
     void exportFailureLeavesNothing();
     void exportNameAgreesWithItsContent();
+    void exportThatCannotBeWrittenIsReported_data();
+    void exportThatCannotBeWrittenIsReported();
 };
 
 void TestBatchSpreadsheet::emptyRowIsSkippedUncounted()
@@ -233,6 +237,59 @@ void TestBatchSpreadsheet::exportNameAgreesWithItsContent()
     QVERIFY(!f.screen.ExportLines());
     QVERIFY(f.screen.unsaved());
     QCOMPARE(f.env.read("order.xlsx"), before);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestBatchSpreadsheet::exportThatCannotBeWrittenIsReported_data()
+{
+    Faults::addAllRows();
+}
+
+void TestBatchSpreadsheet::exportThatCannotBeWrittenIsReported()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    BatchFixture f;
+    Faults::Injector injector(fault, f.env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    QByteArray lines;
+    for (int i = 0; i < 600; ++i) {
+        lines += gbk(QStringLiteral("|6222%1|收款单位%2|%3.%4|\r\n")
+                         .arg(i * 7919 % 1000003, 12, 10, QLatin1Char('0'))
+                         .arg(i * 31 % 997)
+                         .arg(i * 13 % 5000 + 1)
+                         .arg(i % 100, 2, 10, QLatin1Char('0')));
+    }
+    f.dialogs.expect(summary(600, 600));
+    f.importText(lines);
+    QCOMPARE(f.list()->count(), 600);
+    QVERIFY(f.screen.unsaved());
+    // The workbook the export is to write, for its size.
+    SpreadsheetWriter sheet(QStringLiteral("kxp-tool"));
+    sheet.setText(1, 1, QStringLiteral("收款人账户"));
+    sheet.setText(1, 2, QStringLiteral("收款人名称"));
+    sheet.setText(1, 3, QStringLiteral("金额"));
+    for (int r = 0; r < f.list()->count(); ++r) {
+        for (int c = 1; c <= 3; ++c) {
+            sheet.setText(r + 2, c, f.list()->text(r, c));
+        }
+    }
+    QTemporaryDir elsewhere;
+    QVERIFY(sheet.save(elsewhere.filePath("probe.xlsx")));
+    QFile probe(elsewhere.filePath("probe.xlsx"));
+    QVERIFY(probe.open(QIODevice::ReadOnly));
+    const QByteArray workbook = probe.readAll();
+    f.env.write("order.xlsx", "an earlier export");
+
+    QVERIFY2(injector.inject(workbook.size()), qPrintable(injector.error()));
+    f.dialogs.expectFile(f.env.path("order.xlsx"));
+    f.dialogs.expect(QStringLiteral("创建文件失败！"));
+    f.click("导出Excel");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QVERIFY(f.screen.unsaved());
+    QCOMPARE(f.env.read("order.xlsx"), QByteArray("an earlier export"));
+    QCOMPARE(Faults::entries(f.env.dir()), (QStringList{"batch.txt", "order.xlsx"}));
+    QCOMPARE(f.dialogs.messages.last().text, QStringLiteral("创建文件失败！"));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -1,9 +1,11 @@
+#include "Faults.h"
 #include "TestEnv.h"
 #include "common/core/CMyTool.h"
 #include "common/core/Gbk.h"
 #include "common/core/SafeWrite.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTest>
 
 class TestCMyTool : public QObject
@@ -19,8 +21,16 @@ private slots:
     void gbkStrictDecoding();
     void gbkRoundTripAndCanEncode();
     void utf8Bom();
+    void safeWriteReplacesWholeFile();
+    void safeWriteKeepsOldFileOnFailure_data();
     void safeWriteKeepsOldFileOnFailure();
+    void safeWriteLeavesNoFileWhereThereWasNone_data();
+    void safeWriteLeavesNoFileWhereThereWasNone();
+    void safeWriteReportsUnsyncedFolder_data();
+    void safeWriteReportsUnsyncedFolder();
     void safeWriteReportsUnwritablePath();
+    void newFileNeverWritesThroughALink();
+    void newFileRefusesAnExistingName();
     void moduleDir();
 };
 
@@ -127,18 +137,103 @@ void TestCMyTool::utf8Bom()
     QVERIFY(!Gbk::decodeUtf8(QByteArray("\xff\xfe")).has_value());
 }
 
-void TestCMyTool::safeWriteKeepsOldFileOnFailure()
+namespace {
+// Larger than a page, so that a tmpfs with one page left runs full in the middle of it.
+QByteArray newContents()
+{
+    QByteArray out;
+    for (int i = 0; out.size() < 10000; ++i) {
+        out += "new line " + QByteArray::number(i) + "\r\n";
+    }
+    return out;
+}
+} // namespace
+
+void TestCMyTool::safeWriteReplacesWholeFile()
 {
     TestEnv env;
     env.write("roster.txt", "old contents\r\n");
-    SafeWrite::setFailAfterBytesForTests(3);
     QString error;
-    QVERIFY(!SafeWrite::writeFile(env.path("roster.txt"), "new contents that do not fit", &error));
+    QVERIFY2(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), qPrintable(error));
+    QCOMPARE(env.read("roster.txt"), newContents());
+    QVERIFY(SafeWrite::writeFile(env.path("roster.txt"), QByteArray()));
+    QVERIFY(env.exists("roster.txt"));
+    QCOMPARE(env.read("roster.txt"), QByteArray());
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"roster.txt"});
+}
+
+void TestCMyTool::safeWriteKeepsOldFileOnFailure_data()
+{
+    Faults::addAllRows();
+}
+
+void TestCMyTool::safeWriteKeepsOldFileOnFailure()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    env.write("roster.txt", "old contents\r\n");
+    QVERIFY2(injector.inject(newContents().size()), qPrintable(injector.error()));
+    QString error;
+    const bool written = SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error);
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QVERIFY(!written);
     QVERIFY(!error.isEmpty());
     QCOMPARE(env.read("roster.txt"), QByteArray("old contents\r\n"));
-    SafeWrite::setFailAfterBytesForTests(-1);
-    QVERIFY(SafeWrite::writeFile(env.path("roster.txt"), "new"));
-    QCOMPARE(env.read("roster.txt"), QByteArray("new"));
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"roster.txt"});
+    // Once the fault is gone the same write goes through.
+    QVERIFY2(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), qPrintable(error));
+    QCOMPARE(env.read("roster.txt"), newContents());
+}
+
+void TestCMyTool::safeWriteLeavesNoFileWhereThereWasNone_data()
+{
+    Faults::addAllRows();
+}
+
+void TestCMyTool::safeWriteLeavesNoFileWhereThereWasNone()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    QVERIFY2(injector.inject(newContents().size()), qPrintable(injector.error()));
+    QString error;
+    const bool written = SafeWrite::writeFile(env.path("export.txt"), newContents(), &error);
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(Faults::entries(env.dir()), QStringList());
+}
+
+void TestCMyTool::safeWriteReportsUnsyncedFolder_data()
+{
+    Faults::addColumn();
+    // The file's own sync is the first, the folder's the second.
+    QTest::newRow("folder-fsync-fails")
+        << Faults::Fault{Faults::Fault::SyncFails, Faults::Fault::FirstByte, 2};
+}
+
+void TestCMyTool::safeWriteReportsUnsyncedFolder()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    env.write("roster.txt", "old contents\r\n");
+    QVERIFY2(injector.inject(newContents().size()), qPrintable(injector.error()));
+    QString error;
+    const bool written = SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error);
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    // The rename is done and cannot be taken back; that it lasts is unknown, so no success.
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(env.read("roster.txt"), newContents());
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"roster.txt"});
 }
 
 void TestCMyTool::safeWriteReportsUnwritablePath()
@@ -151,6 +246,45 @@ void TestCMyTool::safeWriteReportsUnwritablePath()
     QVERIFY(!error.isEmpty());
     QByteArray data;
     QVERIFY(!SafeWrite::readFile(env.path("missing.txt"), &data));
+}
+
+void TestCMyTool::newFileNeverWritesThroughALink()
+{
+    TestEnv env;
+    env.write("kuahangacc.txt", "roster\r\n");
+    QVERIFY(QFile::link(env.path("kuahangacc.txt"), env.path("BankNo.txt_")));
+    SafeWrite::NewFile file(env.path("BankNo.txt_"));
+    QVERIFY2(file.create(true), qPrintable(file.errorString()));
+    QVERIFY(file.write("list"));
+    QVERIFY2(file.finish(), qPrintable(file.errorString()));
+    QVERIFY(!QFileInfo(env.path("BankNo.txt_")).isSymLink());
+    QCOMPARE(env.read("BankNo.txt_"), QByteArray("list"));
+    QCOMPARE(env.read("kuahangacc.txt"), QByteArray("roster\r\n"));
+    QVERIFY2(file.replace(env.path("BankNo.txt")), qPrintable(file.errorString()));
+    QCOMPARE(env.read("BankNo.txt"), QByteArray("list"));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"BankNo.txt", "kuahangacc.txt"}));
+}
+
+void TestCMyTool::newFileRefusesAnExistingName()
+{
+    TestEnv env;
+    env.write("kuahangacc.txt", "roster\r\n");
+    QVERIFY(QFile::link(env.path("kuahangacc.txt"), env.path("link")));
+    env.write("plain", "kept");
+    for (const char* name : {"link", "plain"}) {
+        SafeWrite::NewFile file(env.path(name));
+        QVERIFY(!file.create());
+        QVERIFY(!file.errorString().isEmpty());
+    }
+    QCOMPARE(env.read("kuahangacc.txt"), QByteArray("roster\r\n"));
+    QCOMPARE(env.read("plain"), QByteArray("kept"));
+    {
+        // A file that is dropped before it is replaced into place leaves nothing behind.
+        SafeWrite::NewFile file(env.path("fresh"));
+        QVERIFY(file.create());
+        QVERIFY(file.write("x"));
+    }
+    QVERIFY(!env.exists("fresh"));
 }
 
 void TestCMyTool::moduleDir()

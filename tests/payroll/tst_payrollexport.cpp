@@ -1,6 +1,5 @@
+#include "Faults.h"
 #include "PayrollFixture.h"
-
-#include "common/core/SafeWrite.h"
 
 namespace {
 const QByteArray kHeader = gbk(QStringLiteral(
@@ -15,7 +14,9 @@ private slots:
     void emptyListWritesHeaderOnly();
     void fieldsLoseLineBreaks();
     void cancelledDialogChangesNothing();
+    void failedWriteIsReportedNeverSaved_data();
     void failedWriteIsReportedNeverSaved();
+    void folderThatDoesNotExistIsReported();
 };
 
 void TestPayrollExport::offersDatedNameAndWritesExactBytes()
@@ -77,22 +78,60 @@ void TestPayrollExport::cancelledDialogChangesNothing()
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
+void TestPayrollExport::failedWriteIsReportedNeverSaved_data()
+{
+    Faults::addAllRows();
+}
+
 void TestPayrollExport::failedWriteIsReportedNeverSaved()
 {
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
     PayrollFixture f;
-    f.addLine("6222020200012345");
+    Faults::Injector injector(fault, f.env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    // A hundred lines: larger than a page of the test file system.
+    QByteArray order = kHeader;
+    for (int i = 1; i <= 100; ++i) {
+        order += gbk(QStringLiteral("%1,,104306114010,62220202000%2,张三%1,%1.00,,十二月工资,,,\r\n")
+                         .arg(i)
+                         .arg(i, 5, 10, QLatin1Char('0')));
+    }
+    f.env.write("order.txt", order);
+    f.dialogs.expectFile(f.env.path("order.txt"));
+    f.dialogs.expect(QStringLiteral("总共导入100条信息\r\n成功导入100条信息"));
+    f.click("导入文本");
+    QCOMPARE(f.list()->count(), 100);
     f.env.write("old.txt", "previous order");
-    SafeWrite::setFailAfterBytesForTests(20);
+    const QByteArray expected = PayrollExport::build(f.screen.lines());
+    QVERIFY2(injector.inject(expected.size()), qPrintable(injector.error()));
     f.dialogs.expectFile(f.env.path("old.txt"));
     f.dialogs.expect(QStringLiteral("创建文件失败！"));
     QVERIFY(!f.screen.ExportLines());
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
     QVERIFY(f.screen.unsaved());
+    QCOMPARE(f.list()->count(), 100);
     QCOMPARE(f.env.read("old.txt"), QByteArray("previous order"));
+    QCOMPARE(Faults::entries(f.env.dir()), (QStringList{"old.txt", "order.txt"}));
+    for (const auto& m : f.dialogs.messages) {
+        QVERIFY(m.text != QStringLiteral("保存成功"));
+    }
+    // Mended, the same export goes through.
+    f.dialogs.expectFile(f.env.path("old.txt"));
+    f.dialogs.expect(QStringLiteral("保存成功"));
+    QVERIFY(f.screen.ExportLines());
+    QCOMPARE(f.env.read("old.txt"), expected);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
 
-    SafeWrite::setFailAfterBytesForTests(-1);
+void TestPayrollExport::folderThatDoesNotExistIsReported()
+{
+    PayrollFixture f;
+    f.addLine("6222020200012345");
     f.dialogs.expectFile(f.env.path("no/such/folder/x.txt"));
     f.dialogs.expect(QStringLiteral("创建文件失败！"));
     QVERIFY(!f.screen.ExportLines());
+    QVERIFY(f.screen.unsaved());
     for (const auto& m : f.dialogs.messages) {
         QVERIFY(m.text != QStringLiteral("保存成功"));
     }

@@ -1,8 +1,8 @@
+#include "Faults.h"
 #include "PayrollFixture.h"
 
 #include "ModalDriver.h"
 #include "common/ScreenSwitch.h"
-#include "common/core/SafeWrite.h"
 
 #include <QApplication>
 
@@ -49,6 +49,7 @@ private slots:
     void rememberPayeeReplacesInPlace();
     void rememberPayeeAppendsAfterLastLineWithoutLineEnd();
     void rememberPayeeLeavesRosterAloneWhenMissingOrIncomplete();
+    void rememberPayeeReportsFailedWrite_data();
     void rememberPayeeReportsFailedWrite();
     void rememberPayeeKeepsBankNameAsTyped();
     void exitAsksAboutUnsavedLines();
@@ -367,16 +368,36 @@ void TestPayrollScreen::rememberPayeeLeavesRosterAloneWhenMissingOrIncomplete()
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
+void TestPayrollScreen::rememberPayeeReportsFailedWrite_data()
+{
+    Faults::addAllRows();
+}
+
 void TestPayrollScreen::rememberPayeeReportsFailedWrite()
 {
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
     PayrollFixture f;
-    const QByteArray roster = gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"));
+    Faults::Injector injector(fault, f.env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    QByteArray roster;
+    for (int i = 0; i < 100; ++i) {
+        roster += gbk(QStringLiteral("62220000000%1|王五%1||中国银行|||104306114010|\r\n")
+                          .arg(i, 5, 10, QLatin1Char('0')));
+    }
     f.env.write("kuahangacc.txt", roster);
-    SafeWrite::setFailAfterBytesForTests(10);
+    const QByteArray added =
+        roster + gbk(QStringLiteral("6222020200012345|张三||中国银行海安支行|||104306114010|\r\n"));
+    QVERIFY2(injector.inject(added.size()), qPrintable(injector.error()));
     f.dialogs.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
     f.addLine("6222020200012345");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
     QCOMPARE(f.env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(f.env.dir()), QStringList{"kuahangacc.txt"});
     QCOMPARE(f.list()->count(), 1); // the line itself is confirmed
+    // Mended, the next line records its payee.
+    f.addLine("6222020200012345");
+    QCOMPARE(f.env.read("kuahangacc.txt"), added);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -1,9 +1,9 @@
+#include "Faults.h"
 #include "ModalDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
-#include "common/core/SafeWrite.h"
 #include "lookup/core/BankCodeTable.h"
 #include "rosters/CPLBook.h"
 #include "rosters/CPLBook2.h"
@@ -49,6 +49,41 @@ QStringList column(QWidget* w, int c)
     }
     return out;
 }
+
+// Rosters larger than a page of the test file system, for the faults in the middle of a write.
+QStringList inBankAccounts(int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i) {
+        out << QStringLiteral("12345%1").arg(i, 5, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+QByteArray inBankRoster(int n)
+{
+    QByteArray out;
+    for (const QString& account : inBankAccounts(n)) {
+        out += gbk(QStringLiteral("|%1|甲乙丙丁公司第%2部||\r\n").arg(account, account.right(3)));
+    }
+    return out;
+}
+QStringList interbankAccounts(int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i) {
+        out << QStringLiteral("6222020200%1").arg(i, 6, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+QByteArray interbankRoster(int n)
+{
+    QByteArray out;
+    for (const QString& account : interbankAccounts(n)) {
+        out += gbk(
+            QStringLiteral("%1|王珅%2||中国银行海安支行|||104306114010|\r\n").arg(account, account.right(3)));
+    }
+    return out;
+}
 } // namespace
 
 class TestAccountBooks : public QObject
@@ -64,9 +99,18 @@ private slots:
     void interbankDuplicateAndChangedCode();
     void formatErrorRefusesChanges();
     void refusedRecordSurvivesSave();
+    void unwritableRosterIsReported_data();
     void unwritableRosterIsReported();
+    void interbankAddThatCannotBeSavedIsNotShown_data();
+    void interbankAddThatCannotBeSavedIsNotShown();
+    void interbankChangeThatCannotBeSavedIsNotShown_data();
+    void interbankChangeThatCannotBeSavedIsNotShown();
     void friendlyExportBytes();
+    void friendlyExportThatCannotBeWrittenIsReported_data();
+    void friendlyExportThatCannotBeWrittenIsReported();
     void friendlyImport();
+    void friendlyImportThatCannotBeSavedIsNotShown_data();
+    void friendlyImportThatCannotBeSavedIsNotShown();
     void updateOnceADay();
     void hostSwitchesAndReloadsPages();
     void bankCodeSearchFillsBankFields();
@@ -287,18 +331,114 @@ void TestAccountBooks::refusedRecordSurvivesSave()
     VERIFY_DIALOGS_DONE(d);
 }
 
+void TestAccountBooks::unwritableRosterIsReported_data()
+{
+    Faults::addAllRows();
+}
+
 void TestAccountBooks::unwritableRosterIsReported()
 {
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
     TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
     ScriptedDialogs d;
-    env.write("hangneiacc.txt", kInBank);
+    const QByteArray roster = inBankRoster(200);
+    env.write("hangneiacc.txt", roster);
     CPLBook book;
-    SafeWrite::setFailAfterBytesForTests(0);
+    QCOMPARE(list(&book)->count(), 200);
     list(&book)->selectRow(0);
+    QVERIFY2(injector.inject(roster.size() - inBankRoster(1).size()), qPrintable(injector.error()));
     d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes);
     d.expect(QStringLiteral("文件保存失败：hangneiacc.txt"));
     click(&book, "删除");
-    QCOMPARE(env.read("hangneiacc.txt"), kInBank);
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("hangneiacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"hangneiacc.txt"});
+    // The list shows the file again: the row that could not be deleted is still there.
+    QCOMPARE(column(&book, 1), inBankAccounts(200));
+    QCOMPARE(count(&book), QStringLiteral("200"));
+    QVERIFY(button(&book, "新增")->isEnabled());
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::interbankAddThatCannotBeSavedIsNotShown_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::interbankAddThatCannotBeSavedIsNotShown()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    const QByteArray roster = interbankRoster(100);
+    env.write("kuahangacc.txt", roster);
+    CPLBook2 book;
+    click(&book, "新增");
+    field(&book, "收款账号")->setText("6222020200999999");
+    field(&book, "账户名称")->setText(QStringLiteral("新户"));
+    field(&book, "开户行")->setText(QStringLiteral("中国银行"));
+    field(&book, "联行号")->setText("104306114010");
+    const QByteArray added =
+        roster + gbk(QStringLiteral("6222020200999999|新户||中国银行|||104306114010|\r\n"));
+    QVERIFY2(injector.inject(added.size()), qPrintable(injector.error()));
+    d.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
+    click(&book, "确定");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"kuahangacc.txt"});
+    QCOMPARE(column(&book, 1), interbankAccounts(100));
+    QCOMPARE(count(&book), QStringLiteral("100"));
+    QVERIFY(!field(&book, "收款账号")->isEnabled()); // the entry is closed
+    QCOMPARE(field(&book, "收款账号")->text(), interbankAccounts(1).first());
+
+    // Once the disk is mended the same entry is saved.
+    click(&book, "新增");
+    field(&book, "收款账号")->setText("6222020200999999");
+    field(&book, "账户名称")->setText(QStringLiteral("新户"));
+    field(&book, "开户行")->setText(QStringLiteral("中国银行"));
+    field(&book, "联行号")->setText("104306114010");
+    click(&book, "确定");
+    QCOMPARE(env.read("kuahangacc.txt"), added);
+    QCOMPARE(count(&book), QStringLiteral("101"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::interbankChangeThatCannotBeSavedIsNotShown_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::interbankChangeThatCannotBeSavedIsNotShown()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    const QByteArray roster = interbankRoster(100);
+    env.write("kuahangacc.txt", roster);
+    CPLBook2 book;
+    list(&book)->selectRow(5);
+    click(&book, "修改");
+    field(&book, "账户名称")->setText(QStringLiteral("改过的名字"));
+    QByteArray changed = roster;
+    changed.replace(gbk(QStringLiteral("王珅005")), gbk(QStringLiteral("改过的名字")));
+    QVERIFY2(injector.inject(changed.size()), qPrintable(injector.error()));
+    d.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
+    click(&book, "确定");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"kuahangacc.txt"});
+    QCOMPARE(list(&book)->text(5, 2), QStringLiteral("王珅005"));
+    QVERIFY(!column(&book, 2).contains(QStringLiteral("改过的名字")));
+    QCOMPARE(count(&book), QStringLiteral("100"));
     VERIFY_DIALOGS_DONE(d);
 }
 
@@ -319,6 +459,46 @@ void TestAccountBooks::friendlyExportBytes()
     d.expectFile(env.path("no/such/dir/f.txt"));
     d.expect(QStringLiteral("创建文件失败！"));
     book.ExportFriendly();
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::friendlyExportThatCannotBeWrittenIsReported_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::friendlyExportThatCannotBeWrittenIsReported()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("kuahangacc.txt", interbankRoster(100));
+    env.write("friends.txt", "an earlier export\r\n");
+    CPLBook2 book;
+    QByteArray exported;
+    for (const QString& account : interbankAccounts(100)) {
+        exported += gbk(
+            QStringLiteral("|%1|王珅%2|中国银行海安支行|104306114010||\r\n").arg(account, account.right(3)));
+    }
+    QVERIFY2(injector.inject(exported.size()), qPrintable(injector.error()));
+    d.expectFile(env.path("friends.txt"));
+    d.expect(QStringLiteral("创建文件失败！"));
+    book.ExportFriendly();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("friends.txt"), QByteArray("an earlier export\r\n"));
+    QCOMPARE(env.read("kuahangacc.txt"), interbankRoster(100));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"friends.txt", "kuahangacc.txt"}));
+    for (const auto& m : d.messages) {
+        QVERIFY(m.text != QStringLiteral("导出成功"));
+    }
+    // Mended, the same export writes every row.
+    d.expectFile(env.path("friends.txt"));
+    d.expect(QStringLiteral("导出成功"));
+    book.ExportFriendly();
+    QCOMPARE(env.read("friends.txt"), exported);
     VERIFY_DIALOGS_DONE(d);
 }
 
@@ -355,6 +535,35 @@ void TestAccountBooks::friendlyImport()
     d.expect(QStringLiteral("导入文件格式错误，导入失败！"));
     book.ImportFriendly();
     QCOMPARE(list(&book)->count(), 3);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestAccountBooks::friendlyImportThatCannotBeSavedIsNotShown_data()
+{
+    Faults::addAllRows();
+}
+
+void TestAccountBooks::friendlyImportThatCannotBeSavedIsNotShown()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    const QByteArray roster = interbankRoster(100);
+    env.write("kuahangacc.txt", roster);
+    env.write("import.txt", kInterbank);
+    CPLBook2 book;
+    QVERIFY2(injector.inject(roster.size() + kInterbank.size()), qPrintable(injector.error()));
+    d.expectFile(env.path("import.txt"));
+    d.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
+    book.ImportFriendly(); // no summary: nothing was imported after all
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"import.txt", "kuahangacc.txt"}));
+    QCOMPARE(column(&book, 1), interbankAccounts(100));
+    QCOMPARE(count(&book), QStringLiteral("100"));
     VERIFY_DIALOGS_DONE(d);
 }
 

@@ -1,3 +1,4 @@
+#include "Faults.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "common/CMyEditCtrl.h"
@@ -53,6 +54,16 @@ private slots:
     void undecodableFileIsNeverReplaced();
     void namesFromTheFileAreChecked();
     void renameOntoAnExistingRoster();
+    void rosterThatCannotFollowItsGroupIsReported();
+    // group.txt is smaller than a page of the test file system.
+    void newGroupThatCannotBeSavedIsNotListed_data() { Faults::addAllRows(false); }
+    void newGroupThatCannotBeSavedIsNotListed();
+    void renameThatCannotBeSavedKeepsTheRoster_data() { Faults::addAllRows(false); }
+    void renameThatCannotBeSavedKeepsTheRoster();
+    void deleteThatCannotBeSavedKeepsTheRoster_data() { Faults::addAllRows(false); }
+    void deleteThatCannotBeSavedKeepsTheRoster();
+    void newRosterThatCannotBeCreatedIsReported_data();
+    void newRosterThatCannotBeCreatedIsReported();
 };
 
 void TestGroups::defaultFileIsCreated()
@@ -298,6 +309,127 @@ void TestGroups::renameOntoAnExistingRoster()
     QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("mine"));
     QCOMPARE(env.read(QStringLiteral("年终奖.txt")), QByteArray("theirs"));
     QCOMPARE(env.read("group.txt"), kDefault);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::newGroupThatCannotBeSavedIsNotListed()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    CGROUPDlg dlg;
+    QVERIFY2(injector.inject(kDefault.size() + gbk(QStringLiteral("奖金组|")).size()),
+             qPrintable(injector.error()));
+    answerNameDialog(QStringLiteral("奖金组"));
+    d.expect(QStringLiteral("文件保存失败：group.txt"));
+    dlg.NewGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    // No group, and no roster for it.
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"group.txt"});
+    QCOMPARE(names(dlg), (QStringList{QStringLiteral("代发工资"), QStringLiteral("其他代发"),
+                                      QStringLiteral("批量提现")}));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::rosterThatCannotFollowItsGroupIsReported()
+{
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write(QStringLiteral("其他代发.txt"), "roster");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    // 100 characters fit group.txt, but not a file name here (255 bytes, 300 in UTF-8).
+    const QString tooLong(100, QChar(0x5DE5));
+    answerNameDialog(tooLong);
+    d.expect(QStringLiteral("文件保存失败：%1.txt").arg(tooLong));
+    dlg.RenameGroup();
+    QCOMPARE(env.read("group.txt"), kDefault);
+    QCOMPARE(names(dlg).at(1), QStringLiteral("其他代发"));
+    QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("roster"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::renameThatCannotBeSavedKeepsTheRoster()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    env.write(QStringLiteral("其他代发.txt"), "roster");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    QVERIFY2(injector.inject(gbk(QStringLiteral("代发工资|其他|批量提现|")).size()),
+             qPrintable(injector.error()));
+    answerNameDialog(QStringLiteral("其他"));
+    d.expect(QStringLiteral("文件保存失败：group.txt"));
+    dlg.RenameGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("roster"));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"group.txt", QStringLiteral("其他代发.txt")}));
+    QCOMPARE(names(dlg).at(1), QStringLiteral("其他代发"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::deleteThatCannotBeSavedKeepsTheRoster()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    env.write(QStringLiteral("其他代发.txt"), "roster");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    QVERIFY2(injector.inject(gbk(QStringLiteral("代发工资|批量提现|")).size()), qPrintable(injector.error()));
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    d.expect(QStringLiteral("文件保存失败：group.txt"));
+    dlg.DeleteGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    // group.txt still lists the group, so its roster stays.
+    QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("roster"));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"group.txt", QStringLiteral("其他代发.txt")}));
+    QCOMPARE(names(dlg).size(), 3);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::newRosterThatCannotBeCreatedIsReported_data()
+{
+    // An empty roster: no byte to fail on, and the full-disk cases fail group.txt first.
+    Faults::addColumn();
+    Faults::addSyncCloseRenameRows();
+}
+
+void TestGroups::newRosterThatCannotBeCreatedIsReported()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    injector.setFilter(QStringLiteral("奖金组.txt"));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    CGROUPDlg dlg;
+    QVERIFY2(injector.inject(0), qPrintable(injector.error()));
+    answerNameDialog(QStringLiteral("奖金组"));
+    d.expect(QStringLiteral("文件保存失败：奖金组.txt"));
+    dlg.NewGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault + gbk(QStringLiteral("奖金组|")));
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"group.txt"});
+    QCOMPARE(names(dlg).last(), QStringLiteral("奖金组"));
     VERIFY_DIALOGS_DONE(d);
 }
 

@@ -1,9 +1,9 @@
+#include "Faults.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "Workbooks.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
-#include "common/core/SafeWrite.h"
 #include "rosters/CDFBook.h"
 
 #include <QLabel>
@@ -18,6 +18,24 @@ const QByteArray kRoster = gbk(QStringLiteral("|6222020200000001|张三|1500.00|
                                               "|6228480000000002|李三丰|150|||\r\n"
                                               "|6222020200000003|王五|200.00|奖金||\r\n"
                                               "|6222020200000001|张三|1500.00|一月||\r\n"));
+
+// A roster larger than a page of the test file system.
+QStringList manyAccounts(int n)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i) {
+        out << QStringLiteral("62220202000%1").arg(i, 5, 10, QLatin1Char('0'));
+    }
+    return out;
+}
+QByteArray manyEntries(int n, const QString& amount = QStringLiteral("100.00"))
+{
+    QByteArray out;
+    for (const QString& account : manyAccounts(n)) {
+        out += gbk(QStringLiteral("|%1|张三%2|%3|备注%2||\r\n").arg(account, account.right(3), amount));
+    }
+    return out;
+}
 } // namespace
 
 class TestPayrollRoster : public QObject
@@ -45,6 +63,12 @@ private slots:
     void entryFollowsTheListOnScreen();
     void nothingFoundLeavesNothingToChange();
     void formatErrorShowsTheRowsReadBefore();
+    void addThatCannotBeSavedIsNotShown_data() { Faults::addAllRows(); }
+    void addThatCannotBeSavedIsNotShown();
+    void deleteInSearchViewThatCannotBeSaved_data() { Faults::addAllRows(); }
+    void deleteInSearchViewThatCannotBeSaved();
+    void saveAfterLoadThatFailsIsReported_data() { Faults::addAllRows(); }
+    void saveAfterLoadThatFailsIsReported();
 
 private:
     QPushButton* button(const QString& c) const { return m_book->findChild<QPushButton*>(c); }
@@ -417,6 +441,82 @@ void TestPayrollRoster::formatErrorShowsTheRowsReadBefore()
     QVERIFY(button("新增")->isEnabled());
     QVERIFY(button("导入Excel")->isEnabled());
     QCOMPARE(count(), QStringLiteral("4"));
+}
+
+void TestPayrollRoster::addThatCannotBeSavedIsNotShown()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    Faults::Injector injector(fault, m_env->dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    const QByteArray file = manyEntries(100);
+    m_env->write(kFile, file);
+    QVERIFY(m_book->LoadDefaultGroup());
+    click("新增");
+    field("账号")->setText("6222020200999999");
+    field("户名")->setText(QStringLiteral("赵六"));
+    field("金额")->setText("100");
+    const QByteArray added = file + gbk(QStringLiteral("|6222020200999999|赵六|100.00|||\r\n"));
+    QVERIFY2(injector.inject(added.size()), qPrintable(injector.error()));
+    m_dialogs->expect(QStringLiteral("文件保存失败：代发工资.txt"));
+    click("确定");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(m_env->read(kFile), file);
+    QCOMPARE(Faults::entries(m_env->dir()), QStringList{kFile});
+    // The list shows the file: the entry that was not saved is not there.
+    QCOMPARE(column(roster(), 1), manyAccounts(100));
+    QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(), QStringLiteral("100"));
+    QVERIFY(!field("账号")->isEnabled());
+}
+
+void TestPayrollRoster::deleteInSearchViewThatCannotBeSaved()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    Faults::Injector injector(fault, m_env->dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    const QByteArray file = manyEntries(100);
+    m_env->write(kFile, file);
+    QVERIFY(m_book->LoadDefaultGroup());
+    search(QStringLiteral("收款账号"), QStringLiteral("精准查询"), manyAccounts(100).at(7));
+    QCOMPARE(results()->count(), 1);
+    QByteArray removed = file;
+    removed.remove(file.indexOf(gbk(QStringLiteral("|%1|").arg(manyAccounts(100).at(7)))),
+                   manyEntries(1).size());
+    QCOMPARE(removed.size(), file.size() - manyEntries(1).size());
+    QVERIFY2(injector.inject(removed.size()), qPrintable(injector.error()));
+    m_dialogs->expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    m_dialogs->expect(QStringLiteral("文件保存失败：代发工资.txt"));
+    click("删除");
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(m_env->read(kFile), file);
+    QCOMPARE(Faults::entries(m_env->dir()), QStringList{kFile});
+    // Back to the roster as the file holds it, the entry still there.
+    QVERIFY(!m_book->searching());
+    QVERIFY(roster()->isVisible());
+    QCOMPARE(column(roster(), 1), manyAccounts(100));
+    QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(), QStringLiteral("100"));
+}
+
+void TestPayrollRoster::saveAfterLoadThatFailsIsReported()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    Faults::Injector injector(fault, m_env->dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    // Amounts stored without decimals: the load saves them completed at once.
+    const QByteArray file = manyEntries(100, QStringLiteral("100"));
+    m_env->write(kFile, file);
+    QVERIFY2(injector.inject(manyEntries(100).size()), qPrintable(injector.error()));
+    m_dialogs->expect(QStringLiteral("文件保存失败：代发工资.txt"));
+    QVERIFY(m_book->LoadDefaultGroup());
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(m_env->read(kFile), file);
+    QCOMPARE(Faults::entries(m_env->dir()), QStringList{kFile});
+    // The rows are what the file holds, amounts shown completed as the check left them.
+    QCOMPARE(column(roster(), 1), manyAccounts(100));
+    QCOMPARE(roster()->text(0, 3), QStringLiteral("100.00"));
+    QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(), QStringLiteral("100"));
 }
 
 QTEST_MAIN(TestPayrollRoster)

@@ -1,5 +1,5 @@
+#include "Faults.h"
 #include "TestEnv.h"
-#include "common/core/SafeWrite.h"
 #include "rosters/core/RosterDocument.h"
 #include "rosters/core/RosterFormat.h"
 
@@ -27,7 +27,10 @@ private slots:
     void undecodableLineIsAFormatError();
     void payrollRosterAmountsAreCompleted();
     void missingFileIsNotCreated();
+    void failedSaveIsReported_data();
     void failedSaveIsReported();
+    void failedRememberKeepsTheRoster_data();
+    void failedRememberKeepsTheRoster();
 };
 
 void TestRosterFormat::lineReader()
@@ -292,16 +295,53 @@ void TestRosterFormat::missingFileIsNotCreated()
     QVERIFY(!env.exists("hangneiacc.txt"));
 }
 
+void TestRosterFormat::failedSaveIsReported_data()
+{
+    // The roster is smaller than a page.
+    Faults::addAllRows(false);
+}
+
 void TestRosterFormat::failedSaveIsReported()
 {
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
     TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
     env.write("hangneiacc.txt", gbk(QStringLiteral("|1234567890|甲||\r\n")));
     RosterDocument doc(RosterDocument::Kind::InBank, "hangneiacc.txt");
     doc.load(RecordCheckMode::Plain);
     doc.appendRow({"1234567891", QStringLiteral("乙")});
-    SafeWrite::setFailAfterBytesForTests(5);
+    QVERIFY2(injector.inject(doc.serialize().size()), qPrintable(injector.error()));
     QVERIFY(!doc.save());
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
     QCOMPARE(env.read("hangneiacc.txt"), gbk(QStringLiteral("|1234567890|甲||\r\n")));
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"hangneiacc.txt"});
+}
+
+void TestRosterFormat::failedRememberKeepsTheRoster_data()
+{
+    Faults::addAllRows(false);
+}
+
+void TestRosterFormat::failedRememberKeepsTheRoster()
+{
+    QFETCH(Faults::Fault, fault);
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    const QByteArray roster = gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"));
+    env.write("kuahangacc.txt", roster);
+    const QByteArray line = gbk(QStringLiteral("6222000000000002|赵六||农业银行|||103100000026|\r\n"));
+    QVERIFY2(injector.inject(roster.size() + line.size()), qPrintable(injector.error()));
+    const RosterFormat::RememberResult result = RosterFormat::rememberRecord(
+        "kuahangacc.txt", "6222000000000002", line,
+        [](const QString& text) -> std::optional<QString> { return text.section(QLatin1Char('|'), 0, 0); });
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(result, RosterFormat::RememberResult::Failed);
+    QCOMPARE(env.read("kuahangacc.txt"), roster);
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"kuahangacc.txt"});
 }
 
 QTEST_MAIN(TestRosterFormat)

@@ -3,7 +3,6 @@
 #include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
 #include "common/core/Gbk.h"
-#include "common/core/SafeWrite.h"
 
 #include <QFile>
 
@@ -11,14 +10,12 @@ TestEnv::TestEnv(const QDate& today)
 {
     CMyTool::SetModuleDirForTests(m_dir.path());
     Clock::setTodayForTests(today);
-    SafeWrite::setFailAfterBytesForTests(-1);
 }
 
 TestEnv::~TestEnv()
 {
     CMyTool::SetModuleDirForTests(QString());
     Clock::setTodayForTests(QDate());
-    SafeWrite::setFailAfterBytesForTests(-1);
 }
 
 void TestEnv::write(const QString& name, const QByteArray& bytes) const

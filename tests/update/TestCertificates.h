@@ -19,6 +19,10 @@ public:
     QSslCertificate untrusted;
     QSslKey untrustedKey;
 
+    // The server's certificate and key as PEM files, for servers run as a program (openssl).
+    QString serverCertificateFile() const { return path(QStringLiteral("server.pem")); }
+    QString serverKeyFile() const { return path(QStringLiteral("server.key")); }
+
 private:
     bool openssl(const QStringList& arguments, QString* error);
     QString path(const QString& name) const { return m_dir.filePath(name); }

@@ -94,13 +94,34 @@ void TlsTestServer::answer(QSslSocket* socket)
         socket->disconnectFromHost();
         return;
     }
+    if (m_mode == Mode::NoAnswer) {
+        return;
+    }
+    if (m_mode == Mode::CloseAfterRequest) {
+        socket->disconnectFromHost();
+        return;
+    }
+    QByteArray length;
+    QByteArray wire = m_body;
+    if (m_announced == kChunked) {
+        length = "Transfer-Encoding: chunked\r\n";
+        wire.clear();
+        for (qsizetype at = 0; at < m_body.size(); at += 1000) {
+            const QByteArray piece = m_body.mid(at, 1000);
+            wire += QByteArray::number(piece.size(), 16) + ";piece=" + QByteArray::number(at) + "\r\n" +
+                    piece + "\r\n";
+        }
+        wire += "0\r\n\r\n";
+    } else if (m_announced != kNoLength) {
+        length = "Content-Length: " +
+                 QByteArray::number(m_announced == kBodyLength ? m_body.size() : m_announced) + "\r\n";
+    }
     socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(m_status) + ' ' + reason(m_status) +
-                  "\r\nContent-Type: text/plain\r\nContent-Length: " + QByteArray::number(m_body.size()) +
-                  "\r\nConnection: close\r\n\r\n");
-    const qsizetype limit = m_dropAfter < 0 ? m_body.size() : qMin(m_dropAfter, m_body.size());
-    const bool drop = m_dropAfter >= 0 && m_dropAfter < m_body.size();
+                  "\r\nContent-Type: text/plain\r\n" + length + "Connection: close\r\n\r\n");
+    const qsizetype limit = m_dropAfter < 0 ? wire.size() : qMin(m_dropAfter, wire.size());
+    const bool drop = m_dropAfter >= 0 && m_dropAfter < wire.size();
     if (m_chunkSize <= 0) {
-        socket->write(m_body.left(limit));
+        socket->write(wire.left(limit));
         bodyBytesSent += limit;
         if (drop) {
             socket->flush();
@@ -112,7 +133,7 @@ void TlsTestServer::answer(QSslSocket* socket)
     }
     auto* timer = new QTimer(socket);
     auto sent = std::make_shared<qsizetype>(0);
-    connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, limit, drop] {
+    connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, limit, drop, wire] {
         if (*sent >= limit) {
             timer->stop();
             if (drop) {
@@ -123,7 +144,7 @@ void TlsTestServer::answer(QSslSocket* socket)
             }
             return;
         }
-        const QByteArray chunk = m_body.mid(*sent, qMin(m_chunkSize, limit - *sent));
+        const QByteArray chunk = wire.mid(*sent, qMin(m_chunkSize, limit - *sent));
         socket->write(chunk);
         *sent += chunk.size();
         bodyBytesSent += chunk.size();

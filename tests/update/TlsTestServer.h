@@ -19,11 +19,17 @@ class TlsTestServer : public QTcpServer
 public:
     enum class Mode
     {
-        Respond,  // answer with status and body
-        Silent,   // accept the connection and never say a word, not even the TLS handshake
-        NotHttp,  // after the request, send something that is not HTTP and close
-        NotProxy, // no TLS: read a request (a proxy's CONNECT), answer something that is not HTTP
+        Respond,           // answer with status and body
+        Silent,            // accept the connection and never say a word, not even the TLS handshake
+        NotHttp,           // after the request, send something that is not HTTP and close
+        NotProxy,          // no TLS: read a request (a proxy's CONNECT), answer something that is not HTTP
+        NoAnswer,          // read the request and never answer it
+        CloseAfterRequest, // read the request and close the connection without a word
     };
+    // What the Content-Length header says.
+    static constexpr qint64 kBodyLength = -1; // the length of the body (the default)
+    static constexpr qint64 kNoLength = -2;   // no Content-Length header: the body ends at the close
+    static constexpr qint64 kChunked = -3;    // no length: the body comes in chunks of 1000 bytes
 
     TlsTestServer(const QSslCertificate& certificate, const QSslKey& key, QObject* parent = nullptr);
 
@@ -33,8 +39,10 @@ public:
     void setMode(Mode mode) { m_mode = mode; }
     // chunkSize 0 sends the body at once; otherwise one chunk every intervalMs.
     void respond(int status, const QByteArray& body, qsizetype chunkSize = 0, int intervalMs = 0);
-    // Cuts the connection after this many body bytes (-1: never).
+    // Cuts the connection after this many body bytes (as sent, chunk framing included; -1: never).
     void dropAfter(qsizetype bytes) { m_dropAfter = bytes; }
+    // Announces this Content-Length, none (kNoLength) or chunks (kChunked); the body stays as given.
+    void announceLength(qint64 length) { m_announced = length; }
 
     // Request head (request line and headers) of every request received.
     QList<QByteArray> requests;
@@ -56,5 +64,6 @@ private:
     qsizetype m_chunkSize = 0;
     int m_intervalMs = 0;
     qsizetype m_dropAfter = -1;
+    qint64 m_announced = kBodyLength;
     QList<QPointer<QSslSocket>> m_silent;
 };

@@ -1,6 +1,7 @@
 #include "TestEnv.h"
 #include "common/core/CMyTool.h"
 #include "update/UpdateNetwork.h"
+#include "update/core/BankCodeList.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -113,37 +114,48 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text");
         const QString generic = QStringLiteral("网络错误，断开连接");
-        QTest::newRow("timeout") << int(QNetworkReply::TimeoutError) << QString() << 12002
+        QTest::newRow("timeout") << int(QAbstractSocket::SocketTimeoutError) << QString() << 12002
                                  << QStringLiteral("网络连接超时");
-        QTest::newRow("proxy timeout")
-            << int(QNetworkReply::ProxyTimeoutError) << QString() << 12002 << QStringLiteral("网络连接超时");
-        QTest::newRow("bad url") << int(QNetworkReply::ProtocolUnknownError) << QString() << 12005
-                                 << QStringLiteral("错误的URL地址");
-        QTest::newRow("unknown host") << int(QNetworkReply::HostNotFoundError) << QString() << 12007
+        QTest::newRow("proxy timeout") << int(QAbstractSocket::ProxyConnectionTimeoutError) << QString()
+                                       << 12002 << QStringLiteral("网络连接超时");
+        QTest::newRow("unknown host") << int(QAbstractSocket::HostNotFoundError) << QString() << 12007
                                       << QStringLiteral("无法解析域名,请检查DNS域名服务器");
-        QTest::newRow("shutdown") << int(QNetworkReply::NetworkSessionFailedError) << QString() << 12012
-                                  << QStringLiteral("服务已关闭");
-        QTest::newRow("proxy login") << int(QNetworkReply::ProxyAuthenticationRequiredError) << QString()
+        QTest::newRow("unknown proxy") << int(QAbstractSocket::ProxyNotFoundError) << QString() << 12007
+                                       << QStringLiteral("无法解析域名,请检查DNS域名服务器");
+        QTest::newRow("proxy login") << int(QAbstractSocket::ProxyAuthenticationRequiredError) << QString()
                                      << 12015 << QStringLiteral("登陆失败");
-        QTest::newRow("cancelled") << int(QNetworkReply::OperationCanceledError) << QString() << 12017
-                                   << QStringLiteral("操作已退出");
-        QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << QString() << 12029
+        QTest::newRow("refused") << int(QAbstractSocket::ConnectionRefusedError) << QString() << 12029
                                  << QStringLiteral("网络无法连接");
-        QTest::newRow("closed") << int(QNetworkReply::RemoteHostClosedError) << QString() << 12030
+        QTest::newRow("proxy refused") << int(QAbstractSocket::ProxyConnectionRefusedError) << QString()
+                                       << 12029 << QStringLiteral("网络无法连接");
+        QTest::newRow("closed") << int(QAbstractSocket::RemoteHostClosedError) << QString() << 12030
                                 << QStringLiteral("网络连接错误");
-        QTest::newRow("client certificate")
-            << int(QNetworkReply::SslHandshakeFailedError)
+        QTest::newRow("network down")
+            << int(QAbstractSocket::NetworkError) << QString() << 12030 << QStringLiteral("网络连接错误");
+        QTest::newRow("client certificate, TLS 1.3")
+            << int(QAbstractSocket::SslInternalError)
             << QStringLiteral("error:0A00045C:SSL routines::tlsv13 alert certificate required") << 12044
             << QStringLiteral("需要客户端证书");
-        QTest::newRow("tls") << int(QNetworkReply::SslHandshakeFailedError)
+        QTest::newRow("client certificate, TLS 1.3, reported as closed")
+            << int(QAbstractSocket::RemoteHostClosedError)
+            << QStringLiteral("error:0A00045C:SSL routines::tlsv13 alert certificate required") << 12044
+            << QStringLiteral("需要客户端证书");
+        QTest::newRow("client certificate, TLS 1.2")
+            << int(QAbstractSocket::SslHandshakeFailedError)
+            << QStringLiteral(
+                   "Error during SSL handshake: error:0A000410:SSL routines::sslv3 alert handshake "
+                   "failure")
+            << 12044 << QStringLiteral("需要客户端证书");
+        QTest::newRow("tls") << int(QAbstractSocket::SslHandshakeFailedError)
                              << QStringLiteral(
                                     "The issuer certificate of a locally looked up certificate could "
                                     "not be found")
                              << 12175 << QStringLiteral("SSL连接失败");
-        QTest::newRow("protocol failure")
-            << int(QNetworkReply::ProtocolFailure) << QString() << 12004 << generic;
-        QTest::newRow("unknown network error")
-            << int(QNetworkReply::UnknownNetworkError) << QString() << 12004 << generic;
+        QTest::newRow("tls internal")
+            << int(QAbstractSocket::SslInternalError) << QString() << 12175 << QStringLiteral("SSL连接失败");
+        QTest::newRow("proxy protocol")
+            << int(QAbstractSocket::ProxyProtocolError) << QString() << 12004 << generic;
+        QTest::newRow("unknown") << int(QAbstractSocket::UnknownSocketError) << QString() << 12004 << generic;
     }
 
     void networkErrorsMapToTheErrorTexts()
@@ -152,33 +164,73 @@ private slots:
         QFETCH(QString, errorString);
         QFETCH(int, code);
         QFETCH(QString, text);
-        QCOMPARE(WinHttpErrorCode(QNetworkReply::NetworkError(error), errorString), code);
+        QCOMPARE(WinHttpErrorCode(QAbstractSocket::SocketError(error), errorString), code);
         QCOMPARE(CMyTool::WinHttpErrorText(code), text);
     }
 
-    void routingCodeLine_data()
+    void bankCodeListBody_data()
     {
-        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<qint64>("contentLength");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("code and name")
-            << gbk(QStringLiteral("102100099996|中国工商银行总行清算中心\r\n")) << true;
-        QTest::newRow("extra field") << QByteArray("313|Bank|ignored") << true;
-        QTest::newRow("empty code") << QByteArray("|Bank") << true;
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("empty line") << QByteArray("\r\n313|Bank") << false;
-        QTest::newRow("html") << QByteArray("<html><body>Not Found</body></html>") << false;
-        QTest::newRow("bar after the CR") << QByteArray("313 Bank\r|x") << false;
-        QTest::newRow("bar on the next line") << QByteArray("313 Bank\n313|x") << false;
+        const QByteArray list = gbk(QStringLiteral("102100099996|中国工商银行总行清算中心\r\n"
+                                                   "103100000026|中国农业银行股份有限公司\r\n"));
+        QTest::newRow("code and name") << list << qint64(-1) << true;
+        QTest::newRow("code and name, length given") << list << qint64(list.size()) << true;
+        QTest::newRow("closing bar and extra field")
+            << QByteArray("313|Bank|ignored\n") << qint64(-1) << true;
+        QTest::newRow("lone LF line ends") << QByteArray("313|Bank\n314|Bank 2\n") << qint64(-1) << true;
+        QTest::newRow("blank lines between")
+            << QByteArray("\r\n313|Bank\r\n\r\n314|B\r\n") << qint64(-1) << true;
+        QTest::newRow("a code without a name beside an entry")
+            << QByteArray("313|\r\n314|Bank\r\n") << qint64(-1) << true;
+        QTest::newRow("only a code without a name") << QByteArray("313|\r\n") << qint64(-1) << false;
+        QTest::newRow("empty code") << QByteArray("|Bank\r\n") << qint64(-1) << false;
+        QTest::newRow("letter in the code") << QByteArray("31A|Bank\r\n") << qint64(-1) << false;
+        QTest::newRow("full-width digits") << gbk(QStringLiteral("３１３|Bank\r\n")) << qint64(-1) << false;
+        QTest::newRow("space before the bar") << QByteArray("313 |Bank\r\n") << qint64(-1) << false;
+        QTest::newRow("empty") << QByteArray() << qint64(-1) << false;
+        QTest::newRow("empty, length 0") << QByteArray() << qint64(0) << false;
+        QTest::newRow("only blank lines") << QByteArray("\r\n\r\n") << qint64(-1) << false;
+        QTest::newRow("html") << QByteArray("<html><body>Not Found</body></html>\r\n") << qint64(-1) << false;
+        QTest::newRow("one good line, then html")
+            << list + "<html>\r\n<body>Service busy</body>\r\n</html>\r\n"
+            << qint64(-1) << false;
+        QTest::newRow("maintenance title with a bar")
+            << gbk(QStringLiteral("<title>Maintenance | 系统维护</title>\r\n<p>稍后再试</p>\r\n"))
+            << qint64(-1) << false;
+        QTest::newRow("cut inside a line, no length") << list + "104100000004|中国" << qint64(-1) << false;
+        QTest::newRow("last line without end, length given")
+            << list + "104100000004|Bank" << qint64(list.size() + 17) << true;
+        QTest::newRow("shorter than the length") << list << qint64(list.size() + 10) << false;
+        QTest::newRow("longer than the length") << list << qint64(list.size() - 1) << false;
+        QTest::newRow("bar after the CR") << QByteArray("313 Bank\r|x\r\n") << qint64(-1) << false;
+        QTest::newRow("bar on the next line") << QByteArray("313 Bank\n313|x\n") << qint64(-1) << false;
         // 0x7C as the second byte of a GBK character is no separator.
-        QTest::newRow("gbk trail byte") << gbk(QStringLiteral("313亅Bank")) << false;
-        QTest::newRow("invalid gbk") << QByteArray("313|\x81") << false;
+        QTest::newRow("gbk trail byte") << gbk(QStringLiteral("313亅Bank\r\n")) << qint64(-1) << false;
+        QTest::newRow("invalid gbk") << QByteArray("313|\x81\r\n") << qint64(-1) << false;
+        QTest::newRow("invalid gbk in a later line")
+            << list + QByteArray("313|\xff\xff\r\n") << qint64(-1) << false;
+        QTest::newRow("line longer than any list has")
+            << list + "313|" + QByteArray(BankCodeListCheck::kLineLimit, 'x') + "\r\n"
+            << qint64(-1) << false;
     }
 
-    void routingCodeLine()
+    void bankCodeListBody()
     {
-        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, body);
+        QFETCH(qint64, contentLength);
         QFETCH(bool, valid);
-        QCOMPARE(IsRoutingCodeLine(line), valid);
+        QCOMPARE(IsBankCodeList(body, contentLength), valid);
+        // Fed as it arrives from the network, in pieces of any size, the answer is the same.
+        for (const qsizetype piece : {qsizetype(1), qsizetype(7), qsizetype(4096)}) {
+            BankCodeListCheck check;
+            for (qsizetype at = 0; at < body.size(); at += piece) {
+                check.add(body.mid(at, piece));
+            }
+            QCOMPARE(check.size(), qint64(body.size()));
+            QCOMPARE(check.isList(contentLength), valid);
+        }
     }
 
     void updatedTodayReadsTheDateFile_data()

@@ -1,13 +1,17 @@
+#include "Faults.h"
 #include "ScriptedDialogs.h"
 #include "TestCertificates.h"
 #include "TestEnv.h"
 #include "TlsTestServer.h"
+#include "lookup/core/BankCodeTable.h"
 #include "update/CUpdateWorker.h"
 #include "update/UpdateControl.h"
 #include "update/UpdateNetwork.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTest>
 #include <QThread>
 
@@ -18,6 +22,11 @@ using namespace BankCodeUpdate;
 namespace {
 
 const QString kInvalid = QStringLiteral("更新失败，服务器返回的联行号文件无效");
+const QString kNoDataLength = QStringLiteral("Get data length failed");
+const QString kWriteFailed = QStringLiteral("写入文件失败，请检查磁盘空间");
+const QString kOpenFailed = QStringLiteral("打开文件失败，请检查系统权限");
+const QString kReplaceFailed = QStringLiteral("更新失败，无法替换BankNo.txt，原联行号文件保持不变");
+const QString kClientCertificate = QStringLiteral("需要客户端证书");
 const QByteArray kOldList = "102100099996|old bank\r\n";
 
 // One download on its own thread, with everything it reports recorded.
@@ -62,6 +71,15 @@ QByteArray bankList(int lines)
             gbk(QStringLiteral("10210009%1|中国工商银行第%2支行\r\n").arg(i, 4, 10, QLatin1Char('0')).arg(i));
     }
     return out;
+}
+
+bool listening(quint16 port)
+{
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port);
+    const bool open = probe.waitForConnected(200);
+    probe.abort();
+    return open;
 }
 
 bool strictlyGrowing(const QList<qint64>& totals)
@@ -206,20 +224,29 @@ private slots:
         verifyDayUsedListKept(env);
     }
 
-    void cancelBeforeTheAnswerEndsAtOnce()
+    void cancelBeforeTheAnswerEndsAtOnceAndUsesUpTheDay_data()
     {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("while connecting") << int(TlsTestServer::Mode::Silent);
+        QTest::newRow("while the request waits") << int(TlsTestServer::Mode::NoAnswer);
+    }
+
+    void cancelBeforeTheAnswerEndsAtOnceAndUsesUpTheDay()
+    {
+        QFETCH(int, mode);
         TestEnv env;
         env.write(QStringLiteral("BankNo.txt"), kOldList);
-        m_server->setMode(TlsTestServer::Mode::Silent);
+        m_server->setMode(TlsTestServer::Mode(mode));
         WorkerRun run(sourceFor(*m_server));
-        QTest::qWait(200);
+        QTest::qWait(300);
         QVERIFY(!run.thread.isFinished());
         run.control.cancel();
         QVERIFY(run.ended(5000));
         QCOMPARE(run.failures, QStringList());
         QCOMPARE(run.successes, 0);
         QVERIFY(run.progress.isEmpty());
-        verifyUntouched(env);
+        // The operator confirmed "取消更新将导致更新失败，您只能明天再更新".
+        verifyDayUsedListKept(env);
     }
 
     void cancelBeforeTheStartDoesNothing()
@@ -285,7 +312,14 @@ private slots:
         QTest::newRow("500 with a list") << 500 << bankList(3);
         QTest::newRow("200 empty") << 200 << QByteArray();
         QTest::newRow("200 with html") << 200 << QByteArray("<html>\r\n<body>busy</body>\r\n</html>\r\n");
-        QTest::newRow("200 starting with an empty line") << 200 << QByteArray("\r\n") + bankList(3);
+        QTest::newRow("200 one good line then html")
+            << 200 << bankList(1) + "<html>\r\n<body>Service busy</body>\r\n</html>\r\n";
+        QTest::newRow("200 maintenance page with a bar in its first line")
+            << 200
+            << gbk(QStringLiteral(
+                   "<title>Maintenance | 系统维护</title>\r\n<p>系统维护中，请稍后再试</p>\r\n"));
+        QTest::newRow("200 with a line of letters for a code")
+            << 200 << bankList(3) + "ABC|not a bank\r\n" + bankList(2);
     }
 
     void errorPageKeepsTheOldList()
@@ -300,6 +334,192 @@ private slots:
         QCOMPARE(run.failures, QStringList{kInvalid});
         QCOMPARE(run.successes, 0);
         verifyDayUsedListKept(env);
+    }
+
+    void blankLinesInAListAreNoDamage()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        const QByteArray list = QByteArray("\r\n") + bankList(3) + "\r\n" + bankList(2);
+        m_server->respond(200, list);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+
+    void incompleteBodyKeepsTheOldList_data()
+    {
+        QTest::addColumn<qint64>("announced");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("text");
+        const QByteArray cut = bankList(200) + gbk(QStringLiteral("102100099999|中国工商"));
+        // The end of the connection looks like the end of the body: only the cut line shows it.
+        QTest::newRow("no length, cut inside a line") << TlsTestServer::kNoLength << cut << kInvalid;
+        QTest::newRow("no length, empty") << TlsTestServer::kNoLength << QByteArray() << kInvalid;
+        QTest::newRow("length 0") << TlsTestServer::kBodyLength << QByteArray() << kInvalid;
+        // Qt sees the connection end before the announced length: a failed read.
+        QTest::newRow("longer length than sent")
+            << qint64(bankList(200).size() + 500) << bankList(200) << QStringLiteral("Read data failed");
+    }
+
+    void incompleteBodyKeepsTheOldList()
+    {
+        QFETCH(qint64, announced);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, text);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, body);
+        m_server->announceLength(announced);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{text});
+        QCOMPARE(run.successes, 0);
+        verifyDayUsedListKept(env);
+    }
+
+    void listWithoutLengthThatEndsWithALineEndIsTaken()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        const QByteArray list = bankList(200);
+        m_server->respond(200, list);
+        m_server->announceLength(TlsTestServer::kNoLength);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+
+    void listInChunksIsTakenWhole()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        const QByteArray list = bankList(3000);
+        m_server->respond(200, list, 3000, 2);
+        m_server->announceLength(TlsTestServer::kChunked);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+        QCOMPARE(run.progress.last(), qint64(list.size()));
+    }
+
+    void listInChunksCutShortKeepsTheOldList()
+    {
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        // Whole lines up to the cut: only the missing last chunk tells the body is not complete.
+        m_server->respond(200, bankList(300));
+        m_server->announceLength(TlsTestServer::kChunked);
+        m_server->dropAfter(5 * (1000 + 20));
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{QStringLiteral("Read data failed")});
+        verifyDayUsedListKept(env);
+    }
+
+    void temporaryNameThatIsALinkIsNeverWrittenThrough_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("404 page") << 404
+                                  << QByteArray("<html><body><h1>404 Not Found</h1></body></html>\r\n");
+        QTest::newRow("a good list") << 200 << bankList(20);
+    }
+
+    void temporaryNameThatIsALinkIsNeverWrittenThrough()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        const QByteArray roster = gbk(QStringLiteral("6222020200000001|王珅||中国银行|||104306114010|\r\n"));
+        env.write(QStringLiteral("kuahangacc.txt"), roster);
+        QVERIFY(
+            QFile::link(env.path(QStringLiteral("kuahangacc.txt")), env.path(QStringLiteral("BankNo.txt_"))));
+        m_server->respond(status, body);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(env.read(QStringLiteral("kuahangacc.txt")), roster);
+        QVERIFY(!QFileInfo(env.path(QStringLiteral("kuahangacc.txt"))).isSymLink());
+        QVERIFY(!QFileInfo(env.path(QStringLiteral("BankNo.txt_"))).isSymLink());
+        QVERIFY(!env.exists(QStringLiteral("BankNo.txt_")));
+        QCOMPARE(env.read(QStringLiteral("dxbk-tool.ini")), QByteArray("20201231"));
+        if (status == 200) {
+            QCOMPARE(run.successes, 1);
+            QCOMPARE(env.read(QStringLiteral("BankNo.txt")), body);
+        } else {
+            QCOMPARE(run.failures, QStringList{kInvalid});
+            QCOMPARE(env.read(QStringLiteral("BankNo.txt")), kOldList);
+        }
+    }
+
+    void requestSentButNeverAnsweredIsSentOnce_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("server closes") << int(TlsTestServer::Mode::CloseAfterRequest);
+        QTest::newRow("server stays silent") << int(TlsTestServer::Mode::NoAnswer);
+        QTest::newRow("answer that is not http") << int(TlsTestServer::Mode::NotHttp);
+    }
+
+    void requestSentButNeverAnsweredIsSentOnce()
+    {
+        QFETCH(int, mode);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->setMode(TlsTestServer::Mode(mode));
+        WorkerRun run(sourceFor(*m_server, 800));
+        QVERIFY(run.ended(10000));
+        QCOMPARE(run.failures, QStringList{kNoDataLength});
+        QCOMPARE(run.successes, 0);
+        // No second GET on a new connection, not even a moment later.
+        QTest::qWait(300);
+        QCOMPARE(m_server->requests.size(), 1);
+        verifyDayUsedListKept(env);
+    }
+
+    void serverThatDemandsAClientCertificate_data()
+    {
+        QTest::addColumn<QString>("protocol");
+        QTest::newRow("TLS 1.3") << QStringLiteral("-tls1_3");
+        QTest::newRow("TLS 1.2") << QStringLiteral("-tls1_2");
+    }
+
+    void serverThatDemandsAClientCertificate()
+    {
+        QFETCH(QString, protocol);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        // openssl's own server: it demands a certificate the way a real server does.
+        QProcess server;
+        server.setProcessChannelMode(QProcess::MergedChannels);
+        server.start(QStringLiteral("openssl"),
+                     {QStringLiteral("s_server"), QStringLiteral("-accept"),
+                      QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("-cert"),
+                      m_certs.serverCertificateFile(), QStringLiteral("-key"), m_certs.serverKeyFile(),
+                      QStringLiteral("-Verify"), QStringLiteral("1"), protocol, QStringLiteral("-www")});
+        QVERIFY2(server.waitForStarted(10000), qPrintable(server.errorString()));
+        // Ready once it takes connections (a probe that goes away is nothing to it).
+        QTRY_VERIFY_WITH_TIMEOUT(listening(port) || server.state() != QProcess::Running, 10000);
+        QCOMPARE(server.state(), QProcess::Running);
+        UpdateSource source = sourceFor(*m_server);
+        source.baseUrl.setPort(port);
+        WorkerRun run(source);
+        const bool ended = run.ended();
+        server.kill();
+        server.waitForFinished(5000);
+        QVERIFY(ended);
+        QCOMPARE(run.failures, QStringList{kClientCertificate});
+        verifyUntouched(env);
     }
 
     void serverNotTrustedGivesTlsFailure()
@@ -342,23 +562,6 @@ private slots:
         WorkerRun run(source);
         QVERIFY(run.ended());
         QCOMPARE(run.failures, QStringList{QStringLiteral("网络无法连接")});
-        verifyUntouched(env);
-    }
-
-    void answerThatIsNotHttpBreaksTheConnection()
-    {
-        TestEnv env;
-        env.write(QStringLiteral("BankNo.txt"), kOldList);
-        m_server->setMode(TlsTestServer::Mode::NotHttp);
-        WorkerRun run(sourceFor(*m_server));
-        QVERIFY(run.ended());
-        QCOMPARE(run.failures, QStringList{QStringLiteral("网络连接错误")});
-        // The network library sends a GET again when the connection breaks before an answer;
-        // each try is the same request.
-        QVERIFY(!m_server->requests.isEmpty());
-        for (const QByteArray& request : m_server->requests) {
-            QCOMPARE(request, m_server->requests.first());
-        }
         verifyUntouched(env);
     }
 
@@ -461,7 +664,7 @@ private slots:
         QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
     }
 
-    void oldListThatCannotBeReplacedKeepsTheNewOne()
+    void oldListThatCannotBeReplacedStays()
     {
         TestEnv env;
         // A folder in the way of the list: it can be neither deleted nor overwritten.
@@ -471,12 +674,90 @@ private slots:
         WorkerRun run(sourceFor(*m_server));
         QVERIFY(run.ended());
         QCOMPARE(run.successes, 0);
-        QCOMPARE(run.failures, QStringList{QStringLiteral(
-                                   "更新失败，无法替换BankNo.txt，新的联行号文件保留在BankNo.txt_中")});
+        QCOMPARE(run.failures, QStringList{kReplaceFailed});
         QVERIFY(!run.control.wasReplaced());
-        QCOMPARE(env.read(QStringLiteral("BankNo.txt_")), list);
-        QVERIFY(QFileInfo(env.path(QStringLiteral("BankNo.txt"))).isDir());
+        QVERIFY(!env.exists(QStringLiteral("BankNo.txt_")));
+        QVERIFY(QFileInfo(env.path(QStringLiteral("BankNo.txt/inside"))).isDir());
         QCOMPARE(env.read(QStringLiteral("dxbk-tool.ini")), QByteArray("20201231"));
+    }
+
+    void faultWritingTheListKeepsTheOldOne_data()
+    {
+        Faults::addColumn();
+        Faults::addWriteRows();
+        Faults::addSyncCloseRenameRows();
+        // With one page left the date file takes it first: that row says nothing more here.
+        Faults::addMountRows(false);
+    }
+
+    void faultWritingTheListKeepsTheOldOne()
+    {
+        QFETCH(Faults::Fault, fault);
+        RUN_IN_FAULT_CHILD(fault);
+        TestEnv env;
+        Faults::Injector injector(fault, env.dir());
+        QVERIFY2(injector.ready(), qPrintable(injector.error()));
+        injector.setFilter(QStringLiteral("BankNo.txt"));
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        env.write(QStringLiteral("dxbk-tool.ini"), "20201230");
+        const QByteArray list = bankList(1500); // several chunks
+        m_server->respond(200, list);
+        QVERIFY2(injector.inject(list.size()), qPrintable(injector.error()));
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QVERIFY2(injector.release(), qPrintable(injector.error()));
+        QCOMPARE(run.successes, 0);
+        QVERIFY(!run.control.wasReplaced());
+        QString text = kWriteFailed;
+        QByteArray day = "20201231";
+        if (fault.type == Faults::Fault::RenameFails) {
+            text = kReplaceFailed;
+        } else if (fault.type == Faults::Fault::ReadOnly) {
+            text = kOpenFailed;
+            day = "20201230";
+        } else if (fault.type == Faults::Fault::DiskFull) {
+            day = "20201230"; // no room for the date either
+        }
+        QCOMPARE(run.failures, QStringList{text});
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), kOldList);
+        QCOMPARE(env.read(QStringLiteral("dxbk-tool.ini")), day);
+        QCOMPARE(Faults::entries(env.dir()), (QStringList{"BankNo.txt", "dxbk-tool.ini"}));
+        // The next start loads the old list.
+        QVERIFY(!BankCodeTable::reload());
+        QCOMPARE(BankCodeTable::nameOf(QStringLiteral("102100099996")).value_or(QString()),
+                 QStringLiteral("old bank"));
+        QCOMPARE(BankCodeTable::size(), qsizetype(1));
+    }
+
+    void faultWritingTheDateFileDoesNotStopTheDownload_data()
+    {
+        Faults::addColumn();
+        Faults::addWriteRows();
+        Faults::addSyncCloseRenameRows();
+    }
+
+    void faultWritingTheDateFileDoesNotStopTheDownload()
+    {
+        QFETCH(Faults::Fault, fault);
+        RUN_IN_FAULT_CHILD(fault);
+        TestEnv env;
+        Faults::Injector injector(fault, env.dir());
+        QVERIFY2(injector.ready(), qPrintable(injector.error()));
+        injector.setFilter(QStringLiteral("dxbk-tool.ini"));
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        env.write(QStringLiteral("dxbk-tool.ini"), "20201230");
+        const QByteArray list = bankList(50);
+        m_server->respond(200, list);
+        QVERIFY2(injector.inject(8), qPrintable(injector.error()));
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QVERIFY2(injector.release(), qPrintable(injector.error()));
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+        // The date file keeps its old bytes, whole: the operator may try again today.
+        QCOMPARE(env.read(QStringLiteral("dxbk-tool.ini")), QByteArray("20201230"));
+        QCOMPARE(Faults::entries(env.dir()), (QStringList{"BankNo.txt", "dxbk-tool.ini"}));
     }
 
     void missingOldListIsNoError()

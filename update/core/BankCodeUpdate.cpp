@@ -2,7 +2,6 @@
 
 #include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
-#include "common/core/Gbk.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -31,22 +30,6 @@ QUrl RequestUrl(const QUrl& baseUrl, int validateCode)
                      .arg(validateCode)
                      .arg(ValidatePwd(validateCode)));
     return url;
-}
-
-bool IsRoutingCodeLine(const QByteArray& line)
-{
-    QByteArray cut = line;
-    const qsizetype lf = cut.indexOf('\n');
-    if (lf >= 0) {
-        cut.truncate(lf);
-    }
-    const qsizetype cr = cut.indexOf('\r');
-    if (cr >= 0) {
-        cut.truncate(cr);
-    }
-    // Decode first: the byte of "|" also occurs as the second byte of some GBK characters.
-    const std::optional<QString> text = Gbk::decode(cut);
-    return text && text->contains(QLatin1Char('|'));
 }
 
 bool UpdatedToday()

@@ -5,7 +5,8 @@
 #include <QUrl>
 
 // The pieces of the daily bank-code download that need no network, thread or widget: the
-// validated request, the error codes, the check of the body and the once-a-day rule.
+// validated request, the error codes and the once-a-day rule (the check of the body is
+// BankCodeListCheck).
 namespace BankCodeUpdate {
 
 // The bank's web server that hands out the routing-code list.
@@ -52,10 +53,6 @@ enum WinHttpError : int
     ErrorClientCertNeeded = 12044,
     ErrorSecureFailure = 12175,
 };
-// A line of BankNo.txt (its end already removed or not) that names a code and a bank: the
-// line is cut at its first CR, must be valid GBK and hold a "|".
-bool IsRoutingCodeLine(const QByteArray& line);
-
 // True when dxbk-tool.ini says that today's download was already tried.
 bool UpdatedToday();
 
