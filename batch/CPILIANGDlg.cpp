@@ -136,7 +136,7 @@ bool CPILIANGDlg::ExportLines()
         Msg::show(this, QStringLiteral("创建文件失败！"));
         return false;
     }
-    Msg::show(this, QStringLiteral("导出成功"));
+    Msg::show(this, QStringLiteral("导出成功"), QString(), Msg::Ok, Msg::Icon::Information);
     setUnsaved(false);
     return true;
 }

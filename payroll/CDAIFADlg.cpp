@@ -140,7 +140,7 @@ bool CDAIFADlg::ExportLines()
         Msg::show(this, QStringLiteral("创建文件失败！"));
         return false;
     }
-    Msg::show(this, QStringLiteral("保存成功"));
+    Msg::show(this, QStringLiteral("保存成功"), QString(), Msg::Ok, Msg::Icon::Information);
     setUnsaved(false);
     return true;
 }

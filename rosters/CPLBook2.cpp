@@ -97,7 +97,7 @@ void CPLBook2::ExportFriendly()
         Msg::show(this, QStringLiteral("创建文件失败！"));
         return;
     }
-    Msg::show(this, QStringLiteral("导出成功"));
+    Msg::show(this, QStringLiteral("导出成功"), QString(), Msg::Ok, Msg::Icon::Information);
 }
 
 void CPLBook2::ImportFriendly()

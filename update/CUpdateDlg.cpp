@@ -165,7 +165,7 @@ void CUpdateDlg::showEnd()
     m_cancel->setEnabled(false);
     if (m_end == End::Succeeded) {
         postReloadOnce();
-        Msg::show(this, kSucceeded);
+        Msg::show(this, kSucceeded, QString(), Msg::Ok, Msg::Icon::Information);
     } else {
         Msg::show(this, m_failure);
     }

@@ -278,7 +278,11 @@ void TestAccessibility::messageIcons()
     dialogs.expect(QStringLiteral("总共导入1条信息\r\n成功导入1条信息"));
     QTest::mouseClick(payroll->findChild<QPushButton*>(QStringLiteral("导入文本")), Qt::LeftButton);
     QCOMPARE(dialogs.messages.last().icon, Msg::Icon::Information); // good news
-    dialogs.expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Cancel);
+    dialogs.expectFile(env.path("order.txt"));
+    dialogs.expect(QStringLiteral("保存成功"));
+    QTest::mouseClick(payroll->findChild<QPushButton*>(QStringLiteral("导出文本")), Qt::LeftButton);
+    QCOMPARE(dialogs.messages.last().icon, Msg::Icon::Information);
+    dialogs.expect(QStringLiteral("确定退出批量和代发工具？"), Msg::Cancel, QStringLiteral("退出程序"));
     frame->close();
     QCOMPARE(dialogs.messages.last().icon, Msg::Icon::Question);
     frame->setBeforeExit([] { return true; });
