@@ -11,7 +11,8 @@ if [ ! -f "$data/BankNo.txt" ] || [ ! -f "$data/kuahangacc.txt" ]; then
   /usr/bin/python3 "$root/bench/gen_lookup_data.py" "$data"
 fi
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" --target bench_lookup bench_app bench_spreadsheet
+cmake --build "$build" --target bench_lookup bench_app bench_spreadsheet bench_cli
 "$root/bench/run_lookup_bench.sh" "$data" "$repeats"
 QT_QPA_PLATFORM=offscreen "$build/bench/bench_app" "$data" "$repeats" 2>/dev/null
 "$build/bench/bench_spreadsheet"
+"$build/bench/bench_cli"

@@ -1,0 +1,246 @@
+#include "PayrollFixture.h"
+#include "Workbooks.h"
+#include "common/core/SpreadsheetWriter.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+// The command-line companion, run as a process on real files, against what the payroll screen
+// does with the same files.
+class TestCli : public QObject
+{
+    Q_OBJECT
+private slots:
+    void convertGivesTheScreensExportFile_data();
+    void convertGivesTheScreensExportFile();
+    void checkReportsEveryProblemAndTheTotals();
+    void convertWritesNothingWhenALineIsRefused();
+    void ordersOfMoreThan200Lines();
+    void banksAreFoundAsTheSearchDialogFindsThem();
+    void usage();
+};
+
+namespace {
+struct Run
+{
+    int status;
+    QString out;
+    QString err;
+};
+
+Run cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(DXBK_CLI), args);
+    if (!p.waitForFinished(60000)) {
+        return {-1, QString(), QStringLiteral("timed out")};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString summary(int read, int imported)
+{
+    return QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported);
+}
+
+const QString kHeader = QStringLiteral(
+    "序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+void TestCli::convertGivesTheScreensExportFile_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("workbook");
+    for (const char* layout : {"payroll_template", "payroll_header"}) {
+        for (const char* form : {"openpyxl.xlsx", "libreoffice.xlsx", "libreoffice.xls"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1.%2").arg(QLatin1String(layout), QLatin1String(form))))
+                << testData(QStringLiteral("imports/%1.%2").arg(QLatin1String(layout), QLatin1String(form)))
+                << true;
+        }
+    }
+    QTest::newRow("december GBK") << testData(QStringLiteral("imports/payroll_december.gbk.txt")) << false;
+}
+
+void TestCli::convertGivesTheScreensExportFile()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, workbook);
+    PayrollFixture f;
+    // One input feeds both: the companion...
+    const Run run = cli({"convert", path, "-o", f.env.path("cli.txt"), "--skip-invalid", "--json"});
+    QVERIFY2(run.status == 0 || run.status == 1, qPrintable(run.err));
+    const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    const QJsonArray problems = result.value("problems").toArray();
+    const int imported = result.value("count").toInt();
+    QVERIFY(imported > 0);
+    // ...and the screen, which shows the same refusals in the same order.
+    f.dialogs.expectFile(path);
+    for (const QJsonValue& p : problems) {
+        f.dialogs.expect(p.toObject().value("message").toString());
+    }
+    f.dialogs.expect(summary(imported + int(problems.size()), imported));
+    f.click(workbook ? QStringLiteral("导入Excel") : QStringLiteral("导入文本"));
+    QCOMPARE(f.list()->count(), imported);
+    QCOMPARE(f.total(), result.value("total").toString());
+    f.dialogs.expectFile(f.env.path("screen.txt"));
+    f.dialogs.expect(QStringLiteral("保存成功"));
+    QVERIFY(f.screen.ExportLines());
+    QCOMPARE(f.env.read("cli.txt"), f.env.read("screen.txt"));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestCli::checkReportsEveryProblemAndTheTotals()
+{
+    TestEnv env;
+    env.write("bad.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,张三,100,,工资,,,\r\n"
+                                       "2,,104306114010,622202020,李四,1,,,,,\r\n"
+                                       "3,,,6222020200012347,王五,1,,,,,\r\n"
+                                       "4,,104306114010,6222020200012348,赵六,0.5,,,,,"));
+    env.write("good.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,张三,1500,,工资,,,"));
+    const Run bad = cli({"check", env.path("bad.txt"), env.path("good.txt")});
+    QCOMPARE(bad.status, 1);
+    QCOMPARE(bad.out, env.path("bad.txt") +
+                          QStringLiteral(":3: 您所导入的文件中第2条，请保证收款账号长度至少为10位\n") +
+                          env.path("bad.txt") + QStringLiteral(":4: 您所导入的文件中第3条，请输入行号\n") +
+                          env.path("bad.txt") + QStringLiteral(": 总笔数：2  总金额：100.50\n") +
+                          env.path("good.txt") +
+                          QStringLiteral(": 总笔数：1  总金额：1500.00\n合计：总笔数：3  总金额：1600.50\n"));
+    QCOMPARE(cli({"check", env.path("good.txt")}).status, 0);
+
+    const Run json = cli({"check", "--json", env.path("bad.txt")});
+    const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(o.value("valid").toBool(), false);
+    QCOMPARE(o.value("total").toString(), QStringLiteral("100.50"));
+    const QJsonArray problems = o.value("files").toArray().at(0).toObject().value("problems").toArray();
+    QCOMPARE(problems.size(), 2);
+    QCOMPARE(problems.at(1).toObject().value("line").toInt(), 4);
+    QCOMPARE(problems.at(1).toObject().value("number").toInt(), 3);
+
+    // A format error ends the file there, as it ends the screen's import.
+    env.write("broken.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,张三,1,500.00,,工资,,\r\n"
+                                          "2,,104306114010,6222020200012346,李四,1,,,,,"));
+    const Run broken = cli({"check", env.path("broken.txt")});
+    QCOMPARE(broken.status, 1);
+    QVERIFY(
+        broken.out.startsWith(env.path("broken.txt") + QStringLiteral(":2: 导入文件格式错误，导入失败！\n")));
+
+    const Run missing = cli({"check", env.path("missing.txt")});
+    QCOMPARE(missing.status, 2);
+    QCOMPARE(missing.err, QStringLiteral("文件读取失败：missing.txt\n"));
+}
+
+void TestCli::convertWritesNothingWhenALineIsRefused()
+{
+    TestEnv env;
+    env.write("in.txt", (kHeader + "\r\n1,,104306114010,6222020200012345,张三,100,,工资,,,\r\n"
+                                   "2,,104306114010,622202020,李四,1,,,,,\r\n"
+                                   "3,,104306114010,6222020200012347,王五,7,,,,,")
+                            .toUtf8()); // saved as UTF-8 by an editor
+    const Run refused = cli({"convert", env.path("in.txt"), "-o", env.path("out.txt")});
+    QCOMPARE(refused.status, 1);
+    QVERIFY(!env.exists("out.txt"));
+    QVERIFY(refused.out.contains(QStringLiteral(":3: 您所导入的文件中第2条，请保证收款账号长度至少为10位")));
+    const Run skipped = cli({"convert", env.path("in.txt"), "-o", env.path("out.txt"), "--skip-invalid"});
+    QCOMPARE(skipped.status, 1);
+    QVERIFY(skipped.out.contains(QStringLiteral("已跳过1条信息")));
+    QCOMPARE(env.read("out.txt"),
+             gbk(kHeader + "\r\n1,,104306114010,6222020200012345,张三,100.00,,工资,,,\r\n"
+                           "2,,104306114010,6222020200012347,王五,7.00,,,,,"));
+    // A workbook cell that is not text ends the reading: nothing is written, skipping or not.
+    QFile::remove(env.path("out.txt"));
+    const Run number = cli({"convert", testData("imports/batch_number.openpyxl.xlsx"), "-o",
+                            env.path("out.txt"), "--skip-invalid"});
+    QCOMPARE(number.status, 1);
+    QVERIFY(!env.exists("out.txt"));
+}
+
+void TestCli::ordersOfMoreThan200Lines()
+{
+    TestEnv env;
+    QString text = kHeader;
+    for (int i = 1; i <= 450; ++i) {
+        text += QStringLiteral("\r\n%1,,104306114010,62220202%2,员工%1,%3.50,,十二月工资,,,")
+                    .arg(i)
+                    .arg(i, 8, 10, QLatin1Char('0'))
+                    .arg(i);
+    }
+    env.write("big.txt", gbk(text));
+    const Run refused = cli({"convert", env.path("big.txt"), "-o", env.path("out.txt")});
+    QCOMPARE(refused.status, 1);
+    QVERIFY(refused.out.contains(QStringLiteral(":202: 已超过代发工具上限200条!导入终止")));
+    QVERIFY(!env.exists("out.txt"));
+
+    QDir().mkpath(env.path("orders"));
+    const Run split = cli({"convert", env.path("big.txt"), "-o", env.path("orders"), "--split"});
+    QCOMPARE(split.status, 0);
+    const QString day = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    const QStringList files = QDir(env.path("orders")).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files, (QStringList{QStringLiteral("跨行代发-%1-1.txt").arg(day),
+                                 QStringLiteral("跨行代发-%1-2.txt").arg(day),
+                                 QStringLiteral("跨行代发-%1-3.txt").arg(day)}));
+    QVERIFY(split.out.contains(
+        QStringLiteral("跨行代发-%1-3.txt: 总笔数：50  总金额：%2").arg(day).arg("21300.00")));
+    // Each file is an order of its own that the screen takes back whole, numbered from 1.
+    int total = 0;
+    for (const QString& name : files) {
+        PayrollFixture f;
+        const QString path = env.path("orders/" + name);
+        const int lines = int(readFile(path).count('\n'));
+        f.dialogs.expectFile(path);
+        f.dialogs.expect(summary(lines, lines));
+        f.click(QStringLiteral("导入文本"));
+        QCOMPARE(f.list()->text(0, 0), QStringLiteral("1"));
+        QCOMPARE(f.list()->text(lines - 1, 0), QString::number(lines));
+        total += lines;
+        VERIFY_DIALOGS_DONE(f.dialogs);
+    }
+    QCOMPARE(total, 450);
+}
+
+void TestCli::banksAreFoundAsTheSearchDialogFindsThem()
+{
+    TestEnv env;
+    env.write("BankNo.txt", gbk(QStringLiteral("104306114012|中国银行南通分行|\n"
+                                               "104306114010|中国银行股份有限公司海安支行|\n"
+                                               "104306114011|海安中国银行营业部|\n"
+                                               "102306400019|中国工商银行海安支行|\n")));
+    const Run both = cli({"banks", "--bankno", env.path("BankNo.txt"), QStringLiteral("中国银行%海安")});
+    QCOMPARE(both.status, 0);
+    QCOMPARE(both.out, QStringLiteral(
+                           "104306114010  中国银行股份有限公司海安支行\n104306114011  海安中国银行营业部\n"));
+    const Run code = cli({"banks", "--bankno", env.path("BankNo.txt"), "--json", "102306400019"});
+    const QJsonObject o = QJsonDocument::fromJson(code.out.toUtf8()).object();
+    QCOMPARE(o.value("count").toInt(), 1);
+    QCOMPARE(o.value("results").toArray().at(0).toObject().value("name").toString(),
+             QStringLiteral("中国工商银行海安支行"));
+    QCOMPARE(cli({"banks", "--bankno", env.path("BankNo.txt"), "1043061140"}).status,
+             1); // a partial code finds nothing
+    const Run missing = cli({"banks", "--bankno", env.path("none.txt"), QStringLiteral("中国")});
+    QCOMPARE(missing.status, 2);
+    QCOMPARE(missing.err, QStringLiteral("打开联行号文件失败，请将联行号文件放在工具可执行程序目录中\n"));
+}
+
+void TestCli::usage()
+{
+    const Run help = cli({"--help"});
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.out.contains(QStringLiteral("dxbk-cli convert")));
+    QCOMPARE(cli({}).status, 2);
+    QCOMPARE(cli({"convert", "in.txt"}).status, 2); // no -o
+    QCOMPARE(cli({"check", "--frobnicate", "x.txt"}).status, 2);
+    QCOMPARE(cli({"export", "x.txt"}).status, 2);
+}
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"
