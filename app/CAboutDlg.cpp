@@ -18,8 +18,9 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 
     auto* icon = new QLabel(this);
     icon->setPixmap(Pictures::appIcon(48));
-    auto* text =
-        new QLabel(AppInfo::productName() + QStringLiteral(" 1.0 版\n\n版权所有 (C) 岱溪银行"), this);
+    auto* text = new QLabel(AppInfo::productName() + QLatin1Char(' ') + AppInfo::versionText() +
+                                QStringLiteral("\n\n版权所有 (C) 岱溪银行"),
+                            this);
     Ui::name(text, QStringLiteral("版本信息"));
     QPushButton* ok = Ui::button(this, QStringLiteral("确定"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

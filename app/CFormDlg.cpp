@@ -3,6 +3,7 @@
 #include "common/Pictures.h"
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
+#include "common/core/AppInfo.h"
 
 #include <QPainter>
 #include <QVBoxLayout>
@@ -33,7 +34,8 @@ CFormDlg::CFormDlg(QWidget* parent) : QWidget(parent)
         const QString caption = QString::fromUtf8(kItems[i].caption);
         auto* b = new CPictureButton(caption, Pictures::navigationFace(caption, false),
                                      Pictures::navigationFace(caption, true), this);
-        b->setVisible(kItems[i].shown);
+        // The full edition offers the in-bank screens too; 代扣 has no action in either.
+        b->setVisible(kItems[i].shown || (AppInfo::fullEdition() && kItems[i].code >= 0));
         layout->addWidget(b, 0, Qt::AlignHCenter);
         connect(b, &QAbstractButton::clicked, this, [this, i] { onClicked(i); });
         m_buttons << b;

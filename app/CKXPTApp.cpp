@@ -41,8 +41,9 @@ std::unique_ptr<CMainFrame> CKXPTApp::createMainFrame()
     return frame;
 }
 
-int CKXPTApp::run(int argc, char** argv)
+int CKXPTApp::run(int argc, char** argv, AppInfo::Edition edition)
 {
+    AppInfo::setEdition(edition);
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppInfo::appTitle());
     // One type size for the main window and every dialog it opens (dialogs are windows of their

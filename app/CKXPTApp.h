@@ -1,6 +1,8 @@
 #pragma once
 
 // Start-up: one instance per machine, Chinese standard buttons, the main window.
+#include "common/core/AppInfo.h"
+
 #include <memory>
 
 class CMainFrame;
@@ -9,7 +11,8 @@ class SingleInstance;
 class CKXPTApp
 {
 public:
-    static int run(int argc, char** argv);
+    // Runs the program in the edition its executable was built as.
+    static int run(int argc, char** argv, AppInfo::Edition edition = AppInfo::Edition::Standard);
     // Takes the single-instance marker; when another copy holds it, says so and returns false.
     static bool claimInstance(SingleInstance& instance);
     static void installTranslations();

@@ -13,6 +13,7 @@
 #include "common/core/TextImportFile.h"
 #include "lookup/CPayBookSearch.h"
 #include "print/ReportPreview.h"
+#include "rosters/CGROUPDlg.h"
 #include "rosters/RosterFiles.h"
 #include "rosters/core/RosterFormat.h"
 
@@ -57,12 +58,15 @@ OrderScreen::Config batchConfig()
 CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
 {
     connect(importButton(), &QPushButton::clicked, this, &CPILIANGDlg::ImportSpreadsheet);
-    connect(addHiddenButton(QStringLiteral("导入文本")), &QPushButton::clicked, this,
+    connect(addExtraButton(QStringLiteral("导入文本")), &QPushButton::clicked, this,
             &CPILIANGDlg::ImportText);
-    QPushButton* print = addHiddenButton(QStringLiteral("打印"));
-    print->setEnabled(false);
+    QPushButton* print = addExtraButton(QStringLiteral("打印"));
+    enableWithLines(print);
     connect(print, &QPushButton::clicked, this,
             [this] { showReportPreview(this, ReportLayout::batch(), list()->rows()); });
+    // A month's in-bank payroll comes from a payroll roster group.
+    connect(addExtraButton(QStringLiteral("导入名册"), true), &QPushButton::clicked, this,
+            &CPILIANGDlg::ImportRoster);
 }
 
 bool CPILIANGDlg::ValidateEntry(int lineNumber, bool importing)
@@ -192,6 +196,29 @@ void CPILIANGDlg::ImportText()
     if (!ImportFiles::chooseText(this, file)) {
         return;
     }
+    importLines(file, BatchLine::parseTextLine, false);
+}
+
+void CPILIANGDlg::ImportRoster()
+{
+    CGROUPDlg groups(true, this);
+    if (groups.exec() != QDialog::Accepted) {
+        return;
+    }
+    // The group's roster in the program directory, read like any roster file.
+    const QString path = CMyTool::DataFilePath(groups.chosenGroup() + QStringLiteral(".txt"));
+    TextImportFile file;
+    if (!file.load(path)) {
+        Msg::show(this, QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName()));
+        return;
+    }
+    importLines(file, BatchLine::parseRosterLine, true);
+}
+
+void CPILIANGDlg::importLines(TextImportFile& file,
+                              const std::function<std::optional<BatchLine::Entry>(const QString&)>& parse,
+                              bool skipBlankLines)
+{
     startImport();
     int seq = nextSequenceNumber();
     int read = 0;
@@ -203,13 +230,16 @@ void CPILIANGDlg::ImportText()
         if (line.end) {
             break;
         }
+        // A roster has no blank lines that matter; in a text import one is a format error.
+        if (skipBlankLines && line.text && CMyTool::LineEndLength(*line.text) == line.text->size()) {
+            continue;
+        }
         if (atLimit()) {
             Msg::show(this, QStringLiteral("已超过批量工具上限一千条!导入终止"));
             break;
         }
         ++read;
-        const std::optional<BatchLine::Entry> entry =
-            line.text ? BatchLine::parseTextLine(*line.text) : std::optional<BatchLine::Entry>();
+        const std::optional<BatchLine::Entry> entry = line.text ? parse(*line.text) : std::nullopt;
         if (!entry) {
             formatError = true;
             break;

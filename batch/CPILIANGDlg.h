@@ -1,6 +1,11 @@
 #pragma once
 
+#include "batch/core/BatchLine.h"
 #include "common/OrderScreen.h"
+#include "common/core/TextImportFile.h"
+
+#include <functional>
+#include <optional>
 
 // The in-bank batch transfer screen (批量转账): up to 1000 lines paying accounts held at the bank,
 // saved as a spreadsheet.
@@ -14,8 +19,13 @@ public:
     bool ExportLines() override;
     void ImportText();
     void ImportSpreadsheet();
+    // The entries of a payroll roster group, chosen in the group list, as batch lines.
+    void ImportRoster();
 
 protected:
     void RememberPayee() override;
+    void importLines(TextImportFile& file,
+                     const std::function<std::optional<BatchLine::Entry>(const QString&)>& parse,
+                     bool skipBlankLines);
     void PickPayee() override;
 };

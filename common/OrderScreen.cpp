@@ -7,6 +7,7 @@
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
 #include "common/core/Amount.h"
+#include "common/core/AppInfo.h"
 #include "common/core/CMyTool.h"
 #include "common/core/SpreadsheetRows.h"
 
@@ -72,11 +73,9 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
     buttons->addWidget(m_export, 2, 1);
     buttons->addWidget(m_delete, 3, 0, 1, 2);
     buttons->addWidget(m_exit, 4, 0, 1, 2);
-    buttons->setRowStretch(5, 1);
-    // Buttons that the layout carries but nothing shows.
-    m_hiddenBox = new QWidget(this);
-    m_hiddenBox->setLayout(new QHBoxLayout);
-    buttons->addWidget(m_hiddenBox, 6, 0, 1, 2);
+    // Room for the buttons of the full edition below them.
+    buttons->setRowStretch(kExtraRow + 4, 1);
+    m_buttons = buttons;
 
     m_list = new RowList(this);
     Ui::name(m_list, config.listName);
@@ -122,11 +121,24 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
     ResetEntry(true);
 }
 
-QPushButton* OrderScreen::addHiddenButton(const QString& caption)
+void OrderScreen::enableWithLines(QPushButton* button)
 {
-    QPushButton* b = Ui::button(m_hiddenBox, caption);
-    m_hiddenBox->layout()->addWidget(b);
-    b->hide();
+    auto follow = [this, button] { button->setEnabled(AppInfo::fullEdition() && m_list->count() > 0); };
+    follow();
+    connect(m_list->rows(), &QAbstractItemModel::rowsInserted, button, follow);
+    connect(m_list->rows(), &QAbstractItemModel::rowsRemoved, button, follow);
+    connect(m_list->rows(), &QAbstractItemModel::modelReset, button, follow);
+}
+
+QPushButton* OrderScreen::addExtraButton(const QString& caption, bool wide)
+{
+    QPushButton* b = Ui::button(this, caption);
+    if (wide && m_extraCount % 2 == 1) {
+        ++m_extraCount;
+    }
+    m_buttons->addWidget(b, kExtraRow + m_extraCount / 2, m_extraCount % 2, 1, wide ? 2 : 1);
+    m_extraCount += wide ? 2 : 1;
+    b->setVisible(AppInfo::fullEdition());
     return b;
 }
 

@@ -61,7 +61,12 @@ protected:
     CMyEditCtrl* field(int i) const { return m_fields.at(i); }
     int fieldCount() const { return int(m_fields.size()); }
     RowList* list() const { return m_list; }
-    QPushButton* addHiddenButton(const QString& caption);
+    // A button of the full edition, below the others (two to a row, or one across both columns);
+    // the standard edition creates it hidden.
+    QPushButton* addExtraButton(const QString& caption, bool wide = false);
+    // "打印": offered in the full edition whenever the list holds a line; the standard edition
+    // keeps it disabled.
+    void enableWithLines(QPushButton* button);
     void setUnsaved(bool on) { m_unsaved = on; }
     int nextSequenceNumber() const;
     // Appends a line numbered seq holding the entry fields as they are.
@@ -104,7 +109,9 @@ private:
     QPushButton* m_export;
     QPushButton* m_delete;
     QPushButton* m_exit;
-    QWidget* m_hiddenBox;
+    static constexpr int kExtraRow = 5;
+    QGridLayout* m_buttons;
+    int m_extraCount = 0;
     RowList* m_list;
     QLabel* m_count;
     QLabel* m_total;

@@ -60,13 +60,13 @@ OrderScreen::Config payrollConfig()
 CDAIFADlg::CDAIFADlg(QWidget* parent) : OrderScreen(payrollConfig(), parent)
 {
     connect(importButton(), &QPushButton::clicked, this, &CDAIFADlg::ImportText);
-    connect(addHiddenButton(QStringLiteral("导入Excel")), &QPushButton::clicked, this,
+    connect(addExtraButton(QStringLiteral("导入Excel")), &QPushButton::clicked, this,
             &CDAIFADlg::ImportSpreadsheet);
-    QPushButton* print = addHiddenButton(QStringLiteral("打印"));
-    print->setEnabled(false);
+    QPushButton* print = addExtraButton(QStringLiteral("打印"));
+    enableWithLines(print);
     connect(print, &QPushButton::clicked, this,
             [this] { showReportPreview(this, ReportLayout::payroll(), list()->rows()); });
-    QPushButton* openRoster = addHiddenButton(QStringLiteral("打开代发账户名册"));
+    QPushButton* openRoster = addExtraButton(QStringLiteral("打开代发账户名册"), true);
     connect(openRoster, &QPushButton::clicked, this,
             [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster); });
 }

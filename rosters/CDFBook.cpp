@@ -9,8 +9,10 @@
 #include "common/RowList.h"
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
+#include "common/core/AppInfo.h"
 #include "common/core/CMyTool.h"
 #include "common/core/SpreadsheetRows.h"
+#include "rosters/CGROUPDlg.h"
 #include "rosters/RosterFiles.h"
 
 #include <QButtonGroup>
@@ -96,8 +98,9 @@ CDFBook::CDFBook(QWidget* parent)
     m_exit = Ui::button(this, QStringLiteral("退出"));
     m_openGroups = Ui::button(this, QStringLiteral("打开组列表"));
     m_import = Ui::button(this, QStringLiteral("导入Excel"));
-    m_openGroups->hide();
-    m_import->hide();
+    // Offered in the full edition; the standard one creates them hidden.
+    m_openGroups->setVisible(AppInfo::fullEdition());
+    m_import->setVisible(AppInfo::fullEdition());
     auto* buttons = new QGridLayout;
     buttons->addWidget(m_add, 0, 0);
     buttons->addWidget(m_confirm, 0, 1);
@@ -198,7 +201,7 @@ CDFBook::CDFBook(QWidget* parent)
     connect(m_exit, &QPushButton::clicked, this, &CDFBook::onExit);
     connect(m_search, &QPushButton::clicked, this, &CDFBook::onSearch);
     connect(m_back, &QPushButton::clicked, this, &CDFBook::onBack);
-    connect(m_openGroups, &QPushButton::clicked, this, &CDFBook::LoadDefaultGroup);
+    connect(m_openGroups, &QPushButton::clicked, this, &CDFBook::OpenGroupList);
     connect(m_import, &QPushButton::clicked, this, &CDFBook::ImportSpreadsheet);
     connect(m_batchBooks, &QAbstractButton::clicked, this,
             [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::BooksHost); });
@@ -265,14 +268,31 @@ void CDFBook::clearEntry()
 
 bool CDFBook::LoadDefaultGroup()
 {
+    return LoadGroup(kGroup);
+}
+
+bool CDFBook::LoadGroup(const QString& group)
+{
+    // Every group keeps its roster in the program directory under its own name; all the rules of
+    // 代发工资.txt apply to it.
+    m_groupName = group;
+    m_doc = RosterDocument(RosterDocument::Kind::Payroll, group + QStringLiteral(".txt"));
     return loadRoster(true);
+}
+
+void CDFBook::OpenGroupList()
+{
+    CGROUPDlg groups(false, this);
+    if (groups.exec() == QDialog::Accepted) {
+        LoadGroup(groups.chosenGroup());
+    }
 }
 
 bool CDFBook::loadRoster(bool saveAfterLoad)
 {
     ResetRoster(true);
     m_roster->rows()->clear();
-    m_group->setText(kGroup);
+    m_group->setText(m_groupName);
     // A reload always shows the roster itself.
     m_searching = false;
     m_results->hide();

@@ -22,6 +22,11 @@ public:
 
     // Loads 代发工资.txt; false only when the file has a format error.
     bool LoadDefaultGroup();
+    // Loads the roster of a group of group.txt; false only when its file has a format error.
+    bool LoadGroup(const QString& group);
+    // "打开组列表": the group list, whose "打开" loads the group chosen.
+    void OpenGroupList();
+    QString groupName() const { return m_groupName; }
     void PrepareRoster();
     void ImportSpreadsheet();
 
@@ -59,6 +64,7 @@ private:
     void saveAndCount();
 
     RosterDocument m_doc;
+    QString m_groupName = QStringLiteral("代发工资");
     QLineEdit* m_group;
     CMyEditCtrl* m_account;
     CMyEditCtrl* m_name;

@@ -4,6 +4,7 @@
 #include "common/EnterKeyHandler.h"
 #include "common/RowList.h"
 #include "common/Ui.h"
+#include "common/core/AppInfo.h"
 #include "common/core/CMyTool.h"
 #include "common/core/Gbk.h"
 #include "common/core/SafeWrite.h"
@@ -19,6 +20,7 @@
 namespace {
 const QString kGroupFile = QStringLiteral("group.txt");
 const QString kDefaultGroups = QStringLiteral("代发工资|其他代发|批量提现|");
+const QString kDefaultGroup = QStringLiteral("代发工资");
 } // namespace
 
 CGROUPDlg::CGROUPDlg(bool importUse, QWidget* parent) : QDialog(parent)
@@ -34,8 +36,9 @@ CGROUPDlg::CGROUPDlg(bool importUse, QWidget* parent) : QDialog(parent)
     QPushButton* add = Ui::button(this, QStringLiteral("新建组"));
     QPushButton* rename = Ui::button(this, QStringLiteral("更改组"));
     QPushButton* remove = Ui::button(this, QStringLiteral("删除组"));
-    for (QPushButton* hidden : {add, rename, remove}) {
-        hidden->hide();
+    // Groups are kept in the full edition; the standard one creates these hidden.
+    for (QPushButton* keeping : {add, rename, remove}) {
+        keeping->setVisible(AppInfo::fullEdition());
     }
     auto* notice = new QLabel(QStringLiteral("代发账户名册只针对收款账户进行管理"), this);
     Ui::name(notice, QStringLiteral("说明"));
@@ -145,7 +148,15 @@ void CGROUPDlg::onOpen()
         Msg::show(this, QStringLiteral("请选择组"));
         return;
     }
-    m_chosen = m_list->text(r, 1);
+    const QString name = m_list->text(r, 1);
+    // A name that an earlier version or an editor put into group.txt may name no roster file of
+    // this program directory: it is never opened.
+    const QString problem = GroupNames::problemWith(name);
+    if (name != kDefaultGroup && !problem.isEmpty()) {
+        Msg::show(this, problem);
+        return;
+    }
+    m_chosen = name;
     accept();
 }
 

@@ -5,6 +5,7 @@
 #include "common/ImportFiles.h"
 #include "common/RowList.h"
 #include "common/Ui.h"
+#include "common/core/AppInfo.h"
 #include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
 #include "common/core/Gbk.h"
@@ -48,8 +49,9 @@ CPLBook2::CPLBook2(QWidget* parent)
     m_importFriendly = addButton(QStringLiteral("导入友好账号"));
     m_exportFriendly = addButton(QStringLiteral("导出友好账号"));
     m_update = addButton(QStringLiteral("更新"));
-    for (QPushButton* hidden : {m_importFriendly, m_exportFriendly, m_update}) {
-        hidden->hide();
+    // Offered in the full edition; the standard one creates them hidden.
+    for (QPushButton* extra : {m_importFriendly, m_exportFriendly, m_update}) {
+        extra->setVisible(AppInfo::fullEdition());
     }
     connect(m_search, &QPushButton::clicked, this, &CPLBook2::searchBankCode);
     connect(m_importFriendly, &QPushButton::clicked, this, &CPLBook2::ImportFriendly);

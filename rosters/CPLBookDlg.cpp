@@ -3,6 +3,7 @@
 #include "common/EnterKeyHandler.h"
 #include "common/ScreenSwitch.h"
 #include "common/Ui.h"
+#include "common/core/AppInfo.h"
 #include "rosters/CDFBook.h"
 #include "rosters/CPLBook.h"
 #include "rosters/CPLBook2.h"
@@ -24,11 +25,15 @@ CPLBookDlg::CPLBookDlg(QWidget* parent) : QWidget(parent)
     Ui::name(m_second, QStringLiteral("跨行账户名册"));
     m_first->setGeometry(24, 24, 140, 24);
     m_second->setGeometry(184, 24, 140, 24);
+    // The page buttons of the books, offered in the full edition (the standard one creates them
+    // hidden): this page, marked current, and the payroll roster.
     m_batchRoster = CDFBook::pageButton(this, QStringLiteral("批量转账账户名册"));
     m_batchRoster->setEnabled(false);
-    m_batchRoster->hide();
+    m_batchRoster->move(400, 22);
+    m_batchRoster->setVisible(AppInfo::fullEdition());
     m_payrollRoster = CDFBook::pageButton(this, QStringLiteral("代发账户名册"));
-    m_payrollRoster->hide();
+    m_payrollRoster->move(528, 22);
+    m_payrollRoster->setVisible(AppInfo::fullEdition());
     connect(m_payrollRoster, &QAbstractButton::clicked, this, [] {
         ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PreparedPayrollRoster);
     });

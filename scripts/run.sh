@@ -2,8 +2,15 @@
 # Builds the program and starts it from its build folder, installing what is missing first.
 # The program is a desktop window: it needs a display (a desktop session, or a virtual one:
 # xvfb-run -a scripts/run.sh).
+# usage: scripts/run.sh [--full]   (--full: the full edition, dxbk-tool-full)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+program=dxbk-tool
+case "${1:-}" in
+  "") ;;
+  --full) program=dxbk-tool-full ;;
+  *) echo "usage: scripts/run.sh [--full]" >&2; exit 2 ;;
+esac
 
 # Said before anything is installed or built, not after the wait.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != "offscreen" ]; then
@@ -14,7 +21,7 @@ fi
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build "$root/build/release" --target dxbk-tool
+cmake --build "$root/build/release" --target "$program"
 bindir="$root/build/release/app"
 
 # The program keeps its data files next to the executable. A first start gets a sample
@@ -33,4 +40,4 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   export XDG_RUNTIME_DIR="/tmp/runtime-$(id -u)"
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 fi
-exec "$bindir/dxbk-tool"
+exec "$bindir/$program"

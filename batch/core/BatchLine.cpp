@@ -1,6 +1,7 @@
 #include "batch/core/BatchLine.h"
 
 #include "common/core/CMyTool.h"
+#include "rosters/core/RosterFormat.h"
 
 namespace BatchLine {
 
@@ -44,6 +45,17 @@ std::optional<Entry> parseTextLine(const QString& line)
         pos = bar + 1;
     }
     return Entry{fields.value(0), fields.value(1), fields.value(2)};
+}
+
+std::optional<Entry> parseRosterLine(const QString& line)
+{
+    QString text = line;
+    text.chop(CMyTool::LineEndLength(text));
+    const std::optional<QStringList> f = RosterFormat::split(text, RosterFormat::Payroll);
+    if (!f) {
+        return std::nullopt;
+    }
+    return Entry{f->value(0), f->value(1), f->value(2)};
 }
 
 QString workbookPath(const QString& chosen)

@@ -24,6 +24,9 @@ bool check(Entry& entry, const CheckReporter& report);
 // One decoded line of a batch text file, its line end still in it: "|" account "|" name "|"
 // amount "|". nullopt on a format error (no leading "|", or a field not closed by "|").
 std::optional<Entry> parseTextLine(const QString& line);
+// One decoded line of a payroll roster file (a group's roster): its account, name and standing
+// amount. nullopt on a format error (the roster layout's).
+std::optional<Entry> parseRosterLine(const QString& line);
 
 // The export is an .xlsx workbook, and spreadsheet programs go by the name: a name chosen as
 // ".xls" becomes ".xlsx", a name without ".xlsx" gets it.
