@@ -56,7 +56,13 @@ std::optional<QString> decode(const QByteArray& bytes)
 
 bool canEncode(const QString& text)
 {
-    return codec()->canEncode(text);
+    // The converter says yes to texts it cannot give back (an unpaired surrogate is written as a
+    // character of its own): only text that reads back unchanged can go into a file.
+    if (!codec()->canEncode(text)) {
+        return false;
+    }
+    const std::optional<QString> back = decode(encode(text));
+    return back && *back == text;
 }
 
 bool hasUtf8Bom(const QByteArray& data)

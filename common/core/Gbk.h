@@ -10,7 +10,7 @@ namespace Gbk {
 QByteArray encode(const QString& text);
 // Strict decoding: an invalid or truncated byte sequence gives no result, never replacement characters.
 std::optional<QString> decode(const QByteArray& bytes);
-// True when every character of the text has a GBK form.
+// True when every character of the text has a GBK form and the text reads back unchanged.
 bool canEncode(const QString& text);
 
 // Text of a file that starts with the UTF-8 byte-order mark is UTF-8 (office programs save
