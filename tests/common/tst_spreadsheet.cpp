@@ -148,7 +148,7 @@ private slots:
     void openpyxlWorkbook();
     void sameContentFromThreeWriters_data();
     void sameContentFromThreeWriters();
-    void biffRecordsFreeXlSkips();
+    void biffFormulaTruthAndErrorRecords();
     void biffContinuedStringsAndMultipleCells();
     void escapesNeedFourHexDigits();
     void formatFollowsContentNotName_data();
@@ -286,9 +286,9 @@ void TestSpreadsheet::sameContentFromThreeWriters()
     QCOMPARE(reader.cell(5, 5).rawValue().toDouble(), 1500.0);
 }
 
-// handmade.xls: formula results, truth and error values (which FreeXL does not report), a text
+// handmade.xls: formula results, truth and error values, a text
 // result continued over two records, and the second sheet active.
-void TestSpreadsheet::biffRecordsFreeXlSkips()
+void TestSpreadsheet::biffFormulaTruthAndErrorRecords()
 {
     SpreadsheetReader reader;
     QVERIFY2(reader.open(sample(QStringLiteral("handmade.xls"))), openError(reader));
