@@ -40,10 +40,10 @@ public:
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
-        // One byte more than the limit tells a part of exactly the limit from a longer one.
         if (maxSize <= 0) {
             return 0;
         }
+        // One byte more than the limit tells a part of exactly the limit from a longer one.
         const qint64 want = std::min(maxSize, m_limit + 1 - m_count);
         if (want <= 0) {
             m_overLimit = true;

@@ -42,6 +42,8 @@ private slots:
     void spreadsheetImport();
     void numberCellStopsTheImport_data() { addWorkbookRows("roster_number"); }
     void numberCellStopsTheImport();
+    void hostileWorkbookKeepsTheRoster_data();
+    void hostileWorkbookKeepsTheRoster();
 
 private:
     QPushButton* button(const QString& c) const { return m_book->findChild<QPushButton*>(c); }
@@ -333,6 +335,30 @@ void TestPayrollRoster::numberCellStopsTheImport()
     QCOMPARE(roster()->count(), 5);       // the first row came in
     QCOMPARE(m_env->read(kFile), before); // not saved
     QCOMPARE(field("账号")->text(), QString());
+}
+
+void TestPayrollRoster::hostileWorkbookKeepsTheRoster_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char* name : {"fuzz_xlsx_reader/zip-bomb.xlsx", "fuzz_xls_reader/fat-amplified-256k.xls"}) {
+        QTest::newRow(name) << QStringLiteral(DXBK_SOURCE_DIR "/tests/fuzz/regressions/") +
+                                   QLatin1String(name);
+    }
+}
+
+// The import that has no line limit: a hostile workbook ends with the format message and the
+// roster and its file stay as they were.
+void TestPayrollRoster::hostileWorkbookKeepsTheRoster()
+{
+    QFETCH(QString, path);
+    QVERIFY(m_book->LoadDefaultGroup());
+    const QByteArray before = m_env->read(kFile);
+    const int rows = roster()->count();
+    m_dialogs->expectFile(path);
+    m_dialogs->expect(QStringLiteral("文件格式错误，导入失败"));
+    button(QStringLiteral("导入Excel"))->click(); // the button is created hidden
+    QCOMPARE(roster()->count(), rows);
+    QCOMPARE(m_env->read(kFile), before);
 }
 
 QTEST_MAIN(TestPayrollRoster)
