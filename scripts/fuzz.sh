@@ -71,6 +71,7 @@ for target in "${targets[@]}"; do
   # libFuzzer's closing figures: runs, coverage (cov) and features (ft).
   grep -E '^(#[0-9]+\s+DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" | sed 's/^/   /' || true
 done
+echo "fuzz: $((${#targets[@]} - ${#failed[@]})) passed, ${#failed[@]} failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "fuzz targets with findings: ${failed[*]}" >&2
   exit 1
