@@ -4,8 +4,10 @@
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
 #include "common/core/SafeWrite.h"
+#include "common/core/SpreadsheetWriter.h"
 #include "rosters/CDFBook.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,6 +46,7 @@ private slots:
     void numberCellStopsTheImport();
     void hostileWorkbookKeepsTheRoster_data();
     void hostileWorkbookKeepsTheRoster();
+    void hundredThousandRows();
 
 private:
     QPushButton* button(const QString& c) const { return m_book->findChild<QPushButton*>(c); }
@@ -359,6 +362,29 @@ void TestPayrollRoster::hostileWorkbookKeepsTheRoster()
     button(QStringLiteral("导入Excel"))->click(); // the button is created hidden
     QCOMPARE(roster()->count(), rows);
     QCOMPARE(m_env->read(kFile), before);
+}
+
+// The import without a line limit takes a genuine workbook of 100,000 rows whole.
+void TestPayrollRoster::hundredThousandRows()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    const int before = roster()->count();
+    SpreadsheetWriter sheet(QStringLiteral("Sheet1"));
+    for (int r = 1; r <= 100000; ++r) {
+        sheet.setText(r, 1, QStringLiteral("62220202%1").arg(r, 8, 10, QLatin1Char('0')));
+        sheet.setText(r, 2, QStringLiteral("%1.00").arg(r % 1000 + 1));
+        sheet.setText(r, 3, QStringLiteral("收款人%1").arg(r));
+        sheet.setText(r, 4, QStringLiteral("一月"));
+    }
+    QVERIFY(sheet.save(m_env->path(QStringLiteral("rows.xlsx"))));
+    m_dialogs->expectFile(m_env->path(QStringLiteral("rows.xlsx")));
+    m_dialogs->expect(QStringLiteral("总共导入100000条信息\r\n成功导入100000条信息"));
+    QElapsedTimer timer;
+    timer.start();
+    button(QStringLiteral("导入Excel"))->click();
+    qInfo("100,000 rows imported in %lld ms", timer.elapsed());
+    QCOMPARE(roster()->count(), before + 100000);
+    QCOMPARE(roster()->text(before + 99999, 2), QStringLiteral("收款人100000"));
 }
 
 QTEST_MAIN(TestPayrollRoster)
