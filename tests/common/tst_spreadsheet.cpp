@@ -363,9 +363,9 @@ void TestSpreadsheet::escapesNeedFourHexDigits()
         QStringLiteral("_x005f_x0041_"),
     };
     const QStringList read = {
-        QStringLiteral("A"),        QStringLiteral("_x 41 _"), QStringLiteral("_x+041_"),
-        QStringLiteral("_x41_"),    QStringLiteral("_x004G_"), QStringLiteral("_X0041_"),
-        QStringLiteral("aAb"),      QStringLiteral("_x-041_"), QStringLiteral("_x0x41_"),
+        QStringLiteral("A"),       QStringLiteral("_x 41 _"), QStringLiteral("_x+041_"),
+        QStringLiteral("_x41_"),   QStringLiteral("_x004G_"), QStringLiteral("_X0041_"),
+        QStringLiteral("aAb"),     QStringLiteral("_x-041_"), QStringLiteral("_x0x41_"),
         QStringLiteral("_x0041_"),
     };
     QByteArray shared, rows;
