@@ -4,7 +4,33 @@
 #include "common/core/SpreadsheetReader.h"
 #include "common/core/TextImportFile.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QFileInfo>
+
+namespace {
+
+// A large workbook takes seconds to read; the wait cursor goes before any message is shown.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { restore(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    void restore()
+    {
+        if (m_active) {
+            m_active = false;
+            QApplication::restoreOverrideCursor();
+        }
+    }
+
+private:
+    bool m_active = true;
+};
+
+} // namespace
 
 namespace ImportFiles {
 
@@ -28,7 +54,10 @@ bool chooseWorkbook(QWidget* parent, SpreadsheetReader& reader)
     if (path.isEmpty()) {
         return false;
     }
-    if (!reader.open(path)) {
+    WaitCursor wait;
+    const bool read = reader.open(path);
+    wait.restore();
+    if (!read) {
         Msg::show(parent, QStringLiteral("文件格式错误，导入失败"));
         return false;
     }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The rules in the <subsystem>/core/ folders need no widget: they may include Qt Core headers
-# (and Core5Compat, QuaZip, FreeXL), never a header of Qt Gui, Widgets, Network or PrintSupport,
+# (and Core5Compat, QuaZip), never a header of Qt Gui, Widgets, Network or PrintSupport,
 # and never a source outside a core folder of the project.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

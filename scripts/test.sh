@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer
-# (warnings are errors) and runs every test.
+# (warnings are errors), runs every test, then runs each fuzz target for 20 s (scripts/fuzz.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -26,3 +26,11 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$build"
 ctest --output-on-failure -j2 "$@"
+
+# Then each fuzz target for a bounded time with libFuzzer, in its own clang build (build/fuzz).
+# The ordinary run above has already replayed every regression input on the gcc build.
+if command -v clang++ >/dev/null 2>&1; then
+  "$root/scripts/fuzz.sh" all 20
+else
+  echo "clang++ is not installed: fuzz targets replayed but not fuzzed (scripts/install-deps.sh installs clang)." >&2
+fi

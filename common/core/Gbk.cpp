@@ -56,8 +56,9 @@ std::optional<QString> decode(const QByteArray& bytes)
 
 bool canEncode(const QString& text)
 {
-    // The converter claims characters it writes as a byte that no decoder takes back (U+F8F5
-    // becomes 0xFF, say): only what comes back unchanged is storable.
+    // The converter says yes to texts it cannot give back (U+F8F5 is written as the byte 0xFF,
+    // which no reader takes back; an unpaired surrogate as a character of its own): only text that
+    // reads back unchanged can go into a file.
     if (!codec()->canEncode(text)) {
         return false;
     }

@@ -12,6 +12,7 @@ enum class SpreadsheetError
     NotSpreadsheet, // readable, but not a workbook (a text file, another office document)
     Damaged,        // a workbook format whose content is broken or truncated
     Encrypted,      // protected by a password to open
+    TooLarge,       // more cells, text or data than the program takes from one workbook
 };
 
 // What the readers take from a workbook: the names of its sheets in tab order, which one is

@@ -3,7 +3,6 @@
 #include "common/core/SpreadsheetXlsLoader.h"
 #include "common/core/SpreadsheetXlsxLoader.h"
 
-#include <QBuffer>
 #include <QFile>
 
 namespace {
@@ -23,25 +22,26 @@ bool SpreadsheetReader::open(const QString& path)
         m_error = Error::CannotOpen;
         return false;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_error = Error::CannotOpen;
+    // Ten times any order or roster a person keeps in a workbook; the parts inside are bounded
+    // on their own.
+    if (file.size() > MaxFileBytes) {
+        m_error = Error::TooLarge;
         return false;
     }
-    file.close();
+    const QByteArray magic = file.peek(8);
 
     Format format = Format::None;
-    if (startsWith(data, "PK", 2)) {
-        QBuffer buffer;
-        buffer.setData(data);
-        buffer.open(QIODevice::ReadOnly);
-        m_error = SpreadsheetXlsxLoader::load(&buffer, &m_book);
+    if (startsWith(magic, "PK", 2)) {
+        // The package is read in place: only the parts needed are inflated.
+        m_error = SpreadsheetXlsxLoader::load(&file, &m_book);
         format = Format::Xlsx;
-    } else if (startsWith(data, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
-        m_error = SpreadsheetXlsLoader::load(path, data, &m_book);
+    } else if (startsWith(magic, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
+        const QByteArray data = file.readAll();
+        m_error = file.error() != QFileDevice::NoError ? Error::CannotOpen
+                                                       : SpreadsheetXlsLoader::load(data, &m_book);
         format = Format::Xls;
     } else {
-        m_error = Error::NotSpreadsheet;
+        m_error = file.error() != QFileDevice::NoError ? Error::CannotOpen : Error::NotSpreadsheet;
     }
     if (m_error != Error::None) {
         m_book = SpreadsheetBook();

@@ -24,6 +24,10 @@
 // Used range: the smallest block holding every cell with a value. Cells that carry only a format
 // do not count (unlike Excel's UsedRange), so a text format applied to whole columns does not
 // stretch the range; the file's own <dimension> or DIMENSIONS record is not trusted either.
+//
+// Limits: a file of at most MaxFileBytes, a sheet of at most SpreadsheetSheet::MaxValues cells
+// and MaxTextUnits of text, and bounded parts inside a package; anything larger is TooLarge.
+// The work done is in proportion to the file, whatever its content claims.
 class SpreadsheetReader
 {
 public:
@@ -34,6 +38,7 @@ public:
         Xls
     };
     using Error = SpreadsheetError;
+    static constexpr qint64 MaxFileBytes = 128 * 1024 * 1024;
 
     // Reads the whole active sheet; false when the file is not a readable workbook (see error()).
     bool open(const QString& path);

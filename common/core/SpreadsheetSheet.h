@@ -14,10 +14,15 @@ class SpreadsheetSheet
 public:
     static constexpr int MaxRows = 1048576;
     static constexpr int MaxColumns = 16384;
+    // What one sheet may hold: far beyond any order or roster (100,000 rows of 10 columns), and
+    // small enough that a hostile file cannot exhaust memory through us.
+    static constexpr int MaxValues = 1000000;
+    static constexpr qint64 MaxTextUnits = 64 * 1024 * 1024; // UTF-16 units over all text cells
 
     void clear();
     // row and column are 1-based and must lie inside the sheet; an empty cell is not stored.
-    void setCell(int row, int column, const SpreadsheetCell& cell);
+    // False, with nothing stored, once the sheet holds MaxValues cells or MaxTextUnits of text.
+    bool setCell(int row, int column, const SpreadsheetCell& cell);
     SpreadsheetCell cell(int row, int column) const;
     SpreadsheetRange usedRange() const { return m_range; }
     int valueCount() const { return int(m_cells.size()); }
@@ -27,4 +32,5 @@ private:
 
     QHash<quint64, SpreadsheetCell> m_cells;
     SpreadsheetRange m_range;
+    qint64 m_textUnits = 0;
 };

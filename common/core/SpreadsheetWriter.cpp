@@ -27,10 +27,18 @@ bool isHex(QChar c)
            (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
 }
 
-// Text for an element or attribute. Characters XML cannot carry, and CR (which XML readers turn
-// into LF), are written as _xHHHH_; a literal "_xHHHH_" gets its underscore escaped so that it
-// reads back unchanged.
-QByteArray escape(const QString& text)
+bool startsEscape(const QString& text, int i)
+{
+    return i + 5 < text.size() && text[i] == QLatin1Char('_') && text[i + 1] == QLatin1Char('x') &&
+           isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) && isHex(text[i + 5]);
+}
+
+// Text for an element or attribute. Characters XML cannot carry are written as _xHHHH_, as Excel
+// does. A literal "_x" with four hex digits gets its underscore escaped (_x005F_) whatever follows
+// it: the next character may itself become an escape, and "_x0041" before "_x0001_" would
+// otherwise read back as "A" and "x0001_". CR is a character reference, since XML readers turn a
+// literal CR into LF; in attributes tab and LF are too, as readers turn them into spaces.
+QByteArray escape(const QString& text, bool attribute = false)
 {
     QString out;
     out.reserve(text.size());
@@ -46,12 +54,12 @@ QByteArray escape(const QString& text)
             out += QLatin1String("&gt;");
         } else if (c == QLatin1Char('"')) {
             out += QLatin1String("&quot;");
+        } else if (u == 0x0D || (attribute && (u == 0x09 || u == 0x0A))) {
+            out += QLatin1String("&#") + QString::number(u) + QLatin1Char(';');
         } else if ((u < 0x20 && u != 0x09 && u != 0x0A) || u == 0xFFFE || u == 0xFFFF) {
             out += QLatin1String("_x") +
                    QString::number(u, 16).toUpper().rightJustified(4, QLatin1Char('0')) + QLatin1Char('_');
-        } else if (c == QLatin1Char('_') && i + 6 < n && text[i + 1] == QLatin1Char('x') &&
-                   isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) && isHex(text[i + 5]) &&
-                   text[i + 6] == QLatin1Char('_')) {
+        } else if (startsEscape(text, i)) {
             out += QLatin1String("_x005F_");
         } else {
             out += c;
@@ -122,7 +130,7 @@ QByteArray workbook(const QString& sheetName)
     return QByteArray(XmlHead) + "<workbook xmlns=\"" + MainNs + "\" xmlns:r=\"" + RelNs + "\">" +
            "<bookViews><workbookView activeTab=\"0\"/></bookViews>"
            "<sheets><sheet name=\"" +
-           escape(sheetName) +
+           escape(sheetName, true) +
            "\" sheetId=\"1\" r:id=\"rId1\"/></sheets>"
            "</workbook>";
 }

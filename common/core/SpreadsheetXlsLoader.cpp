@@ -1,30 +1,38 @@
 #include "common/core/SpreadsheetXlsLoader.h"
 
-#include <QFile>
-#include <QHash>
-#include <QTemporaryFile>
 #include <QVector>
 #include <QtEndian>
-#include <freexl.h>
+#include <cstring>
+#include <vector>
 
 namespace {
 
+constexpr quint32 MaxRegularSector = 0xFFFFFFFA;
 constexpr quint32 EndOfChain = 0xFFFFFFFE;
 constexpr quint32 FreeSector = 0xFFFFFFFF;
 
-quint16 u16(const QByteArray& data, qsizetype pos)
+quint16 u16(const char* p)
 {
-    return qFromLittleEndian<quint16>(reinterpret_cast<const uchar*>(data.constData()) + pos);
+    return qFromLittleEndian<quint16>(reinterpret_cast<const uchar*>(p));
 }
 
-quint32 u32(const QByteArray& data, qsizetype pos)
+quint32 u32(const char* p)
 {
-    return qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(data.constData()) + pos);
+    return qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(p));
 }
 
-// Just enough of the compound file format to list the streams and read one of them. Every
-// sector number and chain is checked against the file, so a damaged file gives an error, never a
-// read outside the data or an endless loop.
+double f64(const char* p)
+{
+    const quint64 bits = qFromLittleEndian<quint64>(reinterpret_cast<const uchar*>(p));
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Just enough of the compound file format to list the streams and read one of them. Every sector
+// belongs to at most one place (the FAT, the DIFAT or one chain): a sector met twice, which is
+// also what a loop in a chain looks like, is damage. So no chain is longer than the file has
+// sectors, and nothing read is larger than the file.
 class CompoundFile
 {
 public:
@@ -34,62 +42,74 @@ public:
         if (data.size() < 512) {
             return false;
         }
-        const int shift = u16(data, 0x1E);
-        const int miniShift = u16(data, 0x20);
+        const char* head = data.constData();
+        const int shift = u16(head + 0x1E);
+        const int miniShift = u16(head + 0x20);
         if ((shift != 9 && shift != 12) || miniShift != 6) {
             return false;
         }
         m_sectorSize = 1 << shift;
-        m_miniCutoff = u32(data, 0x38);
+        m_miniCutoff = u32(head + 0x38);
+        if (data.size() < m_sectorSize) {
+            return false;
+        }
+        m_sectorCount = quint32((data.size() - m_sectorSize) / m_sectorSize);
+        m_used.assign(m_sectorCount, false);
 
         // The sector numbers of the FAT: 109 in the header, the rest in a chain of DIFAT sectors.
         QVector<quint32> fatSectors;
         for (int i = 0; i < 109; ++i) {
-            const quint32 s = u32(data, 0x4C + 4 * i);
+            const quint32 s = u32(head + 0x4C + 4 * i);
             if (s != FreeSector) {
                 fatSectors.append(s);
             }
         }
-        quint32 difat = u32(data, 0x44);
-        for (quint32 guard = 0; difat != EndOfChain && difat != FreeSector; ++guard) {
-            if (guard > sectorCount() || !sectorInFile(difat)) {
+        const int perSector = m_sectorSize / 4 - 1;
+        for (quint32 difat = u32(head + 0x44); difat != EndOfChain && difat != FreeSector;) {
+            if (!claim(difat)) {
                 return false;
             }
-            const qsizetype base = sectorOffset(difat);
-            const int perSector = m_sectorSize / 4 - 1;
+            const char* base = head + sectorOffset(difat);
             for (int i = 0; i < perSector; ++i) {
-                const quint32 s = u32(data, base + 4 * i);
+                const quint32 s = u32(base + 4 * i);
                 if (s != FreeSector) {
                     fatSectors.append(s);
                 }
             }
-            difat = u32(data, base + 4 * perSector);
+            difat = u32(base + 4 * perSector);
         }
         for (quint32 s : std::as_const(fatSectors)) {
-            if (!sectorInFile(s)) {
+            if (!claim(s)) {
                 return false;
             }
-            const qsizetype base = sectorOffset(s);
+        }
+        m_fat.reserve(fatSectors.size() * (m_sectorSize / 4));
+        for (quint32 s : std::as_const(fatSectors)) {
+            const char* base = head + sectorOffset(s);
             for (int i = 0; i < m_sectorSize / 4; ++i) {
-                m_fat.append(u32(data, base + 4 * i));
+                m_fat.push_back(u32(base + 4 * i));
             }
         }
 
         QByteArray directory;
-        if (!readChain(u32(data, 0x30), -1, &directory)) {
+        if (!readChain(u32(head + 0x30), -1, &directory)) {
             return false;
         }
         for (qsizetype pos = 0; pos + 128 <= directory.size(); pos += 128) {
+            const char* e = directory.constData() + pos;
             Entry entry;
-            const int nameBytes = u16(directory, pos + 0x40);
-            entry.type = uchar(directory.at(pos + 0x42));
+            const int nameBytes = u16(e + 0x40);
+            entry.type = uchar(e[0x42]);
             if (entry.type == 0 || nameBytes < 2 || nameBytes > 64) {
                 continue;
             }
-            entry.name = QString::fromUtf16(reinterpret_cast<const char16_t*>(directory.constData() + pos),
-                                            nameBytes / 2 - 1);
-            entry.start = u32(directory, pos + 0x74);
-            entry.size = u32(directory, pos + 0x78);
+            QString name(nameBytes / 2 - 1, Qt::Uninitialized);
+            for (int i = 0; i < name.size(); ++i) {
+                name[i] = QChar(u16(e + 2 * i));
+            }
+            entry.name = name;
+            entry.start = u32(e + 0x74);
+            entry.size = u32(e + 0x78);
             m_entries.append(entry);
         }
         // The root entry owns the mini stream that holds the small streams.
@@ -97,12 +117,13 @@ public:
             if (entry.type == 5) {
                 QByteArray miniFat;
                 if (!readChain(entry.start, entry.size, &m_miniStream) ||
-                    !readChain(u32(data, 0x3C), -1, &miniFat)) {
+                    !readChain(u32(head + 0x3C), -1, &miniFat)) {
                     return false;
                 }
                 for (qsizetype i = 0; i + 4 <= miniFat.size(); i += 4) {
-                    m_miniFat.append(u32(miniFat, i));
+                    m_miniFat.push_back(u32(miniFat.constData() + i));
                 }
+                m_miniUsed.assign(m_miniFat.size(), false);
                 break;
             }
         }
@@ -111,7 +132,8 @@ public:
 
     bool hasStream(const QString& name) const { return find(name) != nullptr; }
 
-    bool stream(const QString& name, QByteArray* out) const
+    // Each stream can be read once: its sectors are then taken.
+    bool stream(const QString& name, QByteArray* out)
     {
         const Entry* entry = find(name);
         if (!entry) {
@@ -132,11 +154,17 @@ private:
         quint32 size = 0;
     };
 
-    quint32 sectorCount() const { return quint32(m_data.size() / m_sectorSize); }
     qsizetype sectorOffset(quint32 s) const { return (qsizetype(s) + 1) * m_sectorSize; }
-    bool sectorInFile(quint32 s) const
+
+    // Takes a sector for the FAT, the DIFAT or a chain; false when it is outside the file or
+    // already taken.
+    bool claim(quint32 s)
     {
-        return s < EndOfChain - 2 && sectorOffset(s) + m_sectorSize <= m_data.size();
+        if (s > MaxRegularSector || s >= m_sectorCount || m_used[s]) {
+            return false;
+        }
+        m_used[s] = true;
+        return true;
     }
 
     const Entry* find(const QString& name) const
@@ -150,51 +178,63 @@ private:
     }
 
     // size < 0: the whole chain.
-    bool readChain(quint32 start, qint64 size, QByteArray* out) const
+    bool readChain(quint32 start, qint64 size, QByteArray* out)
     {
         out->clear();
-        quint32 s = start;
-        for (qsizetype guard = 0; s != EndOfChain; ++guard) {
+        if (size > qint64(m_sectorCount) * m_sectorSize) {
+            return false;
+        }
+        if (size > 0) {
+            out->reserve(qsizetype(size));
+        }
+        for (quint32 s = start; s != EndOfChain;) {
             if (size >= 0 && out->size() >= size) {
                 break;
             }
-            if (guard > m_fat.size() || s >= quint32(m_fat.size()) || !sectorInFile(s)) {
+            if (s >= m_fat.size() || !claim(s)) {
                 return false;
             }
             out->append(m_data.constData() + sectorOffset(s), m_sectorSize);
-            s = m_fat.at(s);
+            s = m_fat[s];
         }
         if (size >= 0) {
             if (out->size() < size) {
                 return false;
             }
-            out->truncate(size);
+            out->truncate(qsizetype(size));
         }
         return true;
     }
 
-    bool readMiniChain(quint32 start, qint64 size, QByteArray* out) const
+    bool readMiniChain(quint32 start, qint64 size, QByteArray* out)
     {
         constexpr int miniSize = 64;
         out->clear();
-        quint32 s = start;
-        for (qsizetype guard = 0; out->size() < size; ++guard) {
-            if (guard > m_miniFat.size() || s >= quint32(m_miniFat.size()) ||
+        if (size > m_miniStream.size()) {
+            return false;
+        }
+        out->reserve(qsizetype(size));
+        for (quint32 s = start; out->size() < size;) {
+            if (s >= m_miniFat.size() || m_miniUsed[s] ||
                 (qsizetype(s) + 1) * miniSize > m_miniStream.size()) {
                 return false;
             }
+            m_miniUsed[s] = true;
             out->append(m_miniStream.constData() + qsizetype(s) * miniSize, miniSize);
-            s = m_miniFat.at(s);
+            s = m_miniFat[s];
         }
-        out->truncate(size);
+        out->truncate(qsizetype(size));
         return true;
     }
 
     QByteArray m_data;
     int m_sectorSize = 512;
+    quint32 m_sectorCount = 0;
     quint32 m_miniCutoff = 4096;
-    QVector<quint32> m_fat;
-    QVector<quint32> m_miniFat;
+    std::vector<quint32> m_fat;
+    std::vector<bool> m_used;
+    std::vector<quint32> m_miniFat;
+    std::vector<bool> m_miniUsed;
     QByteArray m_miniStream;
     QVector<Entry> m_entries;
 };
@@ -207,12 +247,21 @@ enum Record : quint16
     RecContinue = 0x003C,
     RecWindow1 = 0x003D,
     RecBoundSheet = 0x0085,
+    RecMulRk = 0x00BD,
+    RecMulBlank = 0x00BE,
+    RecRString = 0x00D6,
+    RecSst = 0x00FC,
+    RecLabelSst = 0x00FD,
+    RecBlank = 0x0201,
+    RecNumber = 0x0203,
+    RecLabel = 0x0204,
     RecBoolErr = 0x0205,
     RecString = 0x0207,
+    RecRk = 0x027E,
     RecBof = 0x0809,
 };
 
-// Walks the records of a BIFF stream.
+// Walks the records of a BIFF stream. A record whose length runs past the stream ends the walk.
 class RecordReader
 {
 public:
@@ -220,55 +269,177 @@ public:
 
     bool next()
     {
-        if (m_pos + 4 > m_stream.size()) {
+        if (m_pos < 0 || m_pos + 4 > m_stream.size()) {
             return false;
         }
-        id = u16(m_stream, m_pos);
-        const quint16 length = u16(m_stream, m_pos + 2);
+        const char* p = m_stream.constData() + m_pos;
+        const quint16 length = u16(p + 2);
         if (m_pos + 4 + length > m_stream.size()) {
             return false;
         }
-        body = QByteArray::fromRawData(m_stream.constData() + m_pos + 4, length);
+        id = u16(p);
+        offset = m_pos + 4;
+        size = length;
         m_pos += 4 + length;
         return true;
     }
 
-    quint16 peekId() const { return m_pos + 2 <= m_stream.size() ? u16(m_stream, m_pos) : 0; }
+    quint16 peekId() const { return m_pos + 4 <= m_stream.size() ? u16(m_stream.constData() + m_pos) : 0; }
+    qsizetype position() const { return m_pos; }
+    const char* body() const { return m_stream.constData() + offset; }
 
     quint16 id = 0;
-    QByteArray body;
+    qsizetype offset = 0; // of the body
+    int size = 0;
 
 private:
     const QByteArray& m_stream;
     qsizetype m_pos;
 };
 
-// Characters of a BIFF8 string: 8-bit (the low bytes of UTF-16) or UTF-16LE.
-QString biffChars(const QByteArray& body, qsizetype pos, int count, bool wide)
+// The body of one record and of the CONTINUE records that follow it, read as one sequence. Where
+// a string's characters go on in the next record, that record starts with a new width flag.
+class ContinuedData
 {
-    const qsizetype available = (body.size() - pos) / (wide ? 2 : 1);
-    count = int(std::min<qsizetype>(count, std::max<qsizetype>(available, 0)));
-    if (wide) {
-        QString text(count, Qt::Uninitialized);
-        for (int i = 0; i < count; ++i) {
-            text[i] = QChar(u16(body, pos + 2 * i));
-        }
-        return text;
+public:
+    ContinuedData(const QByteArray& stream, RecordReader& records) : m_stream(stream), m_records(records)
+    {
+        m_pos = records.offset;
+        m_end = records.offset + records.size;
     }
-    return QString::fromLatin1(body.constData() + pos, count);
-}
+
+    bool u8(quint8* value)
+    {
+        if (!ensure()) {
+            return false;
+        }
+        *value = quint8(m_stream.at(m_pos++));
+        return true;
+    }
+
+    bool u16(quint16* value)
+    {
+        quint8 lo = 0, hi = 0;
+        if (!u8(&lo) || !u8(&hi)) {
+            return false;
+        }
+        *value = quint16(lo | hi << 8);
+        return true;
+    }
+
+    bool u32(quint32* value)
+    {
+        quint16 lo = 0, hi = 0;
+        if (!u16(&lo) || !u16(&hi)) {
+            return false;
+        }
+        *value = quint32(lo) | quint32(hi) << 16;
+        return true;
+    }
+
+    bool skip(quint64 count)
+    {
+        while (count > 0) {
+            if (!ensure()) {
+                return false;
+            }
+            const quint64 step = std::min<quint64>(count, quint64(m_end - m_pos));
+            m_pos += qsizetype(step);
+            count -= step;
+        }
+        return true;
+    }
+
+    // count characters, 8-bit (the low bytes of UTF-16) or UTF-16LE as wide says, switching
+    // width where the characters go on in a CONTINUE record.
+    bool chars(int count, bool wide, QString* out)
+    {
+        out->clear();
+        while (count > 0) {
+            if (m_pos >= m_end) {
+                if (!nextRecord() || m_pos >= m_end) {
+                    return false;
+                }
+                wide = m_stream.at(m_pos++) & 1;
+                continue;
+            }
+            const int width = wide ? 2 : 1;
+            const qsizetype available = (m_end - m_pos) / width;
+            if (available == 0) {
+                return false; // half a character before the record ends
+            }
+            const int take = int(std::min<qsizetype>(available, count));
+            const char* p = m_stream.constData() + m_pos;
+            if (wide) {
+                const qsizetype at = out->size();
+                out->resize(at + take);
+                QChar* dst = out->data() + at;
+                for (int i = 0; i < take; ++i) {
+                    dst[i] = QChar(::u16(p + 2 * i));
+                }
+            } else {
+                out->append(QString::fromLatin1(p, take));
+            }
+            m_pos += qsizetype(take) * width;
+            count -= take;
+        }
+        return true;
+    }
+
+    // An XLUnicodeRichExtendedString (shared strings) or, with rich false, an XLUnicodeString.
+    bool string(QString* out, bool rich)
+    {
+        quint16 count = 0;
+        quint8 flags = 0;
+        if (!u16(&count) || !u8(&flags)) {
+            return false;
+        }
+        quint16 runs = 0;
+        quint32 extra = 0;
+        if (rich && (flags & 0x08) && !u16(&runs)) {
+            return false;
+        }
+        if (rich && (flags & 0x04) && !u32(&extra)) {
+            return false;
+        }
+        return chars(count, flags & 1, out) && skip(quint64(runs) * 4 + extra);
+    }
+
+    bool atEnd() const { return m_pos >= m_end && m_records.peekId() != RecContinue; }
+
+private:
+    bool ensure() { return m_pos < m_end || (nextRecord() && m_pos < m_end); }
+
+    bool nextRecord()
+    {
+        if (m_records.peekId() != RecContinue || !m_records.next()) {
+            return false;
+        }
+        m_pos = m_records.offset;
+        m_end = m_records.offset + m_records.size;
+        return true;
+    }
+
+    const QByteArray& m_stream;
+    RecordReader& m_records;
+    qsizetype m_pos;
+    qsizetype m_end;
+};
 
 // True when the stream starts with a BOF record and its records fill it exactly (trailing zero
-// padding allowed).
-bool wellFormedRecords(const QByteArray& stream)
+// padding allowed); found tells whether a record starts at offset.
+bool wellFormedRecords(const QByteArray& stream, qsizetype offset, bool* found)
 {
     RecordReader records(stream, 0);
+    *found = false;
     if (!records.next() || records.id != RecBof) {
         return false;
     }
-    qsizetype end = 4 + records.body.size();
+    *found = offset == 0;
+    qsizetype end = records.position();
     while (records.next()) {
-        end += 4 + records.body.size();
+        *found = *found || records.offset - 4 == offset;
+        end = records.position();
     }
     for (qsizetype i = end; i < stream.size(); ++i) {
         if (stream.at(i) != 0) {
@@ -278,130 +449,219 @@ bool wellFormedRecords(const QByteArray& stream)
     return true;
 }
 
+struct SheetEntry
+{
+    QString name;
+    quint32 offset = 0;
+    int type = 0; // 0 worksheet, 1 macro sheet, 2 chart, 6 module
+};
+
 struct Globals
 {
-    bool biff8 = false;
     bool encrypted = false;
     int activeTab = -1;
-    QStringList sheetNames;
-    QVector<quint32> sheetOffsets;
+    QVector<SheetEntry> sheets;
+    QStringList strings;
 };
 
-Globals readGlobals(const QByteArray& stream)
+SpreadsheetError readGlobals(const QByteArray& stream, Globals* globals)
 {
-    Globals globals;
     RecordReader records(stream, 0);
-    if (!records.next() || records.id != RecBof || records.body.size() < 2) {
-        return globals;
+    if (!records.next() || records.id != RecBof || records.size < 4) {
+        return SpreadsheetError::Damaged;
     }
-    globals.biff8 = u16(records.body, 0) == 0x0600;
+    // BIFF5 and older store their texts in the file's code page; only BIFF8 is read.
+    if (u16(records.body()) != 0x0600) {
+        return SpreadsheetError::Damaged;
+    }
+    qint64 textUnits = 0;
     while (records.next() && records.id != RecEof) {
-        const QByteArray& b = records.body;
+        const char* b = records.body();
+        const int size = records.size;
         if (records.id == RecFilePass) {
-            globals.encrypted = true;
-            break;
+            globals->encrypted = true;
+            return SpreadsheetError::Encrypted;
         }
-        if (records.id == RecWindow1 && globals.activeTab < 0 && b.size() >= 12) {
-            globals.activeTab = u16(b, 10);
-        } else if (records.id == RecBoundSheet && globals.biff8 && b.size() >= 8) {
-            globals.sheetOffsets.append(u32(b, 0));
-            globals.sheetNames.append(biffChars(b, 8, uchar(b.at(6)), b.at(7) & 1));
+        if (records.id == RecWindow1 && globals->activeTab < 0 && size >= 12) {
+            globals->activeTab = u16(b + 10);
+        } else if (records.id == RecBoundSheet && size >= 8) {
+            const int count = uchar(b[6]);
+            const bool wide = b[7] & 1;
+            if (8 + count * (wide ? 2 : 1) > size) {
+                return SpreadsheetError::Damaged;
+            }
+            SheetEntry sheet;
+            sheet.offset = u32(b);
+            sheet.type = uchar(b[5]);
+            if (wide) {
+                sheet.name.resize(count);
+                for (int i = 0; i < count; ++i) {
+                    sheet.name[i] = QChar(u16(b + 8 + 2 * i));
+                }
+            } else {
+                sheet.name = QString::fromLatin1(b + 8, count);
+            }
+            globals->sheets.append(sheet);
+        } else if (records.id == RecSst && globals->strings.isEmpty()) {
+            ContinuedData data(stream, records);
+            quint32 total = 0, unique = 0;
+            if (!data.u32(&total) || !data.u32(&unique)) {
+                return SpreadsheetError::Damaged;
+            }
+            // The count is not trusted: the table ends where its records end.
+            for (quint32 i = 0; i < unique && !data.atEnd(); ++i) {
+                QString text;
+                if (!data.string(&text, true)) {
+                    return SpreadsheetError::Damaged;
+                }
+                textUnits += text.size();
+                if (textUnits > SpreadsheetSheet::MaxTextUnits) {
+                    return SpreadsheetError::TooLarge;
+                }
+                globals->strings.append(text);
+            }
         }
     }
-    return globals;
+    return SpreadsheetError::None;
 }
 
-// Cells FreeXL reports as empty although they hold a value: formula results and truth or error
-// constants. Formulas with a text result give that text, as Excel's cell value would.
-QHash<quint64, SpreadsheetCell> readFormulaCells(const QByteArray& stream, quint32 offset)
+double rkValue(quint32 rk)
 {
-    QHash<quint64, SpreadsheetCell> cells;
+    double value;
+    if (rk & 2) {
+        value = double(qint32(rk) >> 2);
+    } else {
+        const quint64 bits = quint64(rk & 0xFFFFFFFC) << 32;
+        std::memcpy(&value, &bits, sizeof value);
+    }
+    return (rk & 1) ? value / 100 : value;
+}
+
+SpreadsheetCell numberCell(double value)
+{
+    return SpreadsheetCell::other(QString::number(value, 'g', 15));
+}
+
+SpreadsheetError readSheet(const QByteArray& stream, qsizetype offset, const QStringList& strings,
+                           SpreadsheetSheet* sheet)
+{
     RecordReader records(stream, offset);
-    int depth = 0;
-    qint64 pendingKey = -1; // a text result waits for its STRING record
-    while (records.next()) {
-        const QByteArray& b = records.body;
+    if (!records.next() || records.id != RecBof) {
+        return SpreadsheetError::Damaged;
+    }
+    bool full = false;
+    auto put = [&](int row, int column, const SpreadsheetCell& cell) {
+        full = full || !sheet->setCell(row + 1, column + 1, cell);
+    };
+    int depth = 1;
+    int pendingRow = -1, pendingColumn = -1; // a text result waits for its STRING record
+    while (!full && records.next()) {
+        const char* b = records.body();
+        const int size = records.size;
         if (records.id == RecBof) {
-            ++depth;
-        } else if (records.id == RecEof) {
-            if (--depth <= 0) {
+            ++depth; // embedded charts carry their own substreams
+            continue;
+        }
+        if (records.id == RecEof) {
+            if (--depth == 0) {
                 break;
             }
+            continue;
         }
         if (depth != 1) {
-            continue; // embedded charts carry their own substreams
+            continue;
         }
-        if (records.id == RecFormula && b.size() >= 14) {
-            const quint64 key = quint64(u16(b, 0) + 1) << 16 | quint64(u16(b, 2) + 1);
-            pendingKey = -1;
-            if (u16(b, 12) != 0xFFFF) {
-                const double value = qFromLittleEndian<double>(b.constData() + 6);
-                cells.insert(key, SpreadsheetCell::other(QString::number(value, 'g', 15)));
-            } else if (b.at(6) == 0) {
-                pendingKey = qint64(key);
-            } else if (b.at(6) == 1) {
-                cells.insert(
-                    key, SpreadsheetCell::other(b.at(8) ? QStringLiteral("TRUE") : QStringLiteral("FALSE")));
-            } else if (b.at(6) == 2) {
-                cells.insert(key, SpreadsheetCell::other(QStringLiteral("#ERROR")));
-            } else if (b.at(6) == 3) {
-                cells.insert(key, SpreadsheetCell::text(QString()));
+        const int row = size >= 4 ? u16(b) : 0;
+        const int column = size >= 4 ? u16(b + 2) : 0;
+        switch (records.id) {
+        case RecNumber:
+            if (size >= 14) {
+                put(row, column, numberCell(f64(b + 6)));
             }
-        } else if (records.id == RecString && pendingKey >= 0 && b.size() >= 3) {
-            const int count = u16(b, 0);
-            QString text = biffChars(b, 3, count, b.at(2) & 1);
-            // Long results go on in CONTINUE records, each starting with its own width flag.
-            while (text.size() < count && records.peekId() == RecContinue && records.next() &&
-                   !records.body.isEmpty()) {
-                text += biffChars(records.body, 1, count - int(text.size()), records.body.at(0) & 1);
+            break;
+        case RecRk:
+            if (size >= 10) {
+                put(row, column, numberCell(rkValue(u32(b + 6))));
             }
-            cells.insert(quint64(pendingKey), SpreadsheetCell::text(text));
-            pendingKey = -1;
-        } else if (records.id == RecBoolErr && b.size() >= 8) {
-            const quint64 key = quint64(u16(b, 0) + 1) << 16 | quint64(u16(b, 2) + 1);
-            const bool isError = b.at(7) != 0;
-            cells.insert(key, SpreadsheetCell::other(isError   ? QStringLiteral("#ERROR")
-                                                     : b.at(6) ? QStringLiteral("TRUE")
-                                                               : QStringLiteral("FALSE")));
+            break;
+        case RecMulRk:
+            // Six bytes a cell after the first column, and the last column at the end.
+            for (int i = 0; 4 + 6 * (i + 1) + 2 <= size && !full; ++i) {
+                put(row, column + i, numberCell(rkValue(u32(b + 4 + 6 * i + 2))));
+            }
+            break;
+        case RecLabelSst:
+            if (size >= 10) {
+                const quint32 index = u32(b + 6);
+                if (index >= quint32(strings.size())) {
+                    return SpreadsheetError::Damaged;
+                }
+                put(row, column, SpreadsheetCell::text(strings.at(int(index))));
+            }
+            break;
+        case RecLabel:
+        case RecRString:
+            if (size >= 6) {
+                // The string starts after the cell's format index; RSTRING's runs follow it.
+                ContinuedData data(stream, records);
+                QString text;
+                if (!data.skip(6) || !data.string(&text, false)) {
+                    return SpreadsheetError::Damaged;
+                }
+                put(row, column, SpreadsheetCell::text(text));
+            }
+            break;
+        case RecFormula:
+            if (size >= 14) {
+                pendingRow = -1;
+                if (u16(b + 12) != 0xFFFF) {
+                    put(row, column, numberCell(f64(b + 6)));
+                } else if (b[6] == 0) {
+                    pendingRow = row;
+                    pendingColumn = column;
+                } else if (b[6] == 1) {
+                    put(row, column,
+                        SpreadsheetCell::other(b[8] ? QStringLiteral("TRUE") : QStringLiteral("FALSE")));
+                } else if (b[6] == 2) {
+                    put(row, column, SpreadsheetCell::other(QStringLiteral("#ERROR")));
+                } else if (b[6] == 3) {
+                    put(row, column, SpreadsheetCell::text(QString()));
+                }
+            }
+            break;
+        case RecString:
+            if (pendingRow >= 0) {
+                ContinuedData data(stream, records);
+                QString text;
+                if (!data.string(&text, false)) {
+                    return SpreadsheetError::Damaged;
+                }
+                put(pendingRow, pendingColumn, SpreadsheetCell::text(text));
+                pendingRow = -1;
+            }
+            break;
+        case RecBoolErr:
+            if (size >= 8) {
+                const bool isError = b[7] != 0;
+                put(row, column,
+                    SpreadsheetCell::other(isError ? QStringLiteral("#ERROR")
+                                           : b[6]  ? QStringLiteral("TRUE")
+                                                   : QStringLiteral("FALSE")));
+            }
+            break;
+        case RecBlank:
+        case RecMulBlank:
+        default:
+            break; // a format without a value, or nothing an import reads
         }
     }
-    return cells;
+    return full ? SpreadsheetError::TooLarge : SpreadsheetError::None;
 }
-
-SpreadsheetCell fromFreeXl(const FreeXL_CellValue& value)
-{
-    switch (value.type) {
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-        return SpreadsheetCell::text(QString::fromUtf8(value.value.text_value));
-    case FREEXL_CELL_INT:
-        return SpreadsheetCell::other(QString::number(value.value.int_value));
-    case FREEXL_CELL_DOUBLE:
-        return SpreadsheetCell::other(QString::number(value.value.double_value, 'g', 15));
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME:
-        return SpreadsheetCell::other(QString::fromUtf8(value.value.text_value));
-    default:
-        return SpreadsheetCell();
-    }
-}
-
-// Closes the FreeXL handle on every path.
-class FreeXlHandle
-{
-public:
-    ~FreeXlHandle() { freexl_close(handle); }
-    const void* handle = nullptr;
-};
 
 } // namespace
 
-SpreadsheetError SpreadsheetXlsLoader::load(const QString& path, const QByteArray& data,
-                                            SpreadsheetBook* book)
+SpreadsheetError SpreadsheetXlsLoader::load(const QByteArray& data, SpreadsheetBook* book)
 {
-    // The container and the record structure are checked here before FreeXL sees the file:
-    // FreeXL reads past its buffers on some truncated files.
     CompoundFile compound;
     if (!compound.parse(data)) {
         return SpreadsheetError::Damaged;
@@ -418,86 +678,36 @@ SpreadsheetError SpreadsheetXlsLoader::load(const QString& path, const QByteArra
         !compound.stream(QStringLiteral("Book"), &workbook)) {
         return SpreadsheetError::Damaged;
     }
-    if (!wellFormedRecords(workbook)) {
-        return SpreadsheetError::Damaged;
-    }
-    const Globals globals = readGlobals(workbook);
-    if (globals.encrypted) {
-        return SpreadsheetError::Encrypted;
+
+    Globals globals;
+    const SpreadsheetError error = readGlobals(workbook, &globals);
+    if (error != SpreadsheetError::None) {
+        return error;
     }
 
-    // FreeXL takes a narrow path. When the name has characters the local 8-bit encoding cannot
-    // hold (possible on Windows), it reads a temporary copy instead.
-    QTemporaryFile copy;
-    QByteArray nativePath = QFile::encodeName(path);
-    if (QFile::decodeName(nativePath) != path) {
-        if (!copy.open() || copy.write(data) != data.size() || !copy.flush()) {
-            return SpreadsheetError::CannotOpen;
+    // Worksheets only: chart sheets, macro sheets and modules hold no cells an import could use.
+    QVector<int> worksheets;
+    for (int i = 0; i < globals.sheets.size(); ++i) {
+        if (globals.sheets.at(i).type == 0) {
+            worksheets.append(i);
         }
-        nativePath = QFile::encodeName(copy.fileName());
     }
-
-    FreeXlHandle xls;
-    const int rc = freexl_open(nativePath.constData(), &xls.handle);
-    if (rc == FREEXL_FILE_NOT_FOUND) {
-        return SpreadsheetError::CannotOpen;
-    }
-    if (rc == FREEXL_BIFF_WORKBOOK_NOT_FOUND) {
-        return SpreadsheetError::NotSpreadsheet;
-    }
-    if (rc != FREEXL_OK) {
+    if (worksheets.isEmpty()) {
         return SpreadsheetError::Damaged;
     }
-    unsigned int info = 0;
-    if (freexl_get_info(xls.handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
-        info == FREEXL_BIFF_OBFUSCATED) {
-        return SpreadsheetError::Encrypted;
-    }
-    unsigned int sheetCount = 0;
-    if (freexl_get_info(xls.handle, FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK || sheetCount == 0) {
-        return SpreadsheetError::Damaged;
-    }
-
     book->sheetNames.clear();
-    for (unsigned int i = 0; i < sheetCount && i <= 0xFFFF; ++i) {
-        const char* name = nullptr;
-        if (freexl_get_worksheet_name(xls.handle, quint16(i), &name) != FREEXL_OK || !name) {
-            return SpreadsheetError::Damaged;
-        }
-        book->sheetNames.append(QString::fromUtf8(name));
+    for (int i : std::as_const(worksheets)) {
+        book->sheetNames.append(globals.sheets.at(i).name);
     }
-    // The tab active at the last save, matched by name because FreeXL lists worksheets only;
-    // without that record, or when it points at a chart sheet, the first sheet is read.
-    book->activeSheet = 0;
-    if (globals.activeTab >= 0 && globals.activeTab < globals.sheetNames.size()) {
-        book->activeSheet =
-            std::max(0, int(book->sheetNames.indexOf(globals.sheetNames.at(globals.activeTab))));
-    }
-    const int globalsIndex = int(globals.sheetNames.indexOf(book->sheetNames.at(book->activeSheet)));
-    const qint64 activeOffset = globalsIndex >= 0 ? qint64(globals.sheetOffsets.at(globalsIndex)) : -1;
+    // The tab active at the last save; without that record, or when it is a chart sheet, the
+    // first worksheet is read.
+    book->activeSheet = std::max(0, int(worksheets.indexOf(globals.activeTab)));
+    const qsizetype offset = globals.sheets.at(worksheets.at(book->activeSheet)).offset;
 
-    if (freexl_select_active_worksheet(xls.handle, quint16(book->activeSheet)) != FREEXL_OK) {
-        return SpreadsheetError::Damaged;
-    }
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    if (freexl_worksheet_dimensions(xls.handle, &rows, &columns) != FREEXL_OK) {
+    bool found = false;
+    if (!wellFormedRecords(workbook, offset, &found) || !found) {
         return SpreadsheetError::Damaged;
     }
     book->sheet.clear();
-    for (unsigned int r = 0; r < rows; ++r) {
-        for (unsigned short c = 0; c < columns; ++c) {
-            FreeXL_CellValue value;
-            if (freexl_get_cell_value(xls.handle, r, c, &value) == FREEXL_OK) {
-                book->sheet.setCell(int(r) + 1, int(c) + 1, fromFreeXl(value));
-            }
-        }
-    }
-    if (activeOffset >= 0 && activeOffset < workbook.size()) {
-        const QHash<quint64, SpreadsheetCell> extra = readFormulaCells(workbook, quint32(activeOffset));
-        for (auto it = extra.cbegin(); it != extra.cend(); ++it) {
-            book->sheet.setCell(int(it.key() >> 16), int(it.key() & 0xFFFF), it.value());
-        }
-    }
-    return SpreadsheetError::None;
+    return readSheet(workbook, offset, globals.strings, &book->sheet);
 }

@@ -3,15 +3,15 @@
 #include "common/core/SpreadsheetBook.h"
 
 #include <QByteArray>
-#include <QString>
 
-// Reads an Excel 97-2003 workbook (.xls, BIFF8 in an OLE2 compound file) through FreeXL, adding
-// what FreeXL leaves out: the sheet that was active when the file was saved (the WINDOW1 record),
-// the saved results of formulas and truth or error values (FORMULA, STRING and BOOLERR records,
-// which FreeXL reports as empty cells), and the tell-tale streams of a password-protected file.
+// Reads an Excel 97-2003 workbook (.xls, BIFF8 in an OLE2 compound file): the sheet list, the
+// sheet that was active when the file was saved (the WINDOW1 record) and the cells of that sheet.
+// Only the records an import needs are read; a password-protected file is refused. Every length,
+// offset and sector number in the file is checked, so damage gives an error, never a read outside
+// the data, a loop or work out of proportion to the file's size.
 class SpreadsheetXlsLoader
 {
 public:
-    // data is the whole file; path is used only to hand the file to FreeXL.
-    static SpreadsheetError load(const QString& path, const QByteArray& data, SpreadsheetBook* book);
+    // data is the whole file.
+    static SpreadsheetError load(const QByteArray& data, SpreadsheetBook* book);
 };

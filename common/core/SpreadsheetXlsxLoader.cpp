@@ -19,30 +19,124 @@ struct SheetEntry
     QString relationshipId;
 };
 
+// What the package may ask of us. A part's declared size is checked before it is read, and the
+// inflated bytes are counted while it is read, so a package that lies about its sizes (or a
+// ZIP bomb) costs no more than these limits.
+constexpr int MaxParts = 65536;
+constexpr qint64 MaxSheetBytes = 128 * 1024 * 1024;
+constexpr qint64 MaxSharedStringsBytes = 64 * 1024 * 1024;
+constexpr qint64 MaxOtherPartBytes = 8 * 1024 * 1024;
+
+// The inflated bytes of one part, handed on as a stream and cut off after limit bytes.
+class BoundedPart : public QIODevice
+{
+public:
+    BoundedPart(QuaZipFile* file, qint64 limit) : m_file(file), m_limit(limit) {}
+
+    bool isSequential() const override { return true; }
+    bool overLimit() const { return m_overLimit; }
+    bool failed() const { return m_failed; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (maxSize <= 0) {
+            return 0;
+        }
+        // One byte more than the limit tells a part of exactly the limit from a longer one.
+        const qint64 want = std::min(maxSize, m_limit + 1 - m_count);
+        if (want <= 0) {
+            m_overLimit = true;
+            return -1;
+        }
+        const qint64 got = m_file->read(data, want);
+        if (got < 0) {
+            m_failed = true;
+            return -1;
+        }
+        m_count += got;
+        if (m_count > m_limit) {
+            m_overLimit = true;
+            return -1;
+        }
+        return got;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QuaZipFile* m_file;
+    qint64 m_limit;
+    qint64 m_count = 0;
+    bool m_overLimit = false;
+    bool m_failed = false;
+};
+
 // The ZIP package; every step returns its error and the caller stops at the first one.
 class Package
 {
 public:
     explicit Package(QIODevice* device) : m_zip(device) {}
 
-    bool open() { return m_zip.open(QuaZip::mdUnzip); }
+    SpreadsheetError open()
+    {
+        if (!m_zip.open(QuaZip::mdUnzip)) {
+            return SpreadsheetError::Damaged;
+        }
+        // Every lookup walks the central directory.
+        return m_zip.getEntriesCount() > MaxParts ? SpreadsheetError::TooLarge : SpreadsheetError::None;
+    }
 
     // Part names are case-insensitive in a package.
     bool has(const QString& part) { return m_zip.setCurrentFile(part, QuaZip::csInsensitive); }
 
-    SpreadsheetError read(const QString& part, QByteArray* data)
+    // Hands the part to parse as a stream of at most limit bytes. parse returns its own error; a
+    // part beyond the limit is TooLarge, a read or CRC error Damaged.
+    template <typename Parse> SpreadsheetError stream(const QString& part, qint64 limit, Parse parse)
     {
         if (!has(part)) {
             return SpreadsheetError::Damaged;
+        }
+        QuaZipFileInfo64 info;
+        if (!m_zip.getCurrentFileInfo(&info)) {
+            return SpreadsheetError::Damaged;
+        }
+        if (info.uncompressedSize > quint64(limit)) {
+            return SpreadsheetError::TooLarge;
         }
         QuaZipFile file(&m_zip);
         if (!file.open(QIODevice::ReadOnly)) {
             return SpreadsheetError::Damaged;
         }
-        *data = file.readAll();
-        const bool readOk = file.getZipError() == UNZ_OK;
+        BoundedPart device(&file, limit);
+        device.open(QIODevice::ReadOnly);
+        SpreadsheetError error = parse(&device);
+        if (device.overLimit()) {
+            return SpreadsheetError::TooLarge;
+        }
+        if (device.failed() || file.getZipError() != UNZ_OK) {
+            return SpreadsheetError::Damaged;
+        }
+        if (error != SpreadsheetError::None) {
+            return error;
+        }
+        // The rest of the part (after the sheet's last element), so that the CRC is checked.
+        char rest[4096];
+        while (device.read(rest, sizeof rest) > 0) {
+        }
+        if (device.overLimit()) {
+            return SpreadsheetError::TooLarge;
+        }
         file.close(); // reports a CRC mismatch
-        return readOk && file.getZipError() == UNZ_OK ? SpreadsheetError::None : SpreadsheetError::Damaged;
+        return device.failed() || file.getZipError() != UNZ_OK ? SpreadsheetError::Damaged
+                                                               : SpreadsheetError::None;
+    }
+
+    SpreadsheetError read(const QString& part, QByteArray* data)
+    {
+        return stream(part, MaxOtherPartBytes, [data](QIODevice* device) {
+            *data = device->readAll();
+            return SpreadsheetError::None;
+        });
     }
 
 private:
@@ -109,8 +203,15 @@ SpreadsheetError parseRelationships(const QByteArray& xmlData, const QString& so
     return xml.hasError() ? SpreadsheetError::Damaged : SpreadsheetError::None;
 }
 
-// Text is stored with characters XML cannot carry written as _xHHHH_ (a literal "_x" is itself
-// escaped as _x005F_x), as Excel reads it.
+bool isHex(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           (c >= QLatin1Char('A') && c <= QLatin1Char('F')) ||
+           (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+// Text is stored with characters XML cannot carry written as _xHHHH_, exactly four hex digits
+// (a literal "_x" is itself escaped as _x005F_x), as Excel reads it.
 QString unescapeText(const QString& text)
 {
     if (!text.contains(QLatin1String("_x"))) {
@@ -121,14 +222,11 @@ QString unescapeText(const QString& text)
     const int n = int(text.size());
     for (int i = 0; i < n; ++i) {
         if (text[i] == QLatin1Char('_') && i + 6 < n && text[i + 1] == QLatin1Char('x') &&
+            isHex(text[i + 2]) && isHex(text[i + 3]) && isHex(text[i + 4]) && isHex(text[i + 5]) &&
             text[i + 6] == QLatin1Char('_')) {
-            bool ok = false;
-            const ushort code = text.mid(i + 2, 4).toUShort(&ok, 16);
-            if (ok) {
-                out.append(QChar(code));
-                i += 6;
-                continue;
-            }
+            out.append(QChar(ushort(text.mid(i + 2, 4).toUShort(nullptr, 16))));
+            i += 6;
+            continue;
         }
         out.append(text[i]);
     }
@@ -158,13 +256,22 @@ QString readStringItem(QXmlStreamReader& xml)
     return unescapeText(text);
 }
 
-SpreadsheetError parseSharedStrings(const QByteArray& xmlData, QStringList* strings)
+SpreadsheetError parseSharedStrings(QIODevice* device, QStringList* strings)
 {
-    QXmlStreamReader xml(xmlData);
+    QXmlStreamReader xml(device);
+    qint64 units = 0;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
+            // A sheet holds no more values than that, nor more text.
+            if (strings->size() >= SpreadsheetSheet::MaxValues) {
+                return SpreadsheetError::TooLarge;
+            }
             strings->append(readStringItem(xml));
+            units += strings->constLast().size();
+            if (units > SpreadsheetSheet::MaxTextUnits) {
+                return SpreadsheetError::TooLarge;
+            }
         }
     }
     return xml.hasError() ? SpreadsheetError::Damaged : SpreadsheetError::None;
@@ -315,9 +422,9 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, int*
     return SpreadsheetError::None;
 }
 
-SpreadsheetError parseSheet(const QByteArray& xmlData, const QStringList& shared, SpreadsheetSheet* sheet)
+SpreadsheetError parseSheet(QIODevice* device, const QStringList& shared, SpreadsheetSheet* sheet)
 {
-    QXmlStreamReader xml(xmlData);
+    QXmlStreamReader xml(device);
     int row = 0, column = 0;
     bool inData = false;
     while (!xml.atEnd()) {
@@ -355,7 +462,9 @@ SpreadsheetError parseSheet(const QByteArray& xmlData, const QStringList& shared
             if (column < 1 || column > SpreadsheetSheet::MaxColumns) {
                 return SpreadsheetError::Damaged;
             }
-            sheet->setCell(row, column, cell);
+            if (!sheet->setCell(row, column, cell)) {
+                return SpreadsheetError::TooLarge;
+            }
         } else if (inData) {
             xml.skipCurrentElement();
         }
@@ -368,8 +477,9 @@ SpreadsheetError parseSheet(const QByteArray& xmlData, const QStringList& shared
 SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook* book)
 {
     Package package(device);
-    if (!package.open()) {
-        return SpreadsheetError::Damaged;
+    SpreadsheetError error = package.open();
+    if (error != SpreadsheetError::None) {
+        return error;
     }
 
     // The package relationships name the main part; packages from some writers lack them, and
@@ -377,8 +487,9 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
     QString workbookPart;
     QByteArray data;
     if (package.has(QStringLiteral("_rels/.rels"))) {
-        if (package.read(QStringLiteral("_rels/.rels"), &data) != SpreadsheetError::None) {
-            return SpreadsheetError::Damaged;
+        error = package.read(QStringLiteral("_rels/.rels"), &data);
+        if (error != SpreadsheetError::None) {
+            return error;
         }
         QHash<QString, Relationship> rels;
         if (parseRelationships(data, QString(), &rels) != SpreadsheetError::None) {
@@ -398,7 +509,7 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
     }
 
     WorkbookInfo info;
-    SpreadsheetError error = package.read(workbookPart, &data);
+    error = package.read(workbookPart, &data);
     if (error == SpreadsheetError::None) {
         error = parseWorkbook(data, &info);
     }
@@ -418,10 +529,8 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
     QStringList shared;
     for (const Relationship& rel : std::as_const(rels)) {
         if (typeIs(rel.type, QLatin1String("sharedStrings"))) {
-            error = package.read(rel.target, &data);
-            if (error == SpreadsheetError::None) {
-                error = parseSharedStrings(data, &shared);
-            }
+            error = package.stream(rel.target, MaxSharedStringsBytes,
+                                   [&shared](QIODevice* part) { return parseSharedStrings(part, &shared); });
             if (error != SpreadsheetError::None) {
                 return error;
             }
@@ -442,10 +551,7 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
     if (rel == rels.cend()) {
         return SpreadsheetError::Damaged;
     }
-    error = package.read(rel->target, &data);
-    if (error != SpreadsheetError::None) {
-        return error;
-    }
     // A chart sheet has no <sheetData>: it reads as a sheet without values.
-    return parseSheet(data, shared, &book->sheet);
+    return package.stream(rel->target, MaxSheetBytes,
+                          [&](QIODevice* part) { return parseSheet(part, shared, &book->sheet); });
 }

@@ -37,6 +37,8 @@ private slots:
     void usedRangeBelowRowOne();
     void limitOf1000();
     void unreadableWorkbook();
+    void hostileWorkbookKeepsTheLines_data();
+    void hostileWorkbookKeepsTheLines();
     void exportWritesOneTextSheet();
     void exportFailureLeavesNothing();
     void exportNameAgreesWithItsContent();
@@ -131,6 +133,30 @@ void TestBatchSpreadsheet::unreadableWorkbook()
     f.dialogs.expectFile(QString());
     f.click("导入Excel");
     QCOMPARE(f.list()->count(), 1);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestBatchSpreadsheet::hostileWorkbookKeepsTheLines_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char* name : {"fuzz_xlsx_reader/zip-bomb.xlsx", "fuzz_xls_reader/fat-amplified-256k.xls",
+                             "fuzz_xls_reader/huge-dimensions.xls"}) {
+        QTest::newRow(name) << QStringLiteral(DXBK_SOURCE_DIR "/tests/fuzz/regressions/") +
+                                   QLatin1String(name);
+    }
+}
+
+void TestBatchSpreadsheet::hostileWorkbookKeepsTheLines()
+{
+    QFETCH(QString, path);
+    BatchFixture f;
+    f.addLine("6222020200012345678", QStringLiteral("王珅"), "100");
+    f.addLine("0001234567", QStringLiteral("甲公司"), "0.5");
+    f.dialogs.expect(QStringLiteral("文件格式错误，导入失败"));
+    importWorkbook(f, path);
+    QCOMPARE(f.column(1), (QStringList{"6222020200012345678", "0001234567"}));
+    QCOMPARE(f.column(3), (QStringList{"100.00", "0.50"}));
+    QCOMPARE(f.label("总笔数"), QStringLiteral("2"));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

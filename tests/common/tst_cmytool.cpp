@@ -126,6 +126,7 @@ void TestCMyTool::gbkRoundTripAndCanEncode()
     QVERIFY(Gbk::canEncode(QStringLiteral("￥100")));
     QVERIFY(!Gbk::canEncode(QStringLiteral("¥100")));
     QVERIFY(!Gbk::canEncode(QStringLiteral("😀")));
+    QVERIFY(!Gbk::canEncode(QString(QChar(0xD8D8)) + QStringLiteral("张"))); // an unpaired surrogate
 }
 
 void TestCMyTool::utf8Bom()

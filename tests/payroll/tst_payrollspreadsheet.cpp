@@ -3,6 +3,11 @@
 
 #include "common/core/SpreadsheetWriter.h"
 
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <atomic>
+#include <thread>
+
 namespace {
 QString summary(int read, int imported)
 {
@@ -21,6 +26,9 @@ private slots:
     void headerRowIsValidatedLikeData_data() { addWorkbookRows("payroll_header"); }
     void headerRowIsValidatedLikeData();
     void limitOf200();
+    void hostileWorkbookKeepsTheLines_data();
+    void hostileWorkbookKeepsTheLines();
+    void waitCursorWhileReading();
 
 private:
     static void importWorkbook(PayrollFixture& f, const QString& path)
@@ -88,6 +96,83 @@ void TestPayrollSpreadsheet::limitOf200()
     f.dialogs.expect(summary(2, 2));
     importWorkbook(f, f.env.path("five.xlsx"));
     QCOMPARE(f.list()->count(), 200);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+namespace {
+QString regression(const QString& name)
+{
+    return QStringLiteral(DXBK_SOURCE_DIR "/tests/fuzz/regressions/") + name;
+}
+} // namespace
+
+// The workbooks that once crashed, froze or exhausted the program: each ends with the format
+// message in bounded time, and the lines on the screen stay as they were.
+void TestPayrollSpreadsheet::hostileWorkbookKeepsTheLines_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char* name :
+         {"fuzz_xlsx_reader/zip-bomb.xlsx", "fuzz_xlsx_reader/zip-bomb-small-size.xlsx",
+          "fuzz_xlsx_reader/many-cells.xlsx", "fuzz_xls_reader/fat-amplified-16k.xls",
+          "fuzz_xls_reader/fat-amplified-64k.xls", "fuzz_xls_reader/fat-amplified-256k.xls",
+          "fuzz_xls_reader/huge-dimensions.xls"}) {
+        QTest::newRow(name) << regression(QLatin1String(name));
+    }
+}
+
+void TestPayrollSpreadsheet::hostileWorkbookKeepsTheLines()
+{
+    QFETCH(QString, path);
+    PayrollFixture f;
+    f.addLine(QStringLiteral("6222020200012345"), QStringLiteral("王珅"), QStringLiteral("8500"));
+    f.addLine(QStringLiteral("6222020200012346"), QStringLiteral("赵弢"), QStringLiteral("7200.5"));
+    const QStringList first = f.row(0);
+    const QStringList second = f.row(1);
+    const bool unsaved = f.screen.unsaved();
+
+    f.dialogs.expectFile(path);
+    f.dialogs.expect(QStringLiteral("文件格式错误，导入失败"));
+    QElapsedTimer timer;
+    timer.start();
+    f.button(QStringLiteral("导入Excel"))->click(); // the button is created hidden
+    QVERIFY2(timer.elapsed() < 60000, QByteArray::number(timer.elapsed()));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+    QVERIFY(!f.dialogs.messages.last().overrideCursor); // the wait cursor is gone before the message
+    QVERIFY(!QGuiApplication::overrideCursor());
+
+    QCOMPARE(f.list()->count(), 2);
+    QCOMPARE(f.row(0), first);
+    QCOMPARE(f.row(1), second);
+    QCOMPARE(f.count(), QStringLiteral("2"));
+    QCOMPARE(f.total(), QStringLiteral("15700.50"));
+    QCOMPARE(f.screen.unsaved(), unsaved);
+}
+
+// Reading a large workbook takes seconds: the wait cursor is up meanwhile, and down afterwards
+// whether the workbook was read or refused.
+void TestPayrollSpreadsheet::waitCursorWhileReading()
+{
+    PayrollFixture f;
+    // The screen thread is busy reading; a watcher sees the cursor list change.
+    std::atomic<bool> seen{false}, stop{false};
+    std::thread watcher([&] {
+        while (!stop) {
+            seen = seen || QGuiApplication::overrideCursor() != nullptr;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    f.dialogs.expectFile(regression(QStringLiteral("fuzz_xlsx_reader/many-cells.xlsx")));
+    f.dialogs.expect(QStringLiteral("文件格式错误，导入失败"));
+    f.button(QStringLiteral("导入Excel"))->click();
+    stop = true;
+    watcher.join();
+    QVERIFY(seen);
+    QVERIFY(!QGuiApplication::overrideCursor());
+
+    f.dialogs.expect(summary(2, 2));
+    importWorkbook(f, testData(QStringLiteral("imports/payroll_template.openpyxl.xlsx")));
+    QVERIFY(!f.dialogs.messages.last().overrideCursor);
+    QVERIFY(!QGuiApplication::overrideCursor());
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -4,8 +4,10 @@
 #include "Workbooks.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
+#include "common/core/SpreadsheetWriter.h"
 #include "rosters/CDFBook.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,6 +65,9 @@ private slots:
     void entryFollowsTheListOnScreen();
     void nothingFoundLeavesNothingToChange();
     void formatErrorShowsTheRowsReadBefore();
+    void hostileWorkbookKeepsTheRoster_data();
+    void hostileWorkbookKeepsTheRoster();
+    void hundredThousandRows();
     void addThatCannotBeSavedIsNotShown_data() { Faults::addAllRows(); }
     void addThatCannotBeSavedIsNotShown();
     void deleteInSearchViewThatCannotBeSaved_data() { Faults::addAllRows(); }
@@ -517,6 +522,53 @@ void TestPayrollRoster::saveAfterLoadThatFailsIsReported()
     QCOMPARE(column(roster(), 1), manyAccounts(100));
     QCOMPARE(roster()->text(0, 3), QStringLiteral("100.00"));
     QCOMPARE(m_book->findChild<QLabel*>(QStringLiteral("总个数"))->text(), QStringLiteral("100"));
+}
+
+void TestPayrollRoster::hostileWorkbookKeepsTheRoster_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char* name : {"fuzz_xlsx_reader/zip-bomb.xlsx", "fuzz_xls_reader/fat-amplified-256k.xls"}) {
+        QTest::newRow(name) << QStringLiteral(DXBK_SOURCE_DIR "/tests/fuzz/regressions/") +
+                                   QLatin1String(name);
+    }
+}
+
+// The import that has no line limit: a hostile workbook ends with the format message and the
+// roster and its file stay as they were.
+void TestPayrollRoster::hostileWorkbookKeepsTheRoster()
+{
+    QFETCH(QString, path);
+    QVERIFY(m_book->LoadDefaultGroup());
+    const QByteArray before = m_env->read(kFile);
+    const int rows = roster()->count();
+    m_dialogs->expectFile(path);
+    m_dialogs->expect(QStringLiteral("文件格式错误，导入失败"));
+    button(QStringLiteral("导入Excel"))->click(); // the button is created hidden
+    QCOMPARE(roster()->count(), rows);
+    QCOMPARE(m_env->read(kFile), before);
+}
+
+// The import without a line limit takes a genuine workbook of 100,000 rows whole.
+void TestPayrollRoster::hundredThousandRows()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    const int before = roster()->count();
+    SpreadsheetWriter sheet(QStringLiteral("Sheet1"));
+    for (int r = 1; r <= 100000; ++r) {
+        sheet.setText(r, 1, QStringLiteral("62220202%1").arg(r, 8, 10, QLatin1Char('0')));
+        sheet.setText(r, 2, QStringLiteral("%1.00").arg(r % 1000 + 1));
+        sheet.setText(r, 3, QStringLiteral("收款人%1").arg(r));
+        sheet.setText(r, 4, QStringLiteral("一月"));
+    }
+    QVERIFY(sheet.save(m_env->path(QStringLiteral("rows.xlsx"))));
+    m_dialogs->expectFile(m_env->path(QStringLiteral("rows.xlsx")));
+    m_dialogs->expect(QStringLiteral("总共导入100000条信息\r\n成功导入100000条信息"));
+    QElapsedTimer timer;
+    timer.start();
+    button(QStringLiteral("导入Excel"))->click();
+    qInfo("100,000 rows imported in %lld ms", timer.elapsed());
+    QCOMPARE(roster()->count(), before + 100000);
+    QCOMPARE(roster()->text(before + 99999, 2), QStringLiteral("收款人100000"));
 }
 
 QTEST_MAIN(TestPayrollRoster)

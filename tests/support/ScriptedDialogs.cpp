@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 
+#include <QGuiApplication>
 #include <QTest>
 
 ScriptedDialogs::ScriptedDialogs()
@@ -43,7 +44,8 @@ void ScriptedDialogs::failure(const QString& what)
 int ScriptedDialogs::message(QWidget*, const QString& text, const QString& caption, int buttons,
                              Msg::Icon icon, int defaultButton)
 {
-    messages.append({text, caption, buttons, icon, defaultButton});
+    messages.append(
+        {text, caption, buttons, icon, defaultButton, QGuiApplication::overrideCursor() != nullptr});
     if (m_expected.isEmpty()) {
         failure(QStringLiteral("unexpected message: \"%1\" (caption \"%2\")").arg(text, caption));
         return (buttons & Msg::Cancel) ? Msg::Cancel : (buttons & Msg::No) ? Msg::No : Msg::Ok;

@@ -18,6 +18,7 @@ public:
         int buttons;
         Msg::Icon icon;
         int defaultButton;
+        bool overrideCursor; // a cursor such as the wait cursor was set when it was shown
     };
     struct FileRequest
     {
