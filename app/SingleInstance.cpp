@@ -16,7 +16,9 @@ bool SingleInstance::acquire()
         return true;
     }
     if (m_lock->error() != QLockFile::LockFailedError) {
-        return false;
+        // No marker can be made here (a folder that cannot be written): that is no other copy
+        // running, and must not keep the program from starting.
+        return true;
     }
     // A marker that names no process (left empty or damaged by a power cut between creating and
     // writing it) can never be told stale by its holder, so it would block every later start.
@@ -40,9 +42,14 @@ QString SingleInstance::defaultLockPath()
     // One copy per user session, as on the operators' PCs: the marker lives in the user's own
     // runtime folder (the per-user temporary folder where there is none), never in a folder that
     // all users share.
+#ifdef Q_OS_WIN
+    // The user's own temporary folder; the runtime location there is the profile folder itself.
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+#else
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty()) {
         dir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     }
+#endif
     return QDir(dir).filePath(QStringLiteral("岱溪银行跨行代发助手.exe.lock"));
 }

@@ -10,6 +10,7 @@
 #include "payroll/core/PayrollLine.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,9 +22,9 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "用法：\n"
-    "  dxbk-cli check 文件... [--json]\n"
+    "  dxbk-cli check 文件... [--split] [--json]\n"
     "      按代发工资界面“导入文本”的规则逐行检查代发文件：每个问题一行（文件:行号: 提示），\n"
-    "      然后是总笔数和总金额。\n"
+    "      然后是总笔数和总金额。一份代发至多200笔；--split 时超过200笔的文件也逐行查完。\n"
     "  dxbk-cli convert 输入文件 -o 输出文件 [--skip-invalid] [--split] [--json]\n"
     "      把工作簿（.xlsx、.xls，“导入Excel”的格式）或导入格式的文本文件转成银行的代发文件，\n"
     "      与界面“导入”后“导出文本”所得逐字节相同。有行被拒绝时什么也不写。\n"
@@ -211,7 +212,8 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     QJsonArray files;
     QStringList allAmounts;
     for (const QString& file : o.positional) {
-        const Reading r = readPayroll(file, true);
+        // With --split, a file longer than one order is checked whole, as convert --split reads it.
+        const Reading r = readPayroll(file, !o.split);
         if (r.unreadable) {
             err << *r.unreadable << '\n';
             status = Cli::Failure;
@@ -244,12 +246,19 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
     return status;
 }
 
+// An output that names a folder: one that is there, or a name ending in a separator.
+bool isFolder(const QString& output)
+{
+    return QFileInfo(output).isDir() || output.endsWith(QLatin1Char('/')) ||
+           output.endsWith(QLatin1Char('\\'));
+}
+
 // The files an order is written to: OUTPUT itself, or the program's dated name inside it when
 // it is a folder; split orders take "-1", "-2", ... before the extension.
 QStringList outputNames(const QString& output, int parts)
 {
     QString base = output;
-    if (QFileInfo(output).isDir()) {
+    if (isFolder(output)) {
         base = QDir(output).filePath(PayrollExport::defaultFileName());
     }
     if (parts <= 0) {
@@ -304,7 +313,12 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         } else {
             orders.append(r.lines);
         }
+        if (isFolder(o.output) && !QDir().mkpath(o.output)) {
+            err << QStringLiteral("创建文件失败！") << ' ' << o.output << '\n';
+            return Cli::Failure;
+        }
         const QStringList names = outputNames(o.output, orders.size() > 1 ? int(orders.size()) : 0);
+        QStringList written;
         for (int k = 0; k < orders.size(); ++k) {
             QStringList amounts;
             for (const PayrollLine& l : orders.at(k)) {
@@ -313,15 +327,27 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
             QString why;
             if (!SafeWrite::writeFile(names.at(k), PayrollExport::build(orders.at(k)), &why)) {
                 err << QStringLiteral("创建文件失败！") << ' ' << names.at(k) << '\n';
+                // All orders or none: the ones written before go again.
+                for (const QString& w : std::as_const(written)) {
+                    QFile::remove(w);
+                }
+                outputs = QJsonArray();
                 status = Cli::Failure;
                 break;
             }
-            if (o.json) {
-                QJsonObject f = totalsJson(amounts);
-                f.insert(QStringLiteral("file"), names.at(k));
-                outputs.append(f);
-            } else {
-                out << names.at(k) << ": " << totalsText(amounts) << '\n';
+            written << names.at(k);
+            QJsonObject f = totalsJson(amounts);
+            f.insert(QStringLiteral("file"), names.at(k));
+            outputs.append(f);
+        }
+        if (!o.json) {
+            for (const QJsonValue& f : std::as_const(outputs)) {
+                const QJsonObject fo = f.toObject();
+                out << fo.value(QStringLiteral("file")).toString()
+                    << QStringLiteral(": 总笔数：%1  总金额：%2")
+                           .arg(fo.value(QStringLiteral("count")).toInt())
+                           .arg(fo.value(QStringLiteral("total")).toString())
+                    << '\n';
             }
         }
     }
@@ -398,7 +424,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QStringList common{QStringLiteral("--json")};
     std::optional<Options> o;
     int status = Failure;
-    if (command == QLatin1String("check") && (o = parse(rest, common))) {
+    if (command == QLatin1String("check") &&
+        (o = parse(rest, common + QStringList{QStringLiteral("--split")}))) {
         status = check(*o, out, err);
     } else if (command == QLatin1String("convert") &&
                (o = parse(rest, common + QStringList{QStringLiteral("-o"), QStringLiteral("--output"),

@@ -256,6 +256,11 @@ void CDFBook::ResetRoster(bool clear)
         clearEntry();
     }
     m_modifying = false;
+    // After a format error no change may be made until a load finds the file sound.
+    if (m_doc.formatError()) {
+        m_add->setEnabled(false);
+        m_import->setEnabled(false);
+    }
 }
 
 void CDFBook::clearEntry()

@@ -100,6 +100,7 @@ void CGROUPDlg::load()
     if (!QFile::exists(path)) {
         data = Gbk::encode(kDefaultGroups);
         if (!RosterFiles::writeFile(this, path, data)) {
+            m_unreadable = true; // said once; the group commands say it again, nothing retries
             return;
         }
     } else if (!SafeWrite::readFile(path, &data)) {

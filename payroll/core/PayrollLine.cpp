@@ -5,6 +5,8 @@
 #include "common/core/Gbk.h"
 #include "common/core/SpreadsheetRows.h"
 
+#include <algorithm>
+
 namespace PayrollCheck {
 
 bool check(Entry& e, const CheckReporter& report)
@@ -99,11 +101,23 @@ bool digitsOnly(const QString& text, qsizetype min, qsizetype max)
 }
 
 // "500.00", "500": what follows the thousands separator of an amount.
-bool looksLikeAmountTail(const QString& text)
+bool looksLikeThousandsTail(const QString& text)
 {
     const qsizetype point = text.indexOf(QLatin1Char('.'));
     const QString whole = point < 0 ? text : text.left(point);
     return digitsOnly(whole, 3, 3) && (point < 0 || CMyTool::IsAllDigits(text.mid(point + 1)));
+}
+
+// 20201231, 2020-12-31, 2020/12/31, 2020.12.31: a date, and not the tail of a purpose.
+bool looksLikeDate(const QString& text)
+{
+    if (text.isEmpty() || !text.at(0).isDigit()) {
+        return false;
+    }
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
+               c == QLatin1Char('/') || c == QLatin1Char('.');
+    });
 }
 } // namespace
 
@@ -118,13 +132,18 @@ std::optional<Fields> parse(QString line)
         return std::nullopt;
     }
     const QString& amount = f.at(5);
-    const QString& address = f.at(6);
-    // A comma in the purpose of a nine-field line pushes its tail into 日期, which the export
-    // leaves empty.
-    if (commas == 10 && !f.at(8).isEmpty()) {
+    const QString address = CMyTool::TrimSpaces(f.at(6));
+    const QString date = CMyTool::TrimSpaces(f.at(8));
+    // A comma in the purpose pushes its tail into 日期: the export leaves 日期 empty, a file made
+    // elsewhere may hold a date there, never anything else.
+    if (commas == 10 ? !date.isEmpty() : !date.isEmpty() && !looksLikeDate(date)) {
         return std::nullopt;
     }
-    if (digitsOnly(CMyTool::TrimSpaces(amount), 1, 3) && looksLikeAmountTail(CMyTool::TrimSpaces(address))) {
+    // A comma inside the amount leaves its rest in 收款人地址: "1,500.00" (thousands) or
+    // "1500,50" (a decimal comma).
+    const QString whole = CMyTool::TrimSpaces(amount);
+    if ((digitsOnly(whole, 1, 3) && looksLikeThousandsTail(address)) ||
+        (digitsOnly(whole, 1, 13) && digitsOnly(address, 1, 2))) {
         return std::nullopt;
     }
     return Fields{f.at(2), f.at(3), f.at(4), amount, f.at(7)};
@@ -133,7 +152,14 @@ std::optional<Fields> parse(QString line)
 bool looksLikeData(const QString& line)
 {
     const QString account = CMyTool::TrimSpaces(line.section(QLatin1Char(','), 3, 3));
-    return !account.isEmpty() && CMyTool::IsAllDigits(account);
+    if (!account.isEmpty() && CMyTool::IsAllDigits(account)) {
+        return true;
+    }
+    // A line with a 序号 in the layout is a payment too, whatever its account holds: it is then
+    // checked and, if need be, refused with its number, never skipped as a header unseen.
+    const QString seq = CMyTool::TrimSpaces(line.section(QLatin1Char(','), 0, 0));
+    const qsizetype commas = line.count(QLatin1Char(','));
+    return !seq.isEmpty() && CMyTool::IsAllDigits(seq) && commas >= 9 && commas <= 10;
 }
 
 } // namespace PayrollImport

@@ -73,12 +73,14 @@ struct Fields
 // One decoded line of an import file (line end included or not). Two layouts are read: the
 // export's, with ten commas, and the older one of nine terminated fields whose rest is ignored.
 // Fields 3, 4, 5, 6 and 8 are taken. nullopt, a format error, when the fields cannot be told
-// apart for certain: fewer than nine or more than ten commas; ten commas with 日期 filled (the
-// export leaves it empty, so a comma in the purpose of a nine-field line moved its tail there);
-// an amount of one to three digits followed by a 收款人地址 that holds the rest of it ("1,500.00"
-// read as 1 and 500.00). No line may come in with another amount or purpose than the file holds.
+// apart for certain: fewer than nine or more than ten commas; 日期 holding anything but a date
+// (with ten commas: anything at all, as the export leaves it empty), where a comma in the purpose
+// moved its tail; a 收款人地址 that holds the rest of a split amount ("1,500.00" read as 1 and
+// 500.00, "1500,50" as 1500 and 50). No line may come in with another amount or purpose than the
+// file holds.
 std::optional<Fields> parse(QString line);
-// A first line whose account field holds digits (spaces aside) is a payment, not a header.
+// A first line whose account field holds digits (spaces aside), or whose 序号 is a number in a
+// line of the layout, is a payment, not a header.
 bool looksLikeData(const QString& line);
 
 } // namespace PayrollImport

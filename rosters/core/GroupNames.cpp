@@ -1,6 +1,6 @@
 #include "rosters/core/GroupNames.h"
 
-#include "common/core/Gbk.h"
+#include "common/core/FieldCheck.h"
 
 #include <algorithm>
 
@@ -9,7 +9,8 @@ namespace GroupNames {
 namespace {
 
 const QString kDuplicate = QStringLiteral("该组名称已存在");
-const QString kUnstorable = QStringLiteral("组名称中含有无法保存的字符");
+// The name dialog's field is "新的组名称：".
+const QString kLabel = QStringLiteral("新的组名称");
 
 // Windows opens these as devices whatever extension follows them ("NUL.abc" is NUL).
 bool isDeviceName(const QString& name)
@@ -56,13 +57,15 @@ QString problemWith(const QString& name, const QStringList& otherNames)
     if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return forbidden.contains(c); })) {
         return QStringLiteral("组名称不能包含下列字符：\\ / : * ? \" < > |");
     }
-    const bool control = std::any_of(name.cbegin(), name.cend(),
-                                     [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    // Control characters and what GBK cannot hold, as every field check refuses them.
+    const CheckReporter field(RecordCheckMode::Plain);
+    if (!field.fieldSafe(name, kLabel, QString())) {
+        return field.message();
+    }
     // Windows drops a final dot or space from a file name, so "a." would name the file of "a";
     // "." and ".." name folders.
-    if (control || name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')) ||
-        !Gbk::canEncode(name)) {
-        return kUnstorable;
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) {
+        return kLabel + QStringLiteral("中含有无法保存的字符");
     }
     if (isDeviceName(name) || isDataFileName(name) || otherNames.contains(name, Qt::CaseInsensitive)) {
         return kDuplicate;

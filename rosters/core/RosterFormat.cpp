@@ -133,7 +133,7 @@ RememberResult rememberRecord(const QString& fileName, const QString& key, const
         out += line;
     }
     if (!found) {
-        if (!out.isEmpty() && !out.endsWith('\n')) {
+        if (!out.isEmpty() && CMyTool::LineEndLength(out) == 0) {
             out += "\r\n";
         }
         out += newLine;

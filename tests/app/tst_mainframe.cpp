@@ -33,6 +33,7 @@ private slots:
     void markerOfCrashedRunIsFree();
     void markerThatNamesNoRunningCopyIsFree_data();
     void markerThatNamesNoRunningCopyIsFree();
+    void markerThatCannotBeMadeDoesNotBlock();
     void markerIsKeptPerUser();
     void codeListMessageComesBeforeTheBooks();
 
@@ -191,6 +192,18 @@ void TestMainFrame::markerThatNamesNoRunningCopyIsFree()
     // And the copy that now runs blocks the next one as it should.
     SingleInstance second(path);
     QVERIFY(!second.acquire());
+}
+
+void TestMainFrame::markerThatCannotBeMadeDoesNotBlock()
+{
+    // A folder that cannot take the marker (here a file stands where the folder would be): no
+    // other copy is running, so the program starts.
+    QTemporaryDir dir;
+    QFile file(dir.filePath("file"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    SingleInstance next(dir.filePath("file/instance.lock"));
+    QVERIFY(next.acquire());
 }
 
 void TestMainFrame::markerIsKeptPerUser()

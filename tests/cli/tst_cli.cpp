@@ -181,8 +181,14 @@ void TestCli::ordersOfMoreThan200Lines()
     QVERIFY(refused.out.contains(QStringLiteral(":202: 已超过代发工具上限200条!导入终止")));
     QVERIFY(!env.exists("out.txt"));
 
-    QDir().mkpath(env.path("orders"));
-    const Run split = cli({"convert", env.path("big.txt"), "-o", env.path("orders"), "--split"});
+    // check --split reads a long file whole, as convert --split does.
+    const Run checked = cli({"check", env.path("big.txt"), "--split"});
+    QCOMPARE(checked.status, 0);
+    QVERIFY(checked.out.contains(QStringLiteral("总笔数：450")));
+    QCOMPARE(cli({"check", env.path("big.txt")}).status, 1);
+
+    // A folder named with a final separator is made when it is not there.
+    const Run split = cli({"convert", env.path("big.txt"), "-o", env.path("orders") + "/", "--split"});
     QCOMPARE(split.status, 0);
     const QString day = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     const QStringList files = QDir(env.path("orders")).entryList(QDir::Files, QDir::Name);

@@ -44,6 +44,7 @@ private slots:
     void fieldsThatCannotBeToldApart_data();
     void fieldsThatCannotBeToldApart();
     void firstLineWithSpacedAccountIsData();
+    void firstLineWithANumberIsNeverSkippedUnseen();
     void undecodableFirstLineIsAFormatError();
     void characterThatDoesNotComeBackIsRefused();
 
@@ -356,6 +357,14 @@ void TestPayrollImport::fieldsThatCannotBeToldApart_data()
         << head + QStringLiteral("100.00,,工资,奖金,,") << QString() << QString();
     QTest::newRow("export layout, purpose 工资,奖金")
         << head + QStringLiteral("100.00,,工资,奖金,,,") << QString() << QString();
+    // Eight fields and a comma in the purpose make nine commas too: 日期 then holds no date.
+    QTest::newRow("eight fields, purpose 工资,奖金")
+        << head + QStringLiteral("100.00,,工资,奖金,") << QString() << QString();
+    QTest::newRow("nine fields, a date")
+        << head + QStringLiteral("100.00,,工资,2020-12-31,") << "100.00" << QStringLiteral("工资");
+    // A decimal comma.
+    QTest::newRow("nine fields, 1500,50")
+        << head + QStringLiteral("1500,50,,工资,") << QString() << QString();
 }
 
 void TestPayrollImport::fieldsThatCannotBeToldApart()
@@ -394,6 +403,19 @@ void TestPayrollImport::firstLineWithSpacedAccountIsData()
     f.dialogs.expect(summary(2, 2));
     import(f, "in.txt", gbk(text));
     QCOMPARE(f.column(1), (QStringList{"6222020200012345", "6222020200099999"}));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollImport::firstLineWithANumberIsNeverSkippedUnseen()
+{
+    PayrollFixture f;
+    // No header, and the first payment's account mistyped: refused with its number, not skipped.
+    const QString text = QStringLiteral("1,,104306114010,62220202OO012345,张三,1,,工资,,,\r\n") +
+                         dataLine(2, "6222020200099999", QStringLiteral("李四"), "2");
+    f.dialogs.expect(QStringLiteral("您所导入的文件中第1条，收款账号请输入数字"));
+    f.dialogs.expect(summary(2, 1));
+    import(f, "in.txt", gbk(text));
+    QCOMPARE(f.column(2), QStringList{QStringLiteral("李四")});
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -193,7 +193,7 @@ void TestGroups::refusedNames_data()
     for (const char* c : {"\\", "/", ":", "*", "?", "\"", "<", ">", "|"}) {
         QTest::newRow(c) << QStringLiteral("a%1b").arg(QLatin1String(c)) << chars;
     }
-    QTest::newRow("not gbk") << QStringLiteral("组¥") << QStringLiteral("组名称中含有无法保存的字符");
+    QTest::newRow("not gbk") << QStringLiteral("组¥") << QStringLiteral("新的组名称中含有无法保存的字符");
     QTest::newRow("duplicate") << QStringLiteral(" 其他代发 ") << QStringLiteral("该组名称已存在");
     QTest::newRow("data file") << "KuaHangAcc" << QStringLiteral("该组名称已存在");
     QTest::newRow("device") << "com3" << QStringLiteral("该组名称已存在");
@@ -202,11 +202,12 @@ void TestGroups::refusedNames_data()
     QTest::newRow("device with an extension") << "NUL.abc" << QStringLiteral("该组名称已存在");
     QTest::newRow("device .txt") << "CON.txt" << QStringLiteral("该组名称已存在");
     QTest::newRow("device with a space") << "lpt1 .x" << QStringLiteral("该组名称已存在");
-    QTest::newRow("tab") << QStringLiteral("工资\t组") << QStringLiteral("组名称中含有无法保存的字符");
+    QTest::newRow("tab") << QStringLiteral("工资\t组") << QStringLiteral("新的组名称中含有无法保存的字符");
     QTest::newRow("control byte") << QStringLiteral("工资\x01")
-                                  << QStringLiteral("组名称中含有无法保存的字符");
-    QTest::newRow("ends in a dot") << QStringLiteral("工资.") << QStringLiteral("组名称中含有无法保存的字符");
-    QTest::newRow("dot dot") << ".." << QStringLiteral("组名称中含有无法保存的字符");
+                                  << QStringLiteral("新的组名称中含有无法保存的字符");
+    QTest::newRow("ends in a dot") << QStringLiteral("工资.")
+                                   << QStringLiteral("新的组名称中含有无法保存的字符");
+    QTest::newRow("dot dot") << ".." << QStringLiteral("新的组名称中含有无法保存的字符");
 }
 
 void TestGroups::refusedNames()

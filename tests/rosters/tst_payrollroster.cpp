@@ -439,6 +439,9 @@ void TestPayrollRoster::formatErrorShowsTheRowsReadBefore()
     }
     roster()->selectRow(1);
     QVERIFY(!button("修改")->isEnabled());
+    roster()->clearRowSelection(); // back to the idle state: still nothing to add
+    QVERIFY(!button("新增")->isEnabled());
+    QVERIFY(!button("导入Excel")->isEnabled());
     QCOMPARE(m_env->read(kFile), bad);
     // A sound load gives every command back, the spreadsheet import with "新增".
     m_env->write(kFile, kRoster);

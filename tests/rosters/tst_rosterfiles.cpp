@@ -152,6 +152,10 @@ void TestRosterFiles::rememberedPayeeInALoneCrRoster()
     f.addLine("1234567891", QStringLiteral("乙公司分部"));
     QCOMPARE(f.env.read("hangneiacc.txt"),
              gbk(QStringLiteral("|1234567890|甲公司||\r|1234567891|乙公司分部||\r\n")));
+    // A new account goes after the last record, with no blank line between.
+    f.env.write("hangneiacc.txt", gbk(loneCr));
+    f.addLine("1234567899", QStringLiteral("新公司"));
+    QCOMPARE(f.env.read("hangneiacc.txt"), gbk(loneCr + QStringLiteral("|1234567899|新公司||\r\n")));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
