@@ -81,6 +81,28 @@ void drawSymbol(QPainter& p, const QString& caption, const QRectF& r, const QCol
     p.restore();
 }
 
+// The face every picture button shares: a rounded plate, light when up, the bank's red when
+// pressed (or marking the current screen or page).
+QPixmap buttonFace(const QSize& size, bool pressed, qreal radius)
+{
+    QPixmap pm(size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, size.height());
+    if (pressed) {
+        g.setColorAt(0, QColor(196, 0, 1));
+        g.setColorAt(1, QColor(140, 0, 0));
+    } else {
+        g.setColorAt(0, QColor(255, 255, 255));
+        g.setColorAt(1, QColor(232, 222, 232));
+    }
+    p.setPen(QPen(pressed ? QColor(120, 0, 0) : QColor(190, 170, 190), 1));
+    p.setBrush(g);
+    p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), radius, radius);
+    return pm;
+}
+
 } // namespace
 
 namespace Pictures {
@@ -97,53 +119,27 @@ QPixmap appIcon(int size)
 QPixmap navigationFace(const QString& caption, bool pressed)
 {
     const bool small = caption == QStringLiteral("代扣");
-    const QSize size = small ? QSize(64, 64) : QSize(68, 74);
-    QPixmap pm(size);
-    pm.fill(Qt::transparent);
+    QPixmap pm = buttonFace(small ? QSize(64, 64) : QSize(68, 74), pressed, 6);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 0, size.height());
-    if (pressed) {
-        g.setColorAt(0, QColor(196, 0, 1));
-        g.setColorAt(1, QColor(140, 0, 0));
-    } else {
-        g.setColorAt(0, QColor(255, 255, 255));
-        g.setColorAt(1, QColor(232, 222, 232));
-    }
-    p.setPen(QPen(pressed ? QColor(120, 0, 0) : QColor(190, 170, 190), 1));
-    p.setBrush(g);
-    p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 6, 6);
     const QColor ink = pressed ? Qt::white : kRed;
-    drawSymbol(p, caption, QRectF(8, 6, size.width() - 16, 34), ink);
+    drawSymbol(p, caption, QRectF(8, 6, pm.width() - 16, 34), ink);
     p.setPen(pressed ? Qt::white : QColor(60, 40, 60));
     p.setFont(captionFont(caption.size() > 5 ? 10 : 11));
-    p.drawText(QRectF(0, 42, size.width(), size.height() - 44),
+    p.drawText(QRectF(0, 42, pm.width(), pm.height() - 44),
                Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, caption);
     return pm;
 }
 
 QPixmap pageFace(const QString& caption, bool pressed)
 {
-    const QSize size(120, 28);
-    QPixmap pm(size);
-    pm.fill(Qt::transparent);
+    QPixmap pm = buttonFace(QSize(120, 28), pressed, 5);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 0, size.height());
-    if (pressed) {
-        g.setColorAt(0, QColor(196, 0, 1));
-        g.setColorAt(1, QColor(150, 0, 0));
-    } else {
-        g.setColorAt(0, QColor(255, 255, 255));
-        g.setColorAt(1, QColor(236, 226, 236));
-    }
-    p.setPen(QPen(pressed ? QColor(120, 0, 0) : QColor(190, 170, 190), 1));
-    p.setBrush(g);
-    p.drawRoundedRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1), 5, 5);
     p.setPen(pressed ? Qt::white : QColor(60, 40, 60));
     p.setFont(captionFont(13, pressed));
     // Room on both sides: the caption never touches the edges.
-    p.drawText(QRectF(8, 0, size.width() - 16, size.height()), Qt::AlignCenter | Qt::TextSingleLine, caption);
+    p.drawText(QRectF(8, 0, pm.width() - 16, pm.height()), Qt::AlignCenter | Qt::TextSingleLine, caption);
     return pm;
 }
 
