@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 #include <QtCore5Compat/QTextCodec>
+#include <array>
+#include <atomic>
 
 namespace {
 
@@ -58,12 +60,35 @@ bool canEncode(const QString& text)
 {
     // The converter says yes to texts it cannot give back (U+F8F5 is written as the byte 0xFF,
     // which no reader takes back; an unpaired surrogate as a character of its own): only text that
-    // reads back unchanged can go into a file.
-    if (!codec()->canEncode(text)) {
-        return false;
+    // reads back unchanged can go into a file. GBK converts character by character, so each
+    // character is tried once, the first time it is met, and the answer kept.
+    enum : quint8
+    {
+        Unknown,
+        Yes,
+        No
+    };
+    static std::array<std::atomic<quint8>, 0x10000> known{};
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            continue;
+        }
+        if (c.isSurrogate()) {
+            return false; // GBK has no character outside the basic plane
+        }
+        quint8 answer = known[u].load(std::memory_order_relaxed);
+        if (answer == Unknown) {
+            const QString one(c);
+            const std::optional<QString> back = decode(encode(one));
+            answer = codec()->canEncode(one) && back && *back == one ? Yes : No;
+            known[u].store(answer, std::memory_order_relaxed);
+        }
+        if (answer == No) {
+            return false;
+        }
     }
-    const std::optional<QString> back = decode(encode(text));
-    return back && *back == text;
+    return true;
 }
 
 bool hasUtf8Bom(const QByteArray& data)
@@ -76,13 +101,43 @@ FileEncoding detect(const QByteArray& data)
     if (hasUtf8Bom(data)) {
         return FileEncoding::Utf8WithBom;
     }
+    // A GBK file fails as UTF-8 within its first Chinese characters: look no further than that.
+    const auto* p = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
     bool multiByte = false;
-    for (const char c : data) {
-        if (uchar(c) >= 0x80) {
-            multiByte = true;
-            break;
+    for (qsizetype i = 0; i < n;) {
+        const uchar b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
         }
+        int length = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+        } else {
+            return FileEncoding::Gbk;
+        }
+        if (i + length > n) {
+            return FileEncoding::Gbk;
+        }
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) {
+                return FileEncoding::Gbk;
+            }
+        }
+        // Overlong forms, surrogates and code points beyond U+10FFFF are not UTF-8 either.
+        if ((b == 0xE0 && p[i + 1] < 0xA0) || (b == 0xED && p[i + 1] >= 0xA0) ||
+            (b == 0xF0 && p[i + 1] < 0x90) || (b == 0xF4 && p[i + 1] >= 0x90)) {
+            return FileEncoding::Gbk;
+        }
+        multiByte = true;
+        i += length;
     }
+    // The strict decoder has the last word, so that detecting and decoding never disagree.
     return multiByte && decodeUtf8(data) ? FileEncoding::Utf8 : FileEncoding::Gbk;
 }
 

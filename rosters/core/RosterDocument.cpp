@@ -103,8 +103,10 @@ RosterDocument::LoadResult RosterDocument::load(RecordCheckMode mode, QStringLis
         }
         ++lineNumber;
         const std::optional<QString> text = Gbk::decode(*line, encoding);
+        // A roster saved as UTF-8 goes back as GBK: a line GBK cannot hold could not be kept.
+        const bool holdable = text && (encoding == Gbk::FileEncoding::Gbk || Gbk::canEncode(*text));
         const std::optional<QStringList> fields =
-            text && Gbk::canEncode(*text) ? RosterFormat::split(*text, layoutOf(m_kind)) : std::nullopt;
+            holdable ? RosterFormat::split(*text, layoutOf(m_kind)) : std::nullopt;
         if (!fields) {
             if (messages) {
                 messages->append(formatMessage(m_kind));

@@ -5,6 +5,7 @@
 #include "common/core/SafeWrite.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace RosterFormat {
 
@@ -111,8 +112,17 @@ RememberResult rememberRecord(const QString& fileName, const QString& key, const
     out.reserve(data.size() + newLine.size() + 2);
     bool found = false;
     qsizetype pos = Gbk::markLength(encoding);
+    // An account is digits: a GBK line that does not hold its bytes cannot be its line, and is
+    // carried over without being decoded (a large roster has thousands of them).
+    const QByteArray keyBytes = key.toLatin1();
+    const bool quickSkip = encoding == Gbk::FileEncoding::Gbk && !key.isEmpty() &&
+                           std::all_of(key.cbegin(), key.cend(), [](QChar c) { return c.unicode() < 0x80; });
     while (pos < data.size()) {
         QByteArray line = CMyTool::ReadTextLine(data, pos);
+        if (quickSkip && !line.contains(keyBytes)) {
+            out += line;
+            continue;
+        }
         QByteArray content = line;
         content.chop(CMyTool::LineEndLength(line));
         const std::optional<QString> text = Gbk::decode(content, encoding);
