@@ -1,6 +1,7 @@
 #include "common/core/Gbk.h"
 
 #include <QStringDecoder>
+#include <algorithm>
 #include <QtCore5Compat/QTextCodec>
 #include <array>
 #include <atomic>
@@ -33,6 +34,35 @@ bool wellFormed(const QByteArray& bytes)
         }
     }
     return true;
+}
+
+// Whether text read as UTF-8 holds anything Chinese: an ideograph, Chinese punctuation or a
+// full-width form.
+bool holdsChinese(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) ||
+               (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF01 && u <= 0xFF5E) || (u >= 0x2010 && u <= 0x203B);
+    });
+}
+
+// Whether well-formed GBK bytes hold a hanzi: GB2312's two levels or GBK's added ideographs.
+bool holdsHanzi(const QByteArray& bytes)
+{
+    const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar lead = p[i];
+        if (lead <= 0x80) {
+            continue;
+        }
+        const uchar trail = p[++i];
+        if ((lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1) || (lead >= 0x81 && lead <= 0xA0) ||
+            (lead >= 0xAA && trail <= 0xA0)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -137,8 +167,21 @@ FileEncoding detect(const QByteArray& data)
         multiByte = true;
         i += length;
     }
+    if (!multiByte) {
+        return FileEncoding::Gbk;
+    }
     // The strict decoder has the last word, so that detecting and decoding never disagree.
-    return multiByte && decodeUtf8(data) ? FileEncoding::Utf8 : FileEncoding::Gbk;
+    const std::optional<QString> utf8 = decodeUtf8(data);
+    if (!utf8) {
+        return FileEncoding::Gbk;
+    }
+    // Short GBK text is often valid UTF-8 as well (筒 is CD B2, which UTF-8 reads as U+0372, and so
+    // is one hanzi in seven): a roster of one payee would not read back. UTF-8
+    // that holds nothing Chinese while its bytes read as GBK hanzi is such a file.
+    if (holdsChinese(*utf8) || !decode(data) || !holdsHanzi(data)) {
+        return FileEncoding::Utf8;
+    }
+    return FileEncoding::Gbk;
 }
 
 std::optional<QString> decode(const QByteArray& bytes, FileEncoding encoding)

@@ -21,7 +21,10 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes);
 // How a text file that comes from outside (an import, a roster edited by hand) is encoded,
 // decided once for the whole file: with the UTF-8 byte-order mark it is UTF-8 (office programs
 // save "CSV UTF-8" that way); without it, a file that is valid UTF-8 throughout and holds at least
-// one multi-byte sequence is UTF-8 (what current editors save by default); anything else is GBK.
+// one multi-byte sequence is UTF-8 (what current editors save by default), unless it holds nothing
+// Chinese as UTF-8 while its bytes are valid GBK holding hanzi; anything else is GBK. A file whose
+// only characters beyond ASCII are accented Latin letters is therefore read as GBK, as the
+// program's own files are.
 enum class FileEncoding
 {
     Gbk,

@@ -21,6 +21,9 @@ private slots:
     void gbkStrictDecoding();
     void gbkRoundTripAndCanEncode();
     void utf8Bom();
+    void fileEncodingDetection_data();
+    void fileEncodingDetection();
+    void everyHanziLineReadsBackInItsOwnEncoding();
     void safeWriteReplacesWholeFile();
     void safeWriteKeepsOldFileOnFailure_data();
     void safeWriteKeepsOldFileOnFailure();
@@ -136,6 +139,58 @@ void TestCMyTool::utf8Bom()
     QVERIFY(!Gbk::hasUtf8Bom(gbk(QStringLiteral("张三"))));
     QCOMPARE(Gbk::decodeUtf8(QStringLiteral("张三").toUtf8()).value(), QStringLiteral("张三"));
     QVERIFY(!Gbk::decodeUtf8(QByteArray("\xff\xfe")).has_value());
+}
+
+void TestCMyTool::fileEncodingDetection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Gbk::FileEncoding>("encoding");
+    using E = Gbk::FileEncoding;
+    QTest::newRow("ascii only") << QByteArray("|622202|abc|\r\n") << E::Gbk;
+    QTest::newRow("gbk, invalid as utf-8") << gbk(QStringLiteral("|1|张三|\r\n")) << E::Gbk;
+    // Valid UTF-8 as well: 筒 is CD B2 (U+0372 in UTF-8), 脙 is C3 A9 (é).
+    QTest::newRow("gbk 筒") << gbk(QStringLiteral("|6222020200012345678|筒345678||\r\n")) << E::Gbk;
+    QTest::newRow("gbk 脙") << gbk(QStringLiteral("|1|脙|\r\n")) << E::Gbk; // C3 83, GBK's own
+    QTest::newRow("gbk 路") << gbk(QStringLiteral("|1|路|\r\n")) << E::Gbk;  // C2 B7, UTF-8's ·
+    QTest::newRow("utf-8") << QStringLiteral("|1|张三|\r\n|2|李四|\r\n").toUtf8() << E::Utf8;
+    QTest::newRow("utf-8 with punctuation")
+        << QStringLiteral("|1|阿卜杜·热合曼（十二月）|\r\n").toUtf8() << E::Utf8;
+    QTest::newRow("utf-8 with an emoji") << QStringLiteral("|1|张三丰😀|\r\n").toUtf8() << E::Utf8;
+    QTest::newRow("utf-8 with an accent among Chinese")
+        << QStringLiteral("|1|José|\r\n|2|王小明|\r\n|3|中国工商银行|\r\n").toUtf8() << E::Utf8;
+    // Nothing Chinese as UTF-8, hanzi as GBK: the program's own files are GBK.
+    QTest::newRow("valid both ways, accented latin") << QStringLiteral("|1|José|").toUtf8() << E::Gbk;
+    QTest::newRow("utf-8 symbols that are no GBK") << QStringLiteral("|1|Ann•|").toUtf8() << E::Utf8;
+    QTest::newRow("utf-8 with a mark") << "\xEF\xBB\xBF" + QStringLiteral("|1|José|").toUtf8()
+                                       << E::Utf8WithBom;
+}
+
+void TestCMyTool::fileEncodingDetection()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Gbk::FileEncoding, encoding);
+    QCOMPARE(Gbk::detect(bytes), encoding);
+}
+
+void TestCMyTool::everyHanziLineReadsBackInItsOwnEncoding()
+{
+    // A roster line of a payee with a one-character name, for every character of GB2312's two
+    // levels, written as the program writes it (GBK) and as an editor saves it (UTF-8).
+    for (int lead = 0xB0; lead <= 0xF7; ++lead) {
+        for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+            QByteArray pair;
+            pair.append(char(lead)).append(char(trail));
+            const std::optional<QString> hanzi = Gbk::decode(pair);
+            if (!hanzi || hanzi->at(0).unicode() < 0x4E00 || hanzi->at(0).unicode() > 0x9FFF) {
+                continue; // the unassigned end of level 1
+            }
+            const QString line = QStringLiteral("|6222020200012345678|") + *hanzi + QStringLiteral("||\r\n");
+            if (Gbk::detect(Gbk::encode(line)) != Gbk::FileEncoding::Gbk ||
+                Gbk::detect(line.toUtf8()) != Gbk::FileEncoding::Utf8) {
+                QFAIL(qPrintable(QStringLiteral("misread: U+%1").arg(int(hanzi->at(0).unicode()), 4, 16)));
+            }
+        }
+    }
 }
 
 namespace {
