@@ -80,6 +80,16 @@ QVector<PayrollLine> CDAIFADlg::lines() const
     return out;
 }
 
+void CDAIFADlg::showEntry(const PayrollCheck::Entry& e)
+{
+    setFieldText(Account, e.account);
+    setFieldText(Name, e.name);
+    setFieldText(BankName, e.bankName);
+    setFieldText(RoutingCode, e.routingCode);
+    setFieldText(AmountField, e.amount);
+    setFieldText(Purpose, e.purpose);
+}
+
 bool CDAIFADlg::ValidateEntry(int lineNumber, bool importing)
 {
     PayrollCheck::Entry e{field(Account)->text(),     field(Name)->text(),        field(BankName)->text(),
@@ -87,12 +97,7 @@ bool CDAIFADlg::ValidateEntry(int lineNumber, bool importing)
     const CheckReporter report(importing ? RecordCheckMode::Numbered : RecordCheckMode::Plain, lineNumber);
     PayrollCheck::check(e, report);
     // The tidied texts go back into the fields, the line is filled from them.
-    setFieldText(Account, e.account);
-    setFieldText(Name, e.name);
-    setFieldText(BankName, e.bankName);
-    setFieldText(RoutingCode, e.routingCode);
-    setFieldText(AmountField, e.amount);
-    setFieldText(Purpose, e.purpose);
+    showEntry(e);
     return Ui::showCheck(this, report);
 }
 
@@ -195,13 +200,7 @@ void CDAIFADlg::importFrom(PayrollSource& source)
             formatError = true;
             break;
         }
-        const PayrollCheck::Entry& e = item.entry;
-        setFieldText(Account, e.account);
-        setFieldText(Name, e.name);
-        setFieldText(BankName, e.bankName);
-        setFieldText(RoutingCode, e.routingCode);
-        setFieldText(AmountField, e.amount);
-        setFieldText(Purpose, e.purpose);
+        showEntry(item.entry);
         if (!ValidateEntry(read, true)) {
             continue;
         }

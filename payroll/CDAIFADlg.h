@@ -23,4 +23,7 @@ protected:
     // One import for a text file and a workbook alike.
     void importFrom(PayrollSource& source);
     void PickPayee() override;
+
+private:
+    void showEntry(const PayrollCheck::Entry& e);
 };

@@ -246,6 +246,16 @@ void UpdateConnection::deliver(qsizetype bytes)
     m_raw.remove(0, bytes);
 }
 
+// Moves what has come of a counted part (a sized body or one chunk) into the
+// body; true once the whole part is there.
+bool UpdateConnection::deliverCounted()
+{
+    const qsizetype take = qsizetype(qMin<qint64>(m_left, m_raw.size()));
+    deliver(take);
+    m_left -= take;
+    return m_left == 0;
+}
+
 void UpdateConnection::parse()
 {
     const qsizetype bodyBefore = m_body.size();
@@ -279,18 +289,11 @@ void UpdateConnection::parse()
                 progress = true;
             }
             break;
-        case State::Sized: {
-            const qsizetype take = qsizetype(qMin<qint64>(m_left, m_raw.size()));
-            if (take > 0) {
-                deliver(take);
-                m_left -= take;
-                progress = true;
-            }
-            if (m_left == 0) {
+        case State::Sized:
+            if (deliverCounted()) {
                 m_state = State::Done;
             }
             break;
-        }
         case State::UntilClose:
             if (!m_raw.isEmpty()) {
                 deliver(m_raw.size());
@@ -311,19 +314,12 @@ void UpdateConnection::parse()
                 progress = true;
             }
             break;
-        case State::ChunkData: {
-            const qsizetype take = qsizetype(qMin<qint64>(m_left, m_raw.size()));
-            if (take > 0) {
-                deliver(take);
-                m_left -= take;
-                progress = true;
-            }
-            if (m_left == 0) {
+        case State::ChunkData:
+            if (deliverCounted()) {
                 m_state = State::ChunkEnd;
                 progress = true;
             }
             break;
-        }
         case State::ChunkEnd:
             if (takeLine(&line)) {
                 if (!line.isEmpty()) {

@@ -81,6 +81,7 @@ private:
     bool parseHeader(const QByteArray& line);
     void startBody();
     void deliver(qsizetype bytes);
+    bool deliverCounted();
     void finish();
     void failWith(QAbstractSocket::SocketError error, const QString& text);
 

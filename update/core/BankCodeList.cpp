@@ -97,30 +97,19 @@ void BankCodeListCheck::add(const QByteArray& bytes)
 
 bool BankCodeListCheck::isList(qint64 contentLength) const
 {
-    if (m_bad) {
-        return false;
-    }
-    int entries = m_entries;
-    if (!m_partial.isEmpty()) {
-        // Without an announced length, a body that stops inside a line may have been cut off.
-        if (contentLength < 0) {
-            return false;
-        }
-        switch (kindOf(m_partial)) {
-        case LineKind::Blank:
-        case LineKind::CodeOnly:
-            break;
-        case LineKind::Entry:
-            ++entries;
-            break;
-        case LineKind::Bad:
-            return false;
-        }
-    }
     if (contentLength >= 0 && m_size != contentLength) {
         return false;
     }
-    return entries > 0;
+    if (m_partial.isEmpty()) {
+        return !m_bad && m_entries > 0;
+    }
+    // Without an announced length, a body that stops inside a line may have been cut off.
+    if (contentLength < 0) {
+        return false;
+    }
+    BankCodeListCheck whole = *this;
+    whole.takeLine(m_partial);
+    return !whole.m_bad && whole.m_entries > 0;
 }
 
 bool IsBankCodeList(const QByteArray& body, qint64 contentLength)
