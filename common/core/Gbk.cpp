@@ -1,10 +1,11 @@
 #include "common/core/Gbk.h"
 
 #include <QStringDecoder>
-#include <algorithm>
 #include <QtCore5Compat/QTextCodec>
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <vector>
 
 namespace {
 
@@ -36,33 +37,96 @@ bool wellFormed(const QByteArray& bytes)
     return true;
 }
 
-// Whether text read as UTF-8 holds anything Chinese: an ideograph, Chinese punctuation or a
-// full-width form.
-bool holdsChinese(const QString& text)
+// GB2312's punctuation (row 1), full-width forms (row 3) and its two levels of hanzi: the
+// characters of ordinary Chinese text. A reading that needs other characters (GBK's added
+// ideographs, Cyrillic, box drawing, the rarer Unicode ideographs) is the less likely one.
+const std::vector<bool>& commonTable()
 {
-    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= 0x3400 && u <= 0x4DBF) || (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) ||
-               (u >= 0x3000 && u <= 0x303F) || (u >= 0xFF01 && u <= 0xFF5E) || (u >= 0x2010 && u <= 0x203B);
-    });
+    static const std::vector<bool> table = [] {
+        std::vector<bool> common(0x10000, false);
+        QByteArray codes;
+        for (int lead = 0xA1; lead <= 0xF7; ++lead) {
+            if (lead != 0xA1 && lead != 0xA3 && lead < 0xB0) {
+                continue;
+            }
+            for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+                codes += char(lead);
+                codes += char(trail);
+            }
+        }
+        // Each code is one character or, where GBK leaves it unassigned, a replacement or a
+        // private-use character, which are not common.
+        const QString text = codec()->toUnicode(codes);
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= 0x80 && !c.isSurrogate() && c.category() != QChar::Other_PrivateUse &&
+                u != QChar::ReplacementCharacter) {
+                common[u] = true;
+            }
+        }
+        return common;
+    }();
+    return table;
 }
 
-// Whether well-formed GBK bytes hold a hanzi: GB2312's two levels or GBK's added ideographs.
-bool holdsHanzi(const QByteArray& bytes)
+// How far a reading is from ordinary Chinese text: nothing for ASCII and GB2312's characters, 1 for
+// each rarer ideograph (names do hold a few), 3 for anything else (Hangul, Latin letters with
+// accents, Cyrillic, symbols), which a roster or an order hardly ever holds.
+qsizetype strangeness(const QString& text)
 {
-    const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar lead = p[i];
-        if (lead <= 0x80) {
+    const std::vector<bool>& common = commonTable();
+    qsizetype sum = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || common[u] || c.isLowSurrogate()) {
+            continue; // a character beyond the basic plane counts once
+        }
+        const bool ideograph = (u >= 0x3400 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF);
+        sum += ideograph ? 1 : 3;
+    }
+    return sum;
+}
+
+// Valid UTF-8 with at least one multi-byte sequence: the structure alone, without decoding. A GBK
+// file fails within its first Chinese characters, so this looks no further than that.
+bool utf8Structure(const QByteArray& data)
+{
+    const auto* p = reinterpret_cast<const uchar*>(data.constData());
+    const qsizetype n = data.size();
+    bool multiByte = false;
+    for (qsizetype i = 0; i < n;) {
+        const uchar b = p[i];
+        if (b < 0x80) {
+            ++i;
             continue;
         }
-        const uchar trail = p[++i];
-        if ((lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1) || (lead >= 0x81 && lead <= 0xA0) ||
-            (lead >= 0xAA && trail <= 0xA0)) {
-            return true;
+        int length = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+        } else {
+            return false;
         }
+        if (i + length > n) {
+            return false;
+        }
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        // Overlong forms, surrogates and code points beyond U+10FFFF are not UTF-8 either.
+        if ((b == 0xE0 && p[i + 1] < 0xA0) || (b == 0xED && p[i + 1] >= 0xA0) ||
+            (b == 0xF0 && p[i + 1] < 0x90) || (b == 0xF4 && p[i + 1] >= 0x90)) {
+            return false;
+        }
+        multiByte = true;
+        i += length;
     }
-    return false;
+    return multiByte;
 }
 
 } // namespace
@@ -131,57 +195,27 @@ FileEncoding detect(const QByteArray& data)
     if (hasUtf8Bom(data)) {
         return FileEncoding::Utf8WithBom;
     }
-    // A GBK file fails as UTF-8 within its first Chinese characters: look no further than that.
-    const auto* p = reinterpret_cast<const uchar*>(data.constData());
-    const qsizetype n = data.size();
-    bool multiByte = false;
-    for (qsizetype i = 0; i < n;) {
-        const uchar b = p[i];
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        int length = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            length = 2;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            length = 3;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            length = 4;
-        } else {
-            return FileEncoding::Gbk;
-        }
-        if (i + length > n) {
-            return FileEncoding::Gbk;
-        }
-        for (int k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80) {
-                return FileEncoding::Gbk;
-            }
-        }
-        // Overlong forms, surrogates and code points beyond U+10FFFF are not UTF-8 either.
-        if ((b == 0xE0 && p[i + 1] < 0xA0) || (b == 0xED && p[i + 1] >= 0xA0) ||
-            (b == 0xF0 && p[i + 1] < 0x90) || (b == 0xF4 && p[i + 1] >= 0x90)) {
-            return FileEncoding::Gbk;
-        }
-        multiByte = true;
-        i += length;
-    }
-    if (!multiByte) {
+    if (!utf8Structure(data)) {
         return FileEncoding::Gbk;
     }
-    // The strict decoder has the last word, so that detecting and decoding never disagree.
+    // The strict decoders have the last word, so that detecting and decoding never disagree.
     const std::optional<QString> utf8 = decodeUtf8(data);
     if (!utf8) {
         return FileEncoding::Gbk;
     }
-    // Short GBK text is often valid UTF-8 as well (筒 is CD B2, which UTF-8 reads as U+0372, and so
-    // is one hanzi in seven): a roster of one payee would not read back. UTF-8
-    // that holds nothing Chinese while its bytes read as GBK hanzi is such a file.
-    if (holdsChinese(*utf8) || !decode(data) || !holdsHanzi(data)) {
+    const std::optional<QString> gbk = decode(data);
+    if (!gbk) {
         return FileEncoding::Utf8;
     }
-    return FileEncoding::Gbk;
+    // Both readings are valid, as for many short GBK names (濮洪波 is E5 A7 BA E9 B2 A8, which
+    // UTF-8 reads as 姺鲨): the reading nearer ordinary Chinese text wins, and a tie goes to GBK,
+    // so text of GB2312's characters that the program wrote always comes back as GBK.
+    return strangeness(*utf8) < strangeness(*gbk) ? FileEncoding::Utf8 : FileEncoding::Gbk;
+}
+
+bool lineDisagrees(const QByteArray& line, FileEncoding encoding)
+{
+    return encoding == FileEncoding::Gbk && detect(line) == FileEncoding::Utf8;
 }
 
 std::optional<QString> decode(const QByteArray& bytes, FileEncoding encoding)
