@@ -217,7 +217,7 @@ void CPILIANGDlg::ImportRoster()
 
 void CPILIANGDlg::importLines(TextImportFile& file,
                               const std::function<std::optional<BatchLine::Entry>(const QString&)>& parse,
-                              bool skipBlankLines)
+                              bool fromRoster)
 {
     startImport();
     int seq = nextSequenceNumber();
@@ -231,7 +231,7 @@ void CPILIANGDlg::importLines(TextImportFile& file,
             break;
         }
         // A roster has no blank lines that matter; in a text import one is a format error.
-        if (skipBlankLines && line.text && CMyTool::LineEndLength(*line.text) == line.text->size()) {
+        if (fromRoster && line.text && CMyTool::LineEndLength(*line.text) == line.text->size()) {
             continue;
         }
         if (atLimit()) {
@@ -239,10 +239,24 @@ void CPILIANGDlg::importLines(TextImportFile& file,
             break;
         }
         ++read;
+        if (line.problem == TextImportFile::Problem::TooLong ||
+            line.problem == TextImportFile::Problem::OtherEncoding) {
+            Msg::show(this, TextImportFile::refusal(line.problem, read));
+            continue;
+        }
         const std::optional<BatchLine::Entry> entry = line.text ? parse(*line.text) : std::nullopt;
         if (!entry) {
             formatError = true;
             break;
+        }
+        // A group's roster line comes in only when the roster screen shows it: its own check
+        // first, then the batch line's.
+        if (fromRoster) {
+            const CheckReporter report(RecordCheckMode::Numbered, read);
+            if (!BatchLine::passesRosterCheck(*line.text, report)) {
+                Ui::showCheck(this, report);
+                continue;
+            }
         }
         setFieldText(Account, entry->account);
         setFieldText(Name, entry->name);

@@ -26,6 +26,6 @@ protected:
     void RememberPayee() override;
     void importLines(TextImportFile& file,
                      const std::function<std::optional<BatchLine::Entry>(const QString&)>& parse,
-                     bool skipBlankLines);
+                     bool fromRoster);
     void PickPayee() override;
 };

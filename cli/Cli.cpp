@@ -114,6 +114,10 @@ Reading readPayroll(const QString& path, bool limit)
             r.stopped = true;
             break;
         }
+        if (item.type == PayrollSource::Item::Refused) {
+            r.problems.append({item.location, read, TextImportFile::refusal(item.problem, read)});
+            continue;
+        }
         PayrollCheck::Entry e = item.entry;
         const CheckReporter report(RecordCheckMode::Numbered, read);
         if (!PayrollCheck::check(e, report)) {

@@ -101,16 +101,26 @@ bool RosterPicker::hasResult() const
 void RosterPicker::loadRoster()
 {
     QByteArray data;
-    if (!SafeWrite::readFile(CMyTool::DataFilePath(m_config.fileName), &data)) {
+    const QString path = CMyTool::DataFilePath(m_config.fileName);
+    switch (SafeWrite::read(path, &data)) {
+    case SafeWrite::ReadResult::Missing:
         return; // no roster yet: an empty list, without a word
+    case SafeWrite::ReadResult::Unreadable:
+        Msg::show(this, RosterFormat::readFailedMessage(path));
+        return;
+    case SafeWrite::ReadResult::Read:
+        break;
     }
     QVector<QStringList> rows;
     const Gbk::FileEncoding encoding = Gbk::detect(data);
     qsizetype pos = Gbk::markLength(encoding);
     bool ok = true;
     while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
-        if (line->isEmpty()) {
-            continue; // a blank line does not hide the records after it
+        // A blank line does not hide the records after it; a line longer than the layout or in
+        // another encoding than the file's is refused by the book and never offered here.
+        if (line->isEmpty() || CMyTool::IsOverlong(*line, CMyTool::MaxLineBytes) ||
+            Gbk::lineDisagrees(*line, encoding)) {
+            continue;
         }
         const std::optional<QStringList> fields =
             RosterFormat::decodeAndSplit(*line, m_config.layout, encoding);

@@ -200,6 +200,10 @@ void CDAIFADlg::importFrom(PayrollSource& source)
             formatError = true;
             break;
         }
+        if (item.type == PayrollSource::Item::Refused) {
+            Msg::show(this, TextImportFile::refusal(item.problem, read));
+            continue;
+        }
         showEntry(item.entry);
         if (!ValidateEntry(read, true)) {
             continue;

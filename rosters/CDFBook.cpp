@@ -302,7 +302,8 @@ bool CDFBook::loadRoster(bool saveAfterLoad)
     m_searching = false;
     m_results->hide();
     m_roster->show();
-    const RosterDocument::LoadResult result = RosterFiles::load(this, m_doc, RecordCheckMode::Silent);
+    // Lines the check refuses are not shown, and the clerk is told of each, as in the books.
+    const RosterDocument::LoadResult result = RosterFiles::load(this, m_doc, RecordCheckMode::Plain);
     // The rows read before a format error are shown too.
     QVector<QStringList> rows;
     for (int r = 0; r < m_doc.rowCount(); ++r) {
@@ -310,9 +311,10 @@ bool CDFBook::loadRoster(bool saveAfterLoad)
     }
     m_roster->rows()->setRows(std::move(rows));
     m_count->setText(QString::number(m_roster->count()));
-    if (result == RosterDocument::LoadResult::FormatError) {
-        // The lines behind the faulty one are unknown: no change may be saved over them until a
-        // load finds the file sound.
+    if (result == RosterDocument::LoadResult::FormatError ||
+        result == RosterDocument::LoadResult::Unreadable) {
+        // The lines behind the faulty one (or all of them) are unknown: no change may be saved
+        // over them until a load finds the file sound.
         for (QWidget* w : std::initializer_list<QWidget*>{m_add, m_modify, m_delete, m_import}) {
             w->setEnabled(false);
         }

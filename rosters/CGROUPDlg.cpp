@@ -97,15 +97,20 @@ void CGROUPDlg::load()
     m_unreadable = false;
     const QString path = CMyTool::DataFilePath(kGroupFile);
     QByteArray data;
-    if (!QFile::exists(path)) {
+    switch (SafeWrite::read(path, &data)) {
+    case SafeWrite::ReadResult::Missing:
         data = Gbk::encode(kDefaultGroups);
         if (!RosterFiles::writeFile(this, path, data)) {
             m_unreadable = true; // said once; the group commands say it again, nothing retries
             return;
         }
-    } else if (!SafeWrite::readFile(path, &data)) {
+        break;
+    case SafeWrite::ReadResult::Unreadable:
+        Msg::show(this, RosterFormat::readFailedMessage(path));
         m_unreadable = true; // never replace a list that could not be read
         return;
+    case SafeWrite::ReadResult::Read:
+        break;
     }
     // Decoded whole before it is split: a name may hold a character whose second byte is "|".
     const Gbk::FileEncoding encoding = Gbk::detect(data);
@@ -230,8 +235,10 @@ void CGROUPDlg::RenameGroup()
         return; // group.txt still names the old group: its roster keeps its name
     }
     // A group must never name another file than its own: when its roster cannot follow, the
-    // group goes back to its old name and the operator is told.
-    if (QFile::exists(rosterPath(old)) && !QFile::rename(rosterPath(old), rosterPath(*name))) {
+    // group goes back to its old name and the operator is told. group.txt may list a group twice;
+    // a roster that another entry still names stays where it is.
+    if (!groups().contains(old) && QFile::exists(rosterPath(old)) &&
+        !QFile::rename(rosterPath(old), rosterPath(*name))) {
         m_list->rows()->setText(r, 1, old);
         saveGroups();
         Msg::show(this, RosterFormat::saveFailedMessage(rosterPath(*name)));
@@ -258,8 +265,8 @@ void CGROUPDlg::DeleteGroup()
         return;
     }
     m_list->selectRow(m_list->removeRowRenumbered(p));
-    // The roster goes only once group.txt no longer lists the group.
-    if (saveGroups()) {
+    // The roster goes only once group.txt no longer lists the group (it may list it twice).
+    if (saveGroups() && !groups().contains(name)) {
         QFile::remove(rosterPath(name));
     }
 }

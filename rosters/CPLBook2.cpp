@@ -114,6 +114,11 @@ void CPLBook2::ImportFriendly()
     int read = 0;
     int imported = 0;
     for (TextImportFile::Line line = file.next(); !line.end; line = file.next()) {
+        if (line.problem == TextImportFile::Problem::TooLong ||
+            line.problem == TextImportFile::Problem::OtherEncoding) {
+            Msg::show(this, TextImportFile::refusal(line.problem, ++read));
+            continue;
+        }
         if (line.text) {
             line.text->chop(CMyTool::LineEndLength(*line.text));
             if (line.text->isEmpty()) {

@@ -46,6 +46,7 @@ bool remember(QWidget* parent, const QString& fileName, const QString& key, cons
     case RosterFormat::RememberResult::Saved:
         return true;
     case RosterFormat::RememberResult::Failed:
+    case RosterFormat::RememberResult::Unreadable: // the line is taken, the payee not kept
         break;
     }
     Msg::show(parent, RosterFormat::saveFailedMessage(CMyTool::DataFilePath(fileName)));

@@ -58,6 +58,18 @@ std::optional<Entry> parseRosterLine(const QString& line)
     return Entry{f->value(0), f->value(1), f->value(2)};
 }
 
+bool passesRosterCheck(const QString& line, const CheckReporter& report)
+{
+    QString text = line;
+    text.chop(CMyTool::LineEndLength(text));
+    const std::optional<QStringList> f = RosterFormat::split(text, RosterFormat::Payroll);
+    if (!f) {
+        return report.fail(QString());
+    }
+    PayrollRosterEntry entry = RosterFormat::payrollFrom(*f);
+    return CheckRosterEntry(entry, report);
+}
+
 QString workbookPath(const QString& chosen)
 {
     if (chosen.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive)) {

@@ -27,6 +27,9 @@ std::optional<Entry> parseTextLine(const QString& line);
 // One decoded line of a payroll roster file (a group's roster): its account, name and standing
 // amount. nullopt on a format error (the roster layout's).
 std::optional<Entry> parseRosterLine(const QString& line);
+// Whether the payroll roster screen shows such a line (its record check, reporting its failure):
+// a line a group hides from the clerk is never imported.
+bool passesRosterCheck(const QString& line, const CheckReporter& report);
 
 // The export is an .xlsx workbook, and spreadsheet programs go by the name: a name chosen as
 // ".xls" becomes ".xlsx", a name without ".xlsx" gets it.

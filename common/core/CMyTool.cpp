@@ -74,6 +74,11 @@ bool CMyTool::IsAllDigits(const QString& text)
 
 QByteArray CMyTool::ReadTextLine(const QByteArray& data, qsizetype& pos)
 {
+    return ReadTextLine(data, pos, data.size());
+}
+
+QByteArray CMyTool::ReadTextLine(const QByteArray& data, qsizetype& pos, qsizetype limit)
+{
     if (pos >= data.size()) {
         return QByteArray();
     }
@@ -83,12 +88,13 @@ QByteArray CMyTool::ReadTextLine(const QByteArray& data, qsizetype& pos)
     while (p < last && *p != '\n' && *p != '\r') {
         ++p;
     }
+    const qsizetype content = p - begin;
     if (p < last) {
         p += (*p == '\r' && p + 1 < last && p[1] == '\n') ? 2 : 1;
     }
-    QByteArray line(begin, p - begin);
     pos += p - begin;
-    return line;
+    // An overlong line is never copied whole: its start is enough to tell it.
+    return content > limit ? QByteArray(begin, limit + 1) : QByteArray(begin, p - begin);
 }
 
 int CMyTool::LineEndLength(const QString& line)

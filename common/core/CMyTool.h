@@ -29,6 +29,18 @@ public:
     // CR LF, a lone LF and a lone CR each end a line (files come from Windows, Unix and old
     // Mac editors alike).
     static QByteArray ReadTextLine(const QByteArray& data, qsizetype& pos);
+    // The same, for a reader that takes at most limit bytes a line: a longer line is passed over
+    // whole and only its first limit + 1 bytes come back, without a line end (IsOverlong).
+    static QByteArray ReadTextLine(const QByteArray& data, qsizetype& pos, qsizetype limit);
+    static bool IsOverlong(const QByteArray& line, qsizetype limit)
+    {
+        return line.size() - LineEndLength(line) > limit;
+    }
+
+    // What the file layouts hold: a line of at most 1023 bytes, a field of at most 256 bytes of
+    // GBK. Longer ones are refused, never cut and never passed on to the bank.
+    static constexpr qsizetype MaxLineBytes = 1023;
+    static constexpr qsizetype MaxFieldBytes = 256;
     // Length of the line end at the end of line (2 for CR LF, 1 for LF or CR, 0 for none).
     static int LineEndLength(const QByteArray& line);
     static int LineEndLength(const QString& line);

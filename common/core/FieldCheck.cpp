@@ -1,6 +1,7 @@
 #include "common/core/FieldCheck.h"
 
 #include "common/core/Amount.h"
+#include "common/core/CMyTool.h"
 #include "common/core/Gbk.h"
 
 #include <algorithm>
@@ -39,6 +40,15 @@ bool CheckReporter::fieldSafe(const QString& value, const QString& label, const 
                                      [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     if (control || !Gbk::canEncode(value)) {
         return fail(QStringLiteral("%1中含有无法保存的字符").arg(label));
+    }
+    return fits(value, label);
+}
+
+bool CheckReporter::fits(const QString& value, const QString& label) const
+{
+    // Every character takes a byte at least: a long text is refused before it is converted.
+    if (value.size() > CMyTool::MaxFieldBytes || Gbk::encode(value).size() > CMyTool::MaxFieldBytes) {
+        return fail(QStringLiteral("%1过长，不能超过%2字节").arg(label).arg(CMyTool::MaxFieldBytes));
     }
     return true;
 }

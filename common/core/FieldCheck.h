@@ -24,8 +24,10 @@ public:
 
     // A text field that goes to a file whose fields are separated by one of delimiters, and that
     // is stored in GBK: refuses the delimiters, control characters and characters GBK cannot
-    // hold ("%s中含有无法保存的字符").
+    // hold ("%s中含有无法保存的字符"), and text too long for the layouts (fits).
     bool fieldSafe(const QString& value, const QString& label, const QString& delimiters) const;
+    // A field of at most CMyTool::MaxFieldBytes bytes of GBK ("%s过长，不能超过256字节").
+    bool fits(const QString& value, const QString& label) const;
 
     // An amount: emptyMessage when empty, "金额格式错误" when it is not a payable amount,
     // "转账金额不能为0" for zero. On success the amount is replaced by its stored form (7.50).

@@ -244,4 +244,15 @@ bool readFile(const QString& path, QByteArray* data)
     return file.error() == QFileDevice::NoError;
 }
 
+ReadResult read(const QString& path, QByteArray* data)
+{
+    data->clear();
+    if (readFile(path, data)) {
+        return ReadResult::Read;
+    }
+    data->clear();
+    // A link that leads nowhere names no file either.
+    return QFileInfo::exists(path) ? ReadResult::Unreadable : ReadResult::Missing;
+}
+
 } // namespace SafeWrite

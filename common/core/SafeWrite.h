@@ -63,4 +63,15 @@ private:
 // Reads the whole file; false when it cannot be opened or read.
 bool readFile(const QString& path, QByteArray* data);
 
+// A data file that is not there is empty; one that is there but cannot be read (no permission,
+// an I/O error, a folder in its place) must never be taken for an empty one, or its next save
+// would wipe it.
+enum class ReadResult
+{
+    Read,
+    Missing,
+    Unreadable
+};
+ReadResult read(const QString& path, QByteArray* data);
+
 } // namespace SafeWrite

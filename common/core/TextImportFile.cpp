@@ -23,9 +23,28 @@ void TextImportFile::setData(const QByteArray& data)
 
 TextImportFile::Line TextImportFile::next()
 {
-    const QByteArray raw = CMyTool::ReadTextLine(m_data, m_pos);
+    const QByteArray raw = CMyTool::ReadTextLine(m_data, m_pos, CMyTool::MaxLineBytes);
     if (raw.isEmpty()) {
         return {true, std::nullopt};
     }
-    return {false, Gbk::decode(raw, m_encoding)};
+    if (CMyTool::IsOverlong(raw, CMyTool::MaxLineBytes)) {
+        return {false, std::nullopt, Problem::TooLong};
+    }
+    if (Gbk::lineDisagrees(raw, m_encoding)) {
+        return {false, std::nullopt, Problem::OtherEncoding};
+    }
+    std::optional<QString> text = Gbk::decode(raw, m_encoding);
+    const Problem problem = text ? Problem::None : Problem::Undecodable;
+    return {false, std::move(text), problem};
+}
+
+QString TextImportFile::refusal(Problem problem, int number)
+{
+    const QString prefix = QStringLiteral("您所导入的文件中第%1条，").arg(number);
+    if (problem == Problem::TooLong) {
+        return prefix + QStringLiteral("该行超过%1字节，未导入").arg(CMyTool::MaxLineBytes);
+    }
+    return prefix +
+           QStringLiteral(
+               "该行的编码与文件其他行不同（像是UTF-8），未导入；请将文件整个另存为GBK或UTF-8后重新导入");
 }

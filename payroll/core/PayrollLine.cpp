@@ -24,6 +24,9 @@ bool check(Entry& e, const CheckReporter& report)
     if (e.account.size() < 10) {
         return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
     }
+    if (!report.fits(e.account, QStringLiteral("收款账号"))) {
+        return false;
+    }
 
     e.name = CMyTool::TidyField(e.name);
     if (e.name.isEmpty()) {
@@ -135,8 +138,8 @@ std::optional<Fields> parse(QString line)
     const QString address = CMyTool::TrimSpaces(f.at(6));
     const QString date = CMyTool::TrimSpaces(f.at(8));
     // A comma in the purpose pushes its tail into 日期: the export leaves 日期 empty, a file made
-    // elsewhere may hold a date there, never anything else.
-    if (commas == 10 ? !date.isEmpty() : !date.isEmpty() && !looksLikeDate(date)) {
+    // elsewhere may hold a date there, in either layout, never anything else.
+    if (!date.isEmpty() && !looksLikeDate(date)) {
         return std::nullopt;
     }
     // A comma inside the amount leaves its rest in 收款人地址: "1,500.00" (thousands) or
@@ -190,6 +193,10 @@ PayrollSource::Item PayrollSource::next()
                 return {Item::End, m_location, {}};
             }
             const bool first = ++m_location == 1;
+            if (line.problem == TextImportFile::Problem::TooLong ||
+                line.problem == TextImportFile::Problem::OtherEncoding) {
+                return {Item::Refused, m_location, {}, line.problem};
+            }
             if (!line.text) {
                 return {Item::FormatError, m_location, {}};
             }

@@ -73,8 +73,8 @@ struct Fields
 // One decoded line of an import file (line end included or not). Two layouts are read: the
 // export's, with ten commas, and the older one of nine terminated fields whose rest is ignored.
 // Fields 3, 4, 5, 6 and 8 are taken. nullopt, a format error, when the fields cannot be told
-// apart for certain: fewer than nine or more than ten commas; 日期 holding anything but a date
-// (with ten commas: anything at all, as the export leaves it empty), where a comma in the purpose
+// apart for certain: fewer than nine or more than ten commas; 日期 holding anything but empty
+// or a date (20201231, 2020-12-31, 2020/12/31, 2020.12.31), where a comma in the purpose
 // moved its tail; a 收款人地址 that holds the rest of a split amount ("1,500.00" read as 1 and
 // 500.00, "1500,50" as 1500 and 50). No line may come in with another amount or purpose than the
 // file holds.
@@ -109,6 +109,7 @@ public:
         enum Type
         {
             Line,        // a line to check and take
+            Refused,     // a text line passed over unread (problem), the import goes on
             FormatError, // a text line not in the layout
             NotText,     // a workbook cell that holds something other than text
             End
@@ -116,6 +117,7 @@ public:
         Type type;
         int location; // the line of the file, or the row of the sheet
         PayrollCheck::Entry entry;
+        TextImportFile::Problem problem = TextImportFile::Problem::None;
     };
     Item next();
 

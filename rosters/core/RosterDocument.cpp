@@ -3,6 +3,7 @@
 #include "common/core/CMyTool.h"
 #include "common/core/Gbk.h"
 #include "common/core/SafeWrite.h"
+#include "common/core/TextImportFile.h"
 
 RosterDocument::RosterDocument(Kind kind, const QString& fileName) : m_kind(kind), m_fileName(fileName) {}
 
@@ -88,8 +89,18 @@ RosterDocument::LoadResult RosterDocument::load(RecordCheckMode mode, QStringLis
     m_rows.clear();
     m_formatError = false;
     QByteArray data;
-    if (!SafeWrite::readFile(path(), &data)) {
+    switch (SafeWrite::read(path(), &data)) {
+    case SafeWrite::ReadResult::Missing:
         return LoadResult::Missing;
+    case SafeWrite::ReadResult::Unreadable:
+        // Its records are unknown, not absent: nothing may be saved over them.
+        if (messages) {
+            messages->append(RosterFormat::readFailedMessage(path()));
+        }
+        m_formatError = true;
+        return LoadResult::Unreadable;
+    case SafeWrite::ReadResult::Read:
+        break;
     }
     // A roster edited by hand may come back as UTF-8; it is read as such and saved as GBK again.
     const Gbk::FileEncoding encoding = Gbk::detect(data);
@@ -102,6 +113,18 @@ RosterDocument::LoadResult RosterDocument::load(RecordCheckMode mode, QStringLis
             continue;
         }
         ++lineNumber;
+        // A line longer than the layout, or one in another encoding than the file's, is refused
+        // like a record the check refuses, and kept as it is.
+        const bool tooLong = CMyTool::IsOverlong(*line, CMyTool::MaxLineBytes);
+        if (tooLong || Gbk::lineDisagrees(*line, encoding)) {
+            if (messages && mode != RecordCheckMode::Silent) {
+                messages->append(TextImportFile::refusal(tooLong ? TextImportFile::Problem::TooLong
+                                                                 : TextImportFile::Problem::OtherEncoding,
+                                                         lineNumber));
+            }
+            m_entries.append({false, Record(), *line});
+            continue;
+        }
         const std::optional<QString> text = Gbk::decode(*line, encoding);
         // A roster saved as UTF-8 goes back as GBK: a line GBK cannot hold could not be kept.
         const bool holdable = text && (encoding == Gbk::FileEncoding::Gbk || Gbk::canEncode(*text));

@@ -24,7 +24,8 @@ public:
     {
         Missing,
         Loaded,
-        FormatError
+        FormatError,
+        Unreadable // there, but it could not be read ("文件读取失败："); nothing may be saved
     };
 
     // The fields a screen shows for one record, in order:
@@ -45,7 +46,8 @@ public:
     // given) receives what the operator is to be told, in order: the check's message of each
     // refused record (unless silent), then the format message.
     LoadResult load(RecordCheckMode mode, QStringList* messages = nullptr);
-    // After a format error the lines behind the faulty one are unknown: nothing may be saved.
+    // After a format error the lines behind the faulty one are unknown, after a failed read all of
+    // them: nothing may be saved.
     bool formatError() const { return m_formatError; }
 
     int rowCount() const { return int(m_rows.size()); }

@@ -99,13 +99,23 @@ QString saveFailedMessage(const QString& path)
     return QStringLiteral("文件保存失败：%1").arg(QFileInfo(path).fileName());
 }
 
+QString readFailedMessage(const QString& path)
+{
+    return QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName());
+}
+
 RememberResult rememberRecord(const QString& fileName, const QString& key, const QByteArray& newLine,
                               const std::function<std::optional<QString>(const QString& line)>& keyOf)
 {
     const QString path = CMyTool::DataFilePath(fileName);
     QByteArray data;
-    if (!SafeWrite::readFile(path, &data)) {
+    switch (SafeWrite::read(path, &data)) {
+    case SafeWrite::ReadResult::Missing:
         return RememberResult::Missing;
+    case SafeWrite::ReadResult::Unreadable:
+        return RememberResult::Unreadable;
+    case SafeWrite::ReadResult::Read:
+        break;
     }
     const Gbk::FileEncoding encoding = Gbk::detect(data);
     QByteArray out;
@@ -132,9 +142,9 @@ RememberResult rememberRecord(const QString& fileName, const QString& key, const
             found = true;
             continue;
         }
-        if (encoding != Gbk::FileEncoding::Gbk) {
+        if (encoding != Gbk::FileEncoding::Gbk && text) {
             // The whole file becomes GBK again; a line GBK cannot hold would change, so nothing
-            // is written.
+            // is written. A line that could not be read as UTF-8 is carried over as it is.
             if (!Gbk::canEncode(*text)) {
                 return RememberResult::Failed;
             }

@@ -48,7 +48,8 @@ enum class RememberResult
 {
     Missing, // the roster is not there; it is created by its book, not here
     Saved,
-    Failed // the rewrite failed; the file keeps its old bytes
+    Unreadable, // the roster is there but cannot be read: it is left alone
+    Failed      // the rewrite failed; the file keeps its old bytes
 };
 // Replace-or-append of one record by account: every line whose key equals key is replaced by
 // newLine, every other line is carried over byte for byte; without a match newLine is appended
@@ -60,5 +61,7 @@ RememberResult rememberRecord(const QString& fileName, const QString& key, const
 // "文件保存失败：%s" with the file's name: what the operator is told when a data file could not
 // be written.
 QString saveFailedMessage(const QString& path);
+// "文件读取失败：%s": a data file that is there but cannot be read.
+QString readFailedMessage(const QString& path);
 
 } // namespace RosterFormat

@@ -21,6 +21,9 @@ bool CheckInterbankAccount(InterbankAccount& rec, const CheckReporter& report)
     if (rec.account.size() < 10) {
         return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
     }
+    if (!report.fits(rec.account, QStringLiteral("收款账号"))) {
+        return false;
+    }
     if (rec.name.isEmpty()) {
         return report.fail(QStringLiteral("请输入收款账户名称"));
     }
@@ -39,7 +42,7 @@ bool CheckInterbankAccount(InterbankAccount& rec, const CheckReporter& report)
     if (!CMyTool::IsAllDigits(rec.bankCode)) {
         return report.fail(QStringLiteral("联行号请输入数字"));
     }
-    return true;
+    return report.fits(rec.bankCode, QStringLiteral("联行号"));
 }
 
 bool CheckInBankAccount(InBankAccount& rec, const CheckReporter& report)
@@ -54,6 +57,9 @@ bool CheckInBankAccount(InBankAccount& rec, const CheckReporter& report)
     }
     if (rec.account.size() < 10) {
         return report.fail(QStringLiteral("请保证付款账号长度至少为10位"));
+    }
+    if (!report.fits(rec.account, QStringLiteral("付款账号"))) {
+        return false;
     }
     if (rec.name.isEmpty()) {
         return report.fail(QStringLiteral("请输入付款账户名称"));
@@ -75,6 +81,9 @@ bool CheckRosterEntry(PayrollRosterEntry& rec, const CheckReporter& report)
     }
     if (rec.account.size() < 10) {
         return report.fail(QStringLiteral("请保证收款账号长度至少为10位"));
+    }
+    if (!report.fits(rec.account, QStringLiteral("收款账号"))) {
+        return false;
     }
     if (rec.name.isEmpty()) {
         return report.fail(QStringLiteral("请输入户名"));

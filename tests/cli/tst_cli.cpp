@@ -135,6 +135,20 @@ void TestCli::checkReportsEveryProblemAndTheTotals()
     QVERIFY(
         broken.out.startsWith(env.path("broken.txt") + QStringLiteral(":2: 导入文件格式错误，导入失败！\n")));
 
+    // Lines that are too long, or in UTF-8 within a GBK file, are refused there and the file goes on.
+    env.write("odd.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,") + QByteArray(2000, 'x') +
+                             gbk(",1,,,,,\r\n") +
+                             QStringLiteral("2,,104306114010,6222020200012346,王珅,1,,,,,\r\n").toUtf8() +
+                             gbk(QStringLiteral("3,,104306114010,6222020200012347,濮洪波,2,,,,,")));
+    const Run odd = cli({"check", env.path("odd.txt")});
+    QCOMPARE(odd.status, 1);
+    QCOMPARE(odd.out,
+             env.path("odd.txt") + QStringLiteral(":2: 您所导入的文件中第1条，该行超过1023字节，未导入\n") +
+                 env.path("odd.txt") +
+                 QStringLiteral(":3: 您所导入的文件中第2条，该行的编码与文件其他行不同（像是UTF-8），未导入；"
+                                "请将文件整个另存为GBK或UTF-8后重新导入\n") +
+                 env.path("odd.txt") + QStringLiteral(": 总笔数：1  总金额：2.00\n"));
+
     const Run missing = cli({"check", env.path("missing.txt")});
     QCOMPARE(missing.status, 2);
     QCOMPARE(missing.err, QStringLiteral("文件读取失败：missing.txt\n"));

@@ -24,6 +24,10 @@ QVector<PayrollLine> accepted(TextImportFile& file)
         if (item.type == PayrollSource::Item::End || item.type == PayrollSource::Item::FormatError) {
             return out;
         }
+        if (item.type == PayrollSource::Item::Refused) {
+            ++read; // passed over unread, never taken
+            continue;
+        }
         FUZZ_CHECK(item.type == PayrollSource::Item::Line);
         PayrollCheck::Entry e = item.entry;
         const CheckReporter report(RecordCheckMode::Numbered, ++read);

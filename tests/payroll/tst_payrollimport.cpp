@@ -36,7 +36,8 @@ private slots:
     void elevenCommasAreAFormatError();
     void utf8FileWithByteOrderMark();
     void invalidGbkIsAFormatError();
-    void longLinesAreReadWhole();
+    void overlongAndOddLinesAreRefused_data();
+    void overlongAndOddLinesAreRefused();
     void cancelledDialogChangesNothing();
     void encodingIsDecidedForTheWholeFile_data();
     void encodingIsDecidedForTheWholeFile();
@@ -246,14 +247,46 @@ void TestPayrollImport::invalidGbkIsAFormatError()
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
-void TestPayrollImport::longLinesAreReadWhole()
+void TestPayrollImport::overlongAndOddLinesAreRefused_data()
 {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("message");
+    const QString head = QStringLiteral("2,,104306114010,6222020200012345,");
+    const QString prefix = QStringLiteral("您所导入的文件中第2条，");
+    // 1023 bytes are read (and then its purpose is too long); 1024 are one byte more than the layout holds.
+    const QByteArray base = gbk(head + QStringLiteral("李四,1,,"));
+    QTest::newRow("1023 bytes") << base + QByteArray(1023 - base.size() - 3, 'x') + ",,,"
+                                << prefix + QStringLiteral("付款用途过长，不能超过256字节");
+    QTest::newRow("1024 bytes") << base + QByteArray(1024 - base.size() - 3, 'x') + ",,,"
+                                << prefix + QStringLiteral("该行超过1023字节，未导入");
+    QTest::newRow("50 MB") << base + QByteArray(50 << 20, 'x') + ",,,"
+                           << prefix + QStringLiteral("该行超过1023字节，未导入");
+    QTest::newRow("a name of 129 hanzi")
+        << gbk(head + QString(129, QChar(0x5DE5)) + QStringLiteral(",1,,工资,,,"))
+        << prefix + QStringLiteral("收款人名称过长，不能超过256字节");
+    QTest::newRow("an account of 300 digits")
+        << gbk(QStringLiteral("2,,104306114010,") + QString(300, QLatin1Char('6')) +
+               QStringLiteral(",李四,1,,工资,,,"))
+        << prefix + QStringLiteral("收款账号过长，不能超过256字节");
+    // A UTF-8 line appended to a GBK file: its GBK reading would be a garbled name.
+    QTest::newRow("a UTF-8 line in a GBK file")
+        << (head + QStringLiteral("王珅,1,,工资,,,")).toUtf8()
+        << prefix +
+               QStringLiteral(
+                   "该行的编码与文件其他行不同（像是UTF-8），未导入；请将文件整个另存为GBK或UTF-8后重新导入");
+}
+
+void TestPayrollImport::overlongAndOddLinesAreRefused()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, message);
     PayrollFixture f;
-    const QString purpose = QString(700, QChar(0x5DE5)); // 1400 bytes in GBK
-    f.dialogs.expect(summary(1, 1));
+    f.dialogs.expect(message);
+    f.dialogs.expect(summary(3, 2));
     import(f, "in.txt",
-           gbk(kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1", purpose)));
-    QCOMPARE(f.column(6), QStringList{purpose});
+           gbk(kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") + "\r\n") +
+               line + gbk("\r\n" + dataLine(3, "6222020200012346", QStringLiteral("濮洪波"), "3")));
+    QCOMPARE(f.column(2), (QStringList{QStringLiteral("张三"), QStringLiteral("濮洪波")}));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
@@ -362,6 +395,11 @@ void TestPayrollImport::fieldsThatCannotBeToldApart_data()
         << head + QStringLiteral("100.00,,工资,奖金,") << QString() << QString();
     QTest::newRow("nine fields, a date")
         << head + QStringLiteral("100.00,,工资,2020-12-31,") << "100.00" << QStringLiteral("工资");
+    // Another system fills in 日期 of the export layout.
+    QTest::newRow("export layout, a date")
+        << head + QStringLiteral("6.5,,津贴,20201231,SN001,104100000004") << "6.50" << QStringLiteral("津贴");
+    QTest::newRow("export layout, a purpose comma moved into 日期")
+        << head + QStringLiteral("100.00,,工资,奖金,,") << QString() << QString();
     // A decimal comma.
     QTest::newRow("nine fields, 1500,50")
         << head + QStringLiteral("1500,50,,工资,") << QString() << QString();

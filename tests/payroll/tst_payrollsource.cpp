@@ -29,7 +29,7 @@ QStringList items(PayrollSource& source)
     QStringList out;
     for (;;) {
         const PayrollSource::Item item = source.next();
-        static const char* names[] = {"line", "format", "not-text", "end"};
+        static const char* names[] = {"line", "refused", "format", "not-text", "end"};
         out << QStringLiteral("%1@%2:%3")
                    .arg(QLatin1String(names[item.type]))
                    .arg(item.location)
@@ -53,6 +53,8 @@ void TestPayrollSource::textItems_data()
                                << QStringList{"line@1:6222020200012345", "line@2:6222020200012345", "end@2:"};
     QTest::newRow("undecodable first line")
         << QByteArray("\x81\x20\r\n") + line << QStringList{"format@1:", "line@2:6222020200012345", "end@2:"};
+    QTest::newRow("a line too long") << header + QByteArray(1024, 'x') + "\r\n" + line
+                                     << QStringList{"refused@2:", "line@3:6222020200012345", "end@3:"};
     QTest::newRow("blank line") << header + "\r\n" + line
                                 << QStringList{"format@2:", "line@3:6222020200012345", "end@3:"};
     QTest::newRow("lone CR line ends")

@@ -48,6 +48,7 @@ private slots:
     void renameWithoutRosterFile();
     void deleteRemovesItsFile();
     void defaultGroupIsProtected();
+    void groupListedTwiceKeepsItsRoster();
     void refusedNames_data();
     void refusedNames();
     void namesAreDecodedBeforeSplitting();
@@ -164,6 +165,34 @@ void TestGroups::deleteRemovesItsFile()
     QCOMPARE(env.read("group.txt"), gbk(QStringLiteral("代发工资|批量提现|")));
     QCOMPARE(dlg.findChild<RowList*>()->text(1, 0), QStringLiteral("2"));
     QCOMPARE(dlg.findChild<RowList*>()->selectedRow(), 1);
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::groupListedTwiceKeepsItsRoster()
+{
+    // group.txt may name a group twice: the roster stays while any entry names it.
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write("group.txt", gbk(QStringLiteral("代发工资|一月|一月|")));
+    env.write(QStringLiteral("一月.txt"), "x");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    answerNameDialog(QStringLiteral("二月"));
+    dlg.RenameGroup();
+    QCOMPARE(env.read("group.txt"), gbk(QStringLiteral("代发工资|二月|一月|")));
+    QCOMPARE(env.read(QStringLiteral("一月.txt")), QByteArray("x"));
+    QVERIFY(!env.exists(QStringLiteral("二月.txt")));
+
+    env.write("group.txt", gbk(QStringLiteral("代发工资|一月|一月|")));
+    CGROUPDlg again;
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    again.findChild<RowList*>()->selectRow(2);
+    again.DeleteGroup();
+    QCOMPARE(env.read(QStringLiteral("一月.txt")), QByteArray("x"));
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes, QStringLiteral("删除"));
+    again.DeleteGroup();
+    QVERIFY(!env.exists(QStringLiteral("一月.txt")));
+    QCOMPARE(env.read("group.txt"), gbk(QStringLiteral("代发工资|")));
     VERIFY_DIALOGS_DONE(d);
 }
 

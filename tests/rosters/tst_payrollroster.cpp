@@ -131,6 +131,8 @@ void TestPayrollRoster::loadCompletesAmountsAndKeepsRefusedLines()
 {
     const QByteArray refused = gbk(QStringLiteral("|123|短账号|5|||"));
     m_env->write(kFile, refused + "\r\n" + gbk(QStringLiteral("|6222020200000001|张三|12|||\r\n")));
+    // The clerk is told of the line the list does not show, as the books tell.
+    m_dialogs->expect(QStringLiteral("请保证收款账号长度至少为10位"));
     QVERIFY(m_book->LoadDefaultGroup());
     QCOMPARE(m_book->findChild<QLineEdit*>(QStringLiteral("组名称"))->text(), QStringLiteral("代发工资"));
     QCOMPARE(roster()->count(), 1);

@@ -1,4 +1,5 @@
 #include "BatchFixture.h"
+#include "ModalDriver.h"
 #include "PayrollFixture.h"
 #include "lookup/CGetBookSearch.h"
 #include "lookup/CPayBookSearch.h"
@@ -6,6 +7,8 @@
 #include "rosters/CGROUPDlg.h"
 #include "rosters/CPLBook.h"
 #include "rosters/CPLBook2.h"
+
+#include <QDir>
 
 #include <QTest>
 
@@ -25,6 +28,10 @@ private slots:
     void payrollRosterAndGroupsInUtf8();
     void batchTextImportEncodingsAndLoneCr();
     void friendlyImportEncodingsAndLoneCr();
+    void groupImportTakesWhatTheGroupShows();
+    void unreadableRosterIsNeverTakenForEmpty_data();
+    void unreadableRosterIsNeverTakenForEmpty();
+    void rememberCarriesOverALineItCannotRead();
 };
 
 namespace {
@@ -222,3 +229,125 @@ void TestRosterFiles::friendlyImportEncodingsAndLoneCr()
 
 QTEST_MAIN(TestRosterFiles)
 #include "tst_rosterfiles.moc"
+
+void TestRosterFiles::groupImportTakesWhatTheGroupShows()
+{
+    BatchFixture f;
+    f.env.write("group.txt", gbk(QStringLiteral("代发工资|一月|")));
+    const QByteArray roster = gbk(QStringLiteral("|6222A20200000001|甲|100|||\r\n"
+                                                 "|622202020|乙|100|||\r\n"
+                                                 "|6222020200000003|丙|100|\x01备注||\r\n"
+                                                 "|6222020200000004|丁|200.5|||\r\n")) +
+                              "|6222020200000005|" + QByteArray(1100, 'x') + "|1|||\r\n";
+    f.env.write("一月.txt", roster);
+    // The group shows one payee, and says why it hides the others.
+    {
+        f.dialogs.expect(QStringLiteral("收款账号请输入数字 "));
+        f.dialogs.expect(QStringLiteral("请保证收款账号长度至少为10位"));
+        f.dialogs.expect(QStringLiteral("备注中含有无法保存的字符"));
+        f.dialogs.expect(QStringLiteral("您所导入的文件中第5条，该行超过1023字节，未导入"));
+        CDFBook book;
+        QVERIFY(book.LoadGroup(QStringLiteral("一月")));
+        QCOMPARE(column(book.findChild<RowList*>(QStringLiteral("名册列表")), 2),
+                 QStringList{QStringLiteral("丁")});
+        // Its rewrite keeps every hidden line as it is.
+        QCOMPARE(f.env.read("一月.txt"), QByteArray(roster).replace("200.5", "200.50"));
+    }
+    // 导入名册 takes exactly that payee.
+    onNextModal([](QWidget* modal) {
+        auto* list = modal->findChild<RowList*>();
+        list->selectRow(1);
+        click(modal, QStringLiteral("打开"));
+    });
+    f.dialogs.expect(QStringLiteral("您所导入的文件中第1条，收款账号请输入数字 "));
+    f.dialogs.expect(QStringLiteral("您所导入的文件中第2条，请保证收款账号长度至少为10位"));
+    f.dialogs.expect(QStringLiteral("您所导入的文件中第3条，备注中含有无法保存的字符"));
+    f.dialogs.expect(QStringLiteral("您所导入的文件中第5条，该行超过1023字节，未导入"));
+    f.dialogs.expect(summary(5, 1));
+    f.click(QStringLiteral("导入名册"));
+    QCOMPARE(f.screen.lineCount(), 1);
+    QCOMPARE(f.screen.line(0).mid(1), (QStringList{"6222020200000004", QStringLiteral("丁"), "200.50"}));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestRosterFiles::unreadableRosterIsNeverTakenForEmpty_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("folder"); // a folder where the file should be, else a file without permission
+    for (const bool folder : {false, true}) {
+        const char* how = folder ? "folder" : "no permission";
+        for (const char* file : {"hangneiacc.txt", "kuahangacc.txt", "代发工资.txt", "group.txt"}) {
+            QTest::addRow("%s, %s", file, how) << QString::fromUtf8(file) << folder;
+        }
+    }
+}
+
+void TestRosterFiles::unreadableRosterIsNeverTakenForEmpty()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, folder);
+    PayrollFixture f;
+    const QByteArray old =
+        file == "group.txt" ? gbk(QStringLiteral("代发工资|一月|"))
+        : file == "kuahangacc.txt"
+            ? gbk(kInterbankText)
+            : gbk(QStringLiteral("|1234567890|甲公司|1|||\r\n|1234567891|乙公司|2|||\r\n"));
+    std::optional<UnreadableFile> unreadable;
+    if (folder) {
+        QVERIFY(QDir(f.env.dir()).mkdir(file));
+    } else {
+        f.env.write(file, old);
+        unreadable.emplace(f.env.path(file));
+        if (!unreadable->ready()) {
+            QSKIP("a file cannot be made unreadable here");
+        }
+    }
+    const QString readFailed = QStringLiteral("文件读取失败：") + file;
+    if (file == "hangneiacc.txt") {
+        f.dialogs.expect(readFailed);
+        CPLBook book;
+        QVERIFY(!book.findChild<QPushButton*>(QStringLiteral("新增"))->isEnabled());
+    } else if (file == "kuahangacc.txt") {
+        // Behind the payroll screen: the line is taken, the payee not remembered, the clerk told.
+        f.dialogs.expect(QStringLiteral("文件保存失败：kuahangacc.txt"));
+        f.addLine("6222020200000009", QStringLiteral("周八"));
+        QCOMPARE(f.count(), QStringLiteral("1"));
+        VERIFY_DIALOGS_DONE(f.dialogs);
+        f.dialogs.expect(readFailed);
+        CPLBook2 book;
+        QVERIFY(!book.findChild<QPushButton*>(QStringLiteral("新增"))->isEnabled());
+    } else if (file == "代发工资.txt") {
+        f.dialogs.expect(readFailed);
+        CDFBook roster;
+        QVERIFY(!roster.LoadDefaultGroup());
+        QVERIFY(!roster.findChild<QPushButton*>(QStringLiteral("新增"))->isEnabled());
+    } else {
+        f.dialogs.expect(readFailed);
+        f.dialogs.expect(QStringLiteral("文件保存失败：group.txt"));
+        CGROUPDlg groups;
+        click(&groups, QStringLiteral("新建组"));
+    }
+    VERIFY_DIALOGS_DONE(f.dialogs);
+    unreadable.reset();
+    if (folder) {
+        QVERIFY(QFileInfo(f.env.path(file)).isDir());
+    } else {
+        QCOMPARE(f.env.read(file), old);
+    }
+    QCOMPARE(QDir(f.env.dir()).entryList(QDir::Files | QDir::Hidden).size(), folder ? 0 : 1);
+}
+
+void TestRosterFiles::rememberCarriesOverALineItCannotRead()
+{
+    // Saved as UTF-8 with the mark, and one GBK line added by another program.
+    PayrollFixture f;
+    const QByteArray gbkLine = gbk(QStringLiteral("6222020200000005|濮洪波||工商银行|||102100099996|\r\n"));
+    f.env.write("kuahangacc.txt", "\xEF\xBB\xBF" + kInterbankText.toUtf8() + gbkLine);
+    f.addLine("6222020200000002", QStringLiteral("欧阳娜娜"), "100", QStringLiteral("中国银行"),
+              "104306114010");
+    QCOMPARE(f.env.read("kuahangacc.txt"),
+             gbk(QStringLiteral("6222020200000001|王珅||弢行|||104306114010|\r\n"
+                                "6222020200000002|欧阳娜娜||中国银行|||104306114010|\r\n")) +
+                 gbkLine);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}

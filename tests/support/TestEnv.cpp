@@ -6,6 +6,28 @@
 
 #include <QFile>
 
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+// Root reads any file through CAP_DAC_OVERRIDE and CAP_DAC_READ_SEARCH; without them in the
+// effective set the permission bits hold for root too. They stay permitted, so they come back.
+bool setReadOverride(bool on)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0) {
+        return false;
+    }
+    const quint32 bits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+    data[0].effective = on ? (data[0].effective | (data[0].permitted & bits)) : (data[0].effective & ~bits);
+    return syscall(SYS_capset, &header, data) == 0;
+}
+} // namespace
+#endif
+
 TestEnv::TestEnv(const QDate& today)
 {
     CMyTool::SetModuleDirForTests(m_dir.path());
@@ -35,6 +57,33 @@ QByteArray TestEnv::read(const QString& name) const
 bool TestEnv::exists(const QString& name) const
 {
     return QFile::exists(path(name));
+}
+
+UnreadableFile::UnreadableFile(const QString& path) : m_path(path)
+{
+#ifdef Q_OS_LINUX
+    if (!QFile::setPermissions(path, QFileDevice::Permissions())) {
+        return;
+    }
+    if (geteuid() == 0) {
+        m_droppedCaps = setReadOverride(false);
+        if (!m_droppedCaps) {
+            return;
+        }
+    }
+    QFile probe(path);
+    m_ready = !probe.open(QIODevice::ReadOnly);
+#endif
+}
+
+UnreadableFile::~UnreadableFile()
+{
+#ifdef Q_OS_LINUX
+    if (m_droppedCaps) {
+        setReadOverride(true);
+    }
+#endif
+    QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QByteArray gbk(const QString& text)

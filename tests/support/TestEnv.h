@@ -23,6 +23,24 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Makes a file of the program directory unreadable while it lives, for real: its permission bits
+// are cleared and, when the test runs as root, the thread gives up the capabilities that let root
+// read it anyway. ready() is false where that cannot be done (say why with QSKIP).
+class UnreadableFile
+{
+public:
+    explicit UnreadableFile(const QString& path);
+    ~UnreadableFile();
+    UnreadableFile(const UnreadableFile&) = delete;
+    UnreadableFile& operator=(const UnreadableFile&) = delete;
+    bool ready() const { return m_ready; }
+
+private:
+    QString m_path;
+    bool m_ready = false;
+    bool m_droppedCaps = false;
+};
+
 // GBK bytes of a UTF-8 literal, for building expected file contents.
 QByteArray gbk(const QString& text);
 // Path of a file under tests/data.
