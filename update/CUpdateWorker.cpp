@@ -83,7 +83,9 @@ void CUpdateWorker::onHeaders()
         return;
     }
     m_idle->start();
-    openTemporaryFile();
+    if (openTemporaryFile() && m_connection->contentLength() > BankCodeListCheck::kSizeLimit) {
+        fail(kInvalidList);
+    }
 }
 
 void CUpdateWorker::onReadyRead()
@@ -198,11 +200,16 @@ bool CUpdateWorker::readAvailable()
         if (chunk.isEmpty()) {
             break;
         }
+        // Once the body cannot be a list any more, the rest of it is not worth reading.
+        m_check.add(chunk);
+        if (!m_check.canBeList()) {
+            fail(kInvalidList);
+            return false;
+        }
         if (!m_download.write(chunk)) {
             fail(kWriteFailed);
             return false;
         }
-        m_check.add(chunk);
         m_total += chunk.size();
         if (!m_control->isCancelled()) {
             emit progress(m_total);

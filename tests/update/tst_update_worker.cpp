@@ -382,6 +382,36 @@ private slots:
         verifyDayUsedListKept(env);
     }
 
+    void bodyThatCannotBeAListIsNotReadToItsEnd_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<qint64>("announced");
+        const QByteArray page = "<html><body>" + QByteArray(16 * 1024 * 1024, 'x') + "</body></html>\r\n";
+        QTest::newRow("not a list from its first line") << page << TlsTestServer::kNoLength;
+        QTest::newRow("a line too long for a list")
+            << bankList(2) + QByteArray(16 * 1024 * 1024, '1') << TlsTestServer::kChunked;
+        QTest::newRow("announced beyond the size of any list")
+            << bankList(120000) << qint64(BankCodeListCheck::kSizeLimit + 1);
+    }
+
+    void bodyThatCannotBeAListIsNotReadToItsEnd()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(qint64, announced);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, body, 64 * 1024, 2);
+        m_server->announceLength(announced);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{kInvalid});
+        QVERIFY2(m_server->bodyBytesSent < body.size(), qPrintable(QString::number(m_server->bodyBytesSent)));
+        // Nothing written past the chunk that showed it.
+        QVERIFY(run.progress.isEmpty() ||
+                run.progress.last() <= BankCodeListCheck::kLineLimit + CUpdateWorker::kChunkSize);
+        verifyDayUsedListKept(env);
+    }
+
     void listWithoutLengthThatEndsWithALineEndIsTaken()
     {
         TestEnv env;

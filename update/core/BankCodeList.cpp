@@ -97,7 +97,7 @@ void BankCodeListCheck::add(const QByteArray& bytes)
 
 bool BankCodeListCheck::isList(qint64 contentLength) const
 {
-    if (contentLength >= 0 && m_size != contentLength) {
+    if ((contentLength >= 0 && m_size != contentLength) || m_size > kSizeLimit) {
         return false;
     }
     if (m_partial.isEmpty()) {

@@ -13,6 +13,8 @@ class BankCodeListCheck
 public:
     // No line of the list comes near this; a body with a longer one is not a list.
     static constexpr qsizetype kLineLimit = 64 * 1024;
+    // The real list is about 12 MB; a body far beyond that is no list.
+    static constexpr qint64 kSizeLimit = 64 * 1024 * 1024;
 
     void add(const QByteArray& bytes);
     // After the last byte: true when the whole body is a list. contentLength is the length the
@@ -20,6 +22,8 @@ public:
     bool isList(qint64 contentLength) const;
 
     qint64 size() const { return m_size; }
+    // False once the bytes so far can no longer begin a list: a bad line, or too much.
+    bool canBeList() const { return !m_bad && m_size <= kSizeLimit; }
 
 private:
     void takeLine(const QByteArray& line);
