@@ -211,6 +211,27 @@ bool UpdateConnection::parseHeader(const QByteArray& line)
     return true;
 }
 
+// A field is parsed once the next line shows it is not folded on; a folded line (leading
+// space or tab, obsolete but still sent) continues the field before it, the fold read as a space.
+bool UpdateConnection::takeHeaderLine(const QByteArray& line)
+{
+    if (line.startsWith(' ') || line.startsWith('\t')) {
+        if (m_field.isEmpty()) {
+            return false;
+        }
+        m_field += ' ' + line.trimmed();
+        return true;
+    }
+    if (!m_field.isEmpty() && !parseHeader(m_field)) {
+        return false;
+    }
+    m_field = line;
+    if (line.isEmpty()) {
+        startBody();
+    }
+    return true;
+}
+
 void UpdateConnection::startBody()
 {
     if (m_status < 200) {
@@ -280,9 +301,7 @@ void UpdateConnection::parse()
                 return;
             }
             if (takeLine(&line)) {
-                if (line.isEmpty()) {
-                    startBody();
-                } else if (!parseHeader(line)) {
+                if (!takeHeaderLine(line)) {
                     failWith(QAbstractSocket::UnknownSocketError, kNotHttp);
                     return;
                 }

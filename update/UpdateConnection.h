@@ -79,6 +79,7 @@ private:
     bool takeLine(QByteArray* line);
     bool parseStatusLine(const QByteArray& line);
     bool parseHeader(const QByteArray& line);
+    bool takeHeaderLine(const QByteArray& line);
     void startBody();
     void deliver(qsizetype bytes);
     bool deliverCounted();
@@ -93,6 +94,7 @@ private:
     State m_state = State::Idle;
     QByteArray m_raw;  // received, not yet parsed
     QByteArray m_body; // body bytes not yet read
+    QByteArray m_field; // the header field in progress, which a folded line may continue
     int m_status = 0;
     qint64 m_contentLength = -1;
     bool m_chunked = false;

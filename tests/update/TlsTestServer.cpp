@@ -117,7 +117,7 @@ void TlsTestServer::answer(QSslSocket* socket)
                  QByteArray::number(m_announced == kBodyLength ? m_body.size() : m_announced) + "\r\n";
     }
     socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(m_status) + ' ' + reason(m_status) +
-                  "\r\nContent-Type: text/plain\r\n" + length + "Connection: close\r\n\r\n");
+                  "\r\nContent-Type: text/plain\r\n" + length + "Connection: close\r\n" + m_headers + "\r\n");
     const qsizetype limit = m_dropAfter < 0 ? wire.size() : qMin(m_dropAfter, wire.size());
     const bool drop = m_dropAfter >= 0 && m_dropAfter < wire.size();
     if (m_chunkSize <= 0) {

@@ -41,6 +41,8 @@ public:
     void respond(int status, const QByteArray& body, qsizetype chunkSize = 0, int intervalMs = 0);
     // Cuts the connection after this many body bytes (as sent, chunk framing included; -1: never).
     void dropAfter(qsizetype bytes) { m_dropAfter = bytes; }
+    // Header lines sent after the others, each ending in CR LF.
+    void addHeaders(const QByteArray& lines) { m_headers = lines; }
     // Announces this Content-Length, none (kNoLength) or chunks (kChunked); the body stays as given.
     void announceLength(qint64 length) { m_announced = length; }
 
@@ -64,6 +66,7 @@ private:
     qsizetype m_chunkSize = 0;
     int m_intervalMs = 0;
     qsizetype m_dropAfter = -1;
+    QByteArray m_headers;
     qint64 m_announced = kBodyLength;
     QList<QPointer<QSslSocket>> m_silent;
 };

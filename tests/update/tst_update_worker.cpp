@@ -412,6 +412,34 @@ private slots:
         verifyDayUsedListKept(env);
     }
 
+    void foldedHeaderLineContinuesItsField_data()
+    {
+        QTest::addColumn<QByteArray>("headers");
+        QTest::addColumn<qint64>("announced");
+        const QByteArray length = QByteArray::number(bankList(20).size());
+        QTest::newRow("a field that does not matter") << QByteArray("Server: test\r\n server\r\n")
+                                                      << TlsTestServer::kBodyLength;
+        QTest::newRow("the length, after a tab")
+            << QByteArray("Content-Length:\r\n\t" + length + "\r\n") << TlsTestServer::kNoLength;
+    }
+
+    void foldedHeaderLineContinuesItsField()
+    {
+        QFETCH(QByteArray, headers);
+        QFETCH(qint64, announced);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        const QByteArray list = bankList(20);
+        m_server->respond(200, list);
+        m_server->announceLength(announced);
+        m_server->addHeaders(headers);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+
     void listWithoutLengthThatEndsWithALineEndIsTaken()
     {
         TestEnv env;
