@@ -239,8 +239,7 @@ void CPILIANGDlg::importLines(TextImportFile& file,
             break;
         }
         ++read;
-        if (line.problem == TextImportFile::Problem::TooLong ||
-            line.problem == TextImportFile::Problem::OtherEncoding) {
+        if (line.passedOver()) {
             Msg::show(this, TextImportFile::refusal(line.problem, read));
             continue;
         }

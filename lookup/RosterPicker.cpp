@@ -8,6 +8,7 @@
 #include "common/core/CMyTool.h"
 #include "common/core/Gbk.h"
 #include "common/core/SafeWrite.h"
+#include "common/core/TextImportFile.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -118,8 +119,7 @@ void RosterPicker::loadRoster()
     while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
         // A blank line does not hide the records after it; a line longer than the layout or in
         // another encoding than the file's is refused by the book and never offered here.
-        if (line->isEmpty() || CMyTool::IsOverlong(*line, CMyTool::MaxLineBytes) ||
-            Gbk::lineDisagrees(*line, encoding)) {
+        if (line->isEmpty() || TextImportFile::screen(*line, encoding) != TextImportFile::Problem::None) {
             continue;
         }
         const std::optional<QStringList> fields =

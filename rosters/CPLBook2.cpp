@@ -114,8 +114,7 @@ void CPLBook2::ImportFriendly()
     int read = 0;
     int imported = 0;
     for (TextImportFile::Line line = file.next(); !line.end; line = file.next()) {
-        if (line.problem == TextImportFile::Problem::TooLong ||
-            line.problem == TextImportFile::Problem::OtherEncoding) {
+        if (line.passedOver()) {
             Msg::show(this, TextImportFile::refusal(line.problem, ++read));
             continue;
         }

@@ -27,15 +27,20 @@ TextImportFile::Line TextImportFile::next()
     if (raw.isEmpty()) {
         return {true, std::nullopt};
     }
-    if (CMyTool::IsOverlong(raw, CMyTool::MaxLineBytes)) {
-        return {false, std::nullopt, Problem::TooLong};
-    }
-    if (Gbk::lineDisagrees(raw, m_encoding)) {
-        return {false, std::nullopt, Problem::OtherEncoding};
+    if (const Problem problem = screen(raw, m_encoding); problem != Problem::None) {
+        return {false, std::nullopt, problem};
     }
     std::optional<QString> text = Gbk::decode(raw, m_encoding);
     const Problem problem = text ? Problem::None : Problem::Undecodable;
     return {false, std::move(text), problem};
+}
+
+TextImportFile::Problem TextImportFile::screen(const QByteArray& line, Gbk::FileEncoding encoding)
+{
+    if (CMyTool::IsOverlong(line, CMyTool::MaxLineBytes)) {
+        return Problem::TooLong;
+    }
+    return Gbk::lineDisagrees(line, encoding) ? Problem::OtherEncoding : Problem::None;
 }
 
 QString TextImportFile::refusal(Problem problem, int number)

@@ -31,8 +31,14 @@ public:
         bool end;                    // no line is left
         std::optional<QString> text; // empty on any problem
         Problem problem = Problem::None;
+        // Refused with refusal() and passed over; the import goes on.
+        bool passedOver() const { return problem == Problem::TooLong || problem == Problem::OtherEncoding; }
     };
     Line next();
+
+    // The rule every reader of outside lines applies before decoding one (line end included or
+    // not): TooLong, OtherEncoding or None.
+    static Problem screen(const QByteArray& line, Gbk::FileEncoding encoding);
 
     // What the operator is told of a line passed over for a problem other than Undecodable
     // (which ends an import as a format error), numbered as the import counts it.

@@ -193,8 +193,7 @@ PayrollSource::Item PayrollSource::next()
                 return {Item::End, m_location, {}};
             }
             const bool first = ++m_location == 1;
-            if (line.problem == TextImportFile::Problem::TooLong ||
-                line.problem == TextImportFile::Problem::OtherEncoding) {
+            if (line.passedOver()) {
                 return {Item::Refused, m_location, {}, line.problem};
             }
             if (!line.text) {

@@ -115,12 +115,10 @@ RosterDocument::LoadResult RosterDocument::load(RecordCheckMode mode, QStringLis
         ++lineNumber;
         // A line longer than the layout, or one in another encoding than the file's, is refused
         // like a record the check refuses, and kept as it is.
-        const bool tooLong = CMyTool::IsOverlong(*line, CMyTool::MaxLineBytes);
-        if (tooLong || Gbk::lineDisagrees(*line, encoding)) {
+        if (const auto problem = TextImportFile::screen(*line, encoding);
+            problem != TextImportFile::Problem::None) {
             if (messages && mode != RecordCheckMode::Silent) {
-                messages->append(TextImportFile::refusal(tooLong ? TextImportFile::Problem::TooLong
-                                                                 : TextImportFile::Problem::OtherEncoding,
-                                                         lineNumber));
+                messages->append(TextImportFile::refusal(problem, lineNumber));
             }
             m_entries.append({false, Record(), *line});
             continue;
