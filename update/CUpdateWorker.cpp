@@ -129,7 +129,8 @@ void CUpdateWorker::onFinished()
     // an empty body or a list cut short would otherwise take routing codes away.
     const bool statusOk = m_connection->status() == 200;
     if (statusOk && (m_timedOut || !m_connection->complete())) {
-        fail(kReadFailed);
+        // A body that only the close could end has no length we can hold it to.
+        fail(m_connection->endsWithConnection() && !m_timedOut ? kNoDataLength : kReadFailed);
         return;
     }
     if (!statusOk || !m_check.isList(m_connection->contentLength())) {

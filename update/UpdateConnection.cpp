@@ -69,6 +69,8 @@ void UpdateConnection::get(const QUrl& url, const QByteArray& userAgent, const Q
     connect(m_socket, &QSslSocket::readyRead, this, &UpdateConnection::onReadyRead);
     connect(m_socket, &QSslSocket::disconnected, this, &UpdateConnection::onDisconnected);
     connect(m_socket, &QSslSocket::errorOccurred, this, &UpdateConnection::onError);
+    connect(m_socket, &QSslSocket::alertReceived, this,
+            [this](QSsl::AlertLevel level, QSsl::AlertType type) { onAlert(level, type); });
     m_state = State::Connecting;
     m_socket->connectToHostEncrypted(url.host(), quint16(url.port(443)));
 }
@@ -138,9 +140,15 @@ void UpdateConnection::onDisconnected()
         return;
     }
     if (m_state == State::UntilClose) {
-        // No length was announced: the end of the connection is the end of the body.
-        m_state = State::Done;
-        finish();
+        // No length was announced: the end of the connection is the end of the body, but only
+        // when TLS said so. A bare FIN or a reset is a cut connection, however whole the lines.
+        if (m_closeNotify) {
+            m_state = State::Done;
+            finish();
+        } else {
+            failWith(QAbstractSocket::RemoteHostClosedError,
+                     QStringLiteral("the connection ended without TLS close_notify"));
+        }
         return;
     }
     // Keep what TLS said, if anything: an alert may come with the close.
@@ -159,6 +167,18 @@ void UpdateConnection::onError(QAbstractSocket::SocketError error)
         return;
     }
     failWith(error, m_socket->errorString());
+}
+
+void UpdateConnection::onAlert(QSsl::AlertLevel level, QSsl::AlertType type)
+{
+    Q_UNUSED(level);
+    switch (type) {
+    case QSsl::AlertType::CloseNotify:
+        m_closeNotify = true;
+        break;
+    default:
+        break;
+    }
 }
 
 bool UpdateConnection::takeLine(QByteArray* line)
@@ -258,6 +278,7 @@ void UpdateConnection::startBody()
         m_state = m_left == 0 ? State::Done : State::Sized;
     } else {
         m_state = State::UntilClose;
+        m_untilClose = true;
     }
 }
 

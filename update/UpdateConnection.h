@@ -3,6 +3,7 @@
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
+#include <QSsl>
 #include <QSslConfiguration>
 #include <QUrl>
 
@@ -14,8 +15,9 @@ class QSslSocket;
 // allows one request a day, so the exchange is done here, where nothing is ever repeated.
 //
 // It speaks just enough HTTP/1.1 for the list: the status line and headers, then a body sized by
-// Content-Length, sent in chunks, or ending with the connection. The body is handed out as it
-// arrives and never held whole.
+// Content-Length, sent in chunks, or ending with the connection; the last is whole only when the
+// server ended TLS with close_notify, since a cut connection looks the same otherwise. The body
+// is handed out as it arrives and never held whole.
 class UpdateConnection : public QObject
 {
     Q_OBJECT
@@ -34,6 +36,8 @@ public:
     int status() const { return m_status; }
     // The announced Content-Length, or -1 (none announced, or the body comes in chunks).
     qint64 contentLength() const { return m_contentLength; }
+    // The body has neither length nor chunks: only the end of the connection ends it.
+    bool endsWithConnection() const { return m_untilClose; }
 
     qint64 bytesAvailable() const { return m_body.size(); }
     QByteArray read(qint64 maxSize);
@@ -75,6 +79,7 @@ private:
     void onReadyRead();
     void onDisconnected();
     void onError(QAbstractSocket::SocketError error);
+    void onAlert(QSsl::AlertLevel level, QSsl::AlertType type);
     void parse();
     bool takeLine(QByteArray* line);
     bool parseStatusLine(const QByteArray& line);
@@ -100,6 +105,8 @@ private:
     bool m_chunked = false;
     qint64 m_left = 0; // of the sized body or of the current chunk
     bool m_finished = false;
+    bool m_untilClose = false;
+    bool m_closeNotify = false;
     QAbstractSocket::SocketError m_error = QAbstractSocket::UnknownSocketError;
     QString m_errorString;
 };

@@ -6,6 +6,14 @@
 
 #include <memory>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+using NativeSocket = SOCKET;
+#else
+#include <sys/socket.h>
+using NativeSocket = int;
+#endif
+
 namespace {
 const char* reason(int status)
 {
@@ -119,29 +127,19 @@ void TlsTestServer::answer(QSslSocket* socket)
     socket->write(QByteArray("HTTP/1.1 ") + QByteArray::number(m_status) + ' ' + reason(m_status) +
                   "\r\nContent-Type: text/plain\r\n" + length + "Connection: close\r\n" + m_headers + "\r\n");
     const qsizetype limit = m_dropAfter < 0 ? wire.size() : qMin(m_dropAfter, wire.size());
-    const bool drop = m_dropAfter >= 0 && m_dropAfter < wire.size();
+    const End how = m_dropAfter >= 0 ? m_end : End::CloseNotify;
     if (m_chunkSize <= 0) {
         socket->write(wire.left(limit));
         bodyBytesSent += limit;
-        if (drop) {
-            socket->flush();
-            socket->abort();
-        } else {
-            socket->disconnectFromHost();
-        }
+        end(socket, how);
         return;
     }
     auto* timer = new QTimer(socket);
     auto sent = std::make_shared<qsizetype>(0);
-    connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, limit, drop, wire] {
+    connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, limit, how, wire] {
         if (*sent >= limit) {
             timer->stop();
-            if (drop) {
-                socket->flush();
-                socket->abort();
-            } else {
-                socket->disconnectFromHost();
-            }
+            end(socket, how);
             return;
         }
         const QByteArray chunk = wire.mid(*sent, qMin(m_chunkSize, limit - *sent));
@@ -150,4 +148,20 @@ void TlsTestServer::answer(QSslSocket* socket)
         bodyBytesSent += chunk.size();
     });
     timer->start(m_intervalMs);
+}
+
+void TlsTestServer::end(QSslSocket* socket, End how)
+{
+    if (how == End::CloseNotify) {
+        socket->disconnectFromHost();
+        return;
+    }
+    socket->flush();
+    if (how == End::Reset) {
+        // A linger of zero makes the close send RST instead of FIN.
+        struct linger now = {1, 0};
+        ::setsockopt(NativeSocket(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                     reinterpret_cast<const char*>(&now), sizeof now);
+    }
+    socket->abort();
 }

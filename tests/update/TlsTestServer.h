@@ -39,8 +39,20 @@ public:
     void setMode(Mode mode) { m_mode = mode; }
     // chunkSize 0 sends the body at once; otherwise one chunk every intervalMs.
     void respond(int status, const QByteArray& body, qsizetype chunkSize = 0, int intervalMs = 0);
-    // Cuts the connection after this many body bytes (as sent, chunk framing included; -1: never).
-    void dropAfter(qsizetype bytes) { m_dropAfter = bytes; }
+    // How the connection ends: TLS close_notify, then FIN; a bare FIN; a TCP reset (SO_LINGER 0).
+    enum class End
+    {
+        CloseNotify,
+        Fin,
+        Reset
+    };
+    // Ends the connection after this many body bytes (as sent, chunk framing included; -1: never)
+    // in the given way.
+    void dropAfter(qsizetype bytes, End end = End::Fin)
+    {
+        m_dropAfter = bytes;
+        m_end = end;
+    }
     // Header lines sent after the others, each ending in CR LF.
     void addHeaders(const QByteArray& lines) { m_headers = lines; }
     // Announces this Content-Length, none (kNoLength) or chunks (kChunked); the body stays as given.
@@ -57,6 +69,7 @@ protected:
 private:
     void onRequestBytes(QSslSocket* socket);
     void answer(QSslSocket* socket);
+    void end(QSslSocket* socket, End how);
 
     QSslCertificate m_certificate;
     QSslKey m_key;
@@ -66,6 +79,7 @@ private:
     qsizetype m_chunkSize = 0;
     int m_intervalMs = 0;
     qsizetype m_dropAfter = -1;
+    End m_end = End::Fin;
     QByteArray m_headers;
     qint64 m_announced = kBodyLength;
     QList<QPointer<QSslSocket>> m_silent;
