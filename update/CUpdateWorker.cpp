@@ -111,7 +111,8 @@ void CUpdateWorker::onFinished()
         // request went out (TLS 1.3): that is still a connection it refused.
         const int code =
             m_timedOut ? BankCodeUpdate::ErrorTimeout
-                       : BankCodeUpdate::WinHttpErrorCode(m_connection->error(), m_connection->errorString());
+                       : BankCodeUpdate::WinHttpErrorCode(m_connection->error(),
+                                                          m_connection->clientCertificateDemanded());
         if (m_connection->requestSent() && code != BankCodeUpdate::ErrorClientCertNeeded) {
             // The request reached the server and no answer came back (it closed, stayed silent or
             // answered garbage): the day is used up, as for any failure after sending.

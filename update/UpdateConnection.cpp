@@ -71,6 +71,11 @@ void UpdateConnection::get(const QUrl& url, const QByteArray& userAgent, const Q
     connect(m_socket, &QSslSocket::errorOccurred, this, &UpdateConnection::onError);
     connect(m_socket, &QSslSocket::alertReceived, this,
             [this](QSsl::AlertLevel level, QSsl::AlertType type) { onAlert(level, type); });
+    connect(m_socket, &QSslSocket::encryptedBytesWritten, this, [this] {
+        if (m_state == State::Connecting) {
+            ++m_handshakeWrites;
+        }
+    });
     m_state = State::Connecting;
     m_socket->connectToHostEncrypted(url.host(), quint16(url.port(443)));
 }
@@ -175,6 +180,18 @@ void UpdateConnection::onAlert(QSsl::AlertLevel level, QSsl::AlertType type)
     switch (type) {
     case QSsl::AlertType::CloseNotify:
         m_closeNotify = true;
+        break;
+    case QSsl::AlertType::CertificateRequired:
+        // TLS 1.3 names the missing certificate itself.
+        m_certificateDemanded = true;
+        break;
+    case QSsl::AlertType::HandshakeFailure:
+        // TLS 1.2 has no alert of its own for it. A server that refuses our hello (no shared
+        // cipher, no common version) does so before our second flight; one that asked for a
+        // certificate refuses only after that flight brought none.
+        if (m_state == State::Connecting && m_handshakeWrites > 1) {
+            m_certificateDemanded = true;
+        }
         break;
     default:
         break;

@@ -38,6 +38,8 @@ public:
     qint64 contentLength() const { return m_contentLength; }
     // The body has neither length nor chunks: only the end of the connection ends it.
     bool endsWithConnection() const { return m_untilClose; }
+    // The server refused the handshake because we showed no client certificate.
+    bool clientCertificateDemanded() const { return m_certificateDemanded; }
 
     qint64 bytesAvailable() const { return m_body.size(); }
     QByteArray read(qint64 maxSize);
@@ -107,6 +109,8 @@ private:
     bool m_finished = false;
     bool m_untilClose = false;
     bool m_closeNotify = false;
+    int m_handshakeWrites = 0;
+    bool m_certificateDemanded = false;
     QAbstractSocket::SocketError m_error = QAbstractSocket::UnknownSocketError;
     QString m_errorString;
 };

@@ -29,9 +29,10 @@ void setDefaultSourceForTests(const std::optional<UpdateSource>& source)
     testSource() = source;
 }
 
-int WinHttpErrorCode(QAbstractSocket::SocketError error, const QString& errorString)
+int WinHttpErrorCode(QAbstractSocket::SocketError error, bool certificateDemanded)
 {
-    if (errorString.contains(QLatin1String("certificate required"), Qt::CaseInsensitive)) {
+    // Whatever the socket calls the failure: TLS 1.3 may say so only after the handshake looked done.
+    if (certificateDemanded) {
         return ErrorClientCertNeeded;
     }
     switch (error) {
@@ -51,11 +52,6 @@ int WinHttpErrorCode(QAbstractSocket::SocketError error, const QString& errorStr
     case QAbstractSocket::NetworkError:
         return ErrorConnectionError;
     case QAbstractSocket::SslHandshakeFailedError:
-        // The alert a TLS 1.2 server sends when the client had no certificate to show.
-        if (errorString.contains(QLatin1String("alert handshake failure"), Qt::CaseInsensitive)) {
-            return ErrorClientCertNeeded;
-        }
-        return ErrorSecureFailure;
     case QAbstractSocket::SslInternalError:
     case QAbstractSocket::SslInvalidUserDataError:
         return ErrorSecureFailure;

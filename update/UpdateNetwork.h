@@ -27,10 +27,8 @@ UpdateSource bankSource();
 UpdateSource defaultSource();
 void setDefaultSourceForTests(const std::optional<UpdateSource>& source);
 
-// The WinHTTP code of a connection that failed before any answer came. errorString tells a
-// server's demand for a client certificate apart: TLS 1.3 sends the alert "certificate required",
-// which may arrive only after the handshake looked done; TLS 1.2 has no such alert and fails the
-// handshake with "handshake failure" once the client has sent no certificate.
-int WinHttpErrorCode(QAbstractSocket::SocketError error, const QString& errorString = QString());
+// The WinHTTP code of a connection that failed before any answer came. certificateDemanded is
+// what the TLS layer showed: the server refused us for want of a client certificate.
+int WinHttpErrorCode(QAbstractSocket::SocketError error, bool certificateDemanded = false);
 
 } // namespace BankCodeUpdate
