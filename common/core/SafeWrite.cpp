@@ -10,20 +10,22 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-// A name beside the target that nothing else uses: the target's name, a random part, ".tmp".
-QString temporaryNameFor(const QString& path)
+// A short name beside the target that nothing else uses. Never the target's name plus more: a
+// name the folder takes must stay savable, however long it is.
+QString temporaryNameFor(const QString& target)
 {
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    QString suffix;
+    QString name = QStringLiteral(".dxbk");
     for (int i = 0; i < 8; ++i) {
-        suffix += QLatin1Char(kChars[QRandomGenerator::global()->bounded(int(sizeof(kChars) - 1))]);
+        name += QLatin1Char(kChars[QRandomGenerator::global()->bounded(int(sizeof(kChars) - 1))]);
     }
-    return path + QLatin1Char('.') + suffix + QStringLiteral(".tmp");
+    return QFileInfo(target).path() + QLatin1Char('/') + name + QStringLiteral(".tmp");
 }
 
 bool exists(const QString& path)
@@ -31,6 +33,41 @@ bool exists(const QString& path)
     // A dangling link counts too: it is a name that is taken.
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
+}
+
+// The file a save replaces. A link is followed to the file it names, so that it stays a link and
+// whatever reads through it sees the new bytes; empty when it leads nowhere.
+QString resolved(const QString& target)
+{
+    const QFileInfo info(target);
+    return info.isSymbolicLink() ? info.canonicalFilePath() : target;
+}
+
+// The new file takes the old one's permissions, and on POSIX its owner and group where we may
+// set them, so that a save changes the bytes and nothing else.
+bool keepAttributes(const QString& target, const QString& file, QString* error)
+{
+#ifdef Q_OS_WIN
+    // The read-only attribute is all there is, and a read-only file is never replaced.
+    Q_UNUSED(target);
+    Q_UNUSED(file);
+    Q_UNUSED(error);
+#else
+    struct stat old;
+    if (::stat(QFile::encodeName(target).constData(), &old) != 0) {
+        return true; // nothing there to take after
+    }
+    const QByteArray name = QFile::encodeName(file);
+    if (::chown(name.constData(), old.st_uid, old.st_gid) != 0 &&
+        ::chown(name.constData(), uid_t(-1), old.st_gid) != 0) {
+        // Only root may give a file away, and the group may be none of ours: it stays ours.
+    }
+    if (::chmod(name.constData(), old.st_mode & 07777) != 0) {
+        *error = qt_error_string(errno);
+        return false;
+    }
+#endif
+    return true;
 }
 
 bool syncToDisk(QFile& file, QString* error)
@@ -137,6 +174,23 @@ bool NewFile::create(bool removeExisting)
     return true;
 }
 
+bool NewFile::createFor(const QString& target)
+{
+    const QString real = resolved(target);
+    if (real.isEmpty()) {
+        discard();
+        return fail(QStringLiteral("the link leads nowhere"));
+    }
+    // A random name can only clash with a leftover of an earlier crash; try a few others.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        setPath(temporaryNameFor(real));
+        if (create() || !exists(path())) {
+            break;
+        }
+    }
+    return m_created;
+}
+
 bool NewFile::write(const QByteArray& bytes)
 {
     if (!m_file.isOpen()) {
@@ -205,10 +259,30 @@ void NewFile::discard()
     m_finished = false;
 }
 
+bool canReplace(const QString& target)
+{
+    const QString real = resolved(target);
+    if (real.isEmpty()) {
+        return false;
+    }
+    // Windows shows the read-only attribute as the owner's missing write permission; on both
+    // systems alike such a file is kept, whoever runs the program.
+    const QFileInfo info(real);
+    return !info.exists() || (info.isFile() && info.permissions().testFlag(QFileDevice::WriteOwner));
+}
+
 bool replaceFile(const QString& from, const QString& to, QString* error)
 {
     QString why;
-    const bool ok = renameOver(from, to, &why) && syncFolderOf(to, &why);
+    const QString target = resolved(to);
+    bool ok = false;
+    if (target.isEmpty()) {
+        why = QStringLiteral("the link leads nowhere");
+    } else if (!canReplace(target)) {
+        why = QStringLiteral("the file is read-only or not a file");
+    } else {
+        ok = keepAttributes(target, from, &why) && renameOver(from, target, &why) && syncFolderOf(target, &why);
+    }
     if (!ok && error) {
         *error = why;
     }
@@ -218,16 +292,7 @@ bool replaceFile(const QString& from, const QString& to, QString* error)
 bool writeFile(const QString& path, const QByteArray& data, QString* error)
 {
     NewFile temp;
-    bool created = false;
-    // A random name can only clash with a leftover of an earlier crash; try a few others.
-    for (int attempt = 0; attempt < 8 && !created; ++attempt) {
-        temp.setPath(temporaryNameFor(path));
-        created = temp.create();
-        if (!created && !exists(temp.path())) {
-            break;
-        }
-    }
-    const bool ok = created && temp.write(data) && temp.finish() && temp.replace(path);
+    const bool ok = temp.createFor(path) && temp.write(data) && temp.finish() && temp.replace(path);
     if (!ok && error) {
         *error = temp.errorString();
     }

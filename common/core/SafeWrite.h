@@ -15,10 +15,18 @@ namespace SafeWrite {
 // (if given) says why, and path keeps its old bytes, or stays absent. One failure comes after
 // the replacement: when the folder cannot be synced the file already holds the new bytes, but
 // whether they survive a power cut is unknown, so that too is reported as a failure.
+// A save changes the bytes and nothing else: the file keeps its permissions (and owner and group
+// where the process may set them), a link stays a link and the file it names gets the bytes, and
+// a read-only file is not replaced at all.
 bool writeFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+// Whether a finished file may take target's place: target is absent, or a file that is not
+// read-only. Callers that put several files in place check them all first.
+bool canReplace(const QString& target);
+
 // Puts the finished file from in place of to in one step (to is never deleted first, so on
-// failure it keeps its bytes) and syncs the folder. from must have been synced already, as
+// failure it keeps its bytes), with to's permissions, and syncs the folder; a link to is
+// followed. from must have been synced already, as
 // NewFile::finish() does. On failure from stays where it is.
 bool replaceFile(const QString& from, const QString& to, QString* error = nullptr);
 
@@ -42,6 +50,9 @@ public:
     // Fails when something of that name exists, unless removeExisting: an old file or link of
     // that name is then deleted first (a link is removed itself, its target never touched).
     bool create(bool removeExisting = false);
+    // Creates the file beside target (beside the file it names, when target is a link) under a
+    // short name of its own, to take target's place with replace(target) once finished.
+    bool createFor(const QString& target);
     // False unless every byte was written.
     bool write(const QByteArray& bytes);
     // Syncs the file to disk and closes it; false when either failed.

@@ -1,8 +1,15 @@
 #include "rosters/core/GroupNames.h"
 
+#include "common/core/CMyTool.h"
 #include "common/core/FieldCheck.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace GroupNames {
 
@@ -45,6 +52,19 @@ bool isDataFileName(const QString& name)
     return files.contains(name, Qt::CaseInsensitive);
 }
 
+// Whether the program folder takes a file of this name: its file system counts the limit in
+// bytes of the names it stores (UTF-8 here, UTF-16 units on Windows).
+bool fitsProgramFolder(const QString& fileName)
+{
+#ifdef Q_OS_WIN
+    return fileName.size() <= 255;
+#else
+    const QString folder = QFileInfo(CMyTool::DataFilePath(fileName)).path();
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return QFile::encodeName(fileName).size() <= (limit > 0 ? limit : 255);
+#endif
+}
+
 } // namespace
 
 QString problemWith(const QString& name, const QStringList& otherNames)
@@ -66,6 +86,10 @@ QString problemWith(const QString& name, const QStringList& otherNames)
     // "." and ".." name folders.
     if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) {
         return kLabel + QStringLiteral("中含有无法保存的字符");
+    }
+    // A name whose roster could never be saved is better refused now than at every save.
+    if (!fitsProgramFolder(name + QStringLiteral(".txt"))) {
+        return kLabel + QStringLiteral("过长，无法保存");
     }
     if (isDeviceName(name) || isDataFileName(name) || otherNames.contains(name, Qt::CaseInsensitive)) {
         return kDuplicate;

@@ -5,9 +5,14 @@
 #include "common/core/SafeWrite.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 class TestCMyTool : public QObject
 {
@@ -33,6 +38,12 @@ private slots:
     void safeWriteReportsUnsyncedFolder_data();
     void safeWriteReportsUnsyncedFolder();
     void safeWriteReportsUnwritablePath();
+    void safeWriteKeepsTheFilesPermissions_data();
+    void safeWriteKeepsTheFilesPermissions();
+    void safeWriteWritesThroughALinkToTheFileItNames_data();
+    void safeWriteWritesThroughALinkToTheFileItNames();
+    void safeWriteTakesEveryNameTheFolderTakes_data();
+    void safeWriteTakesEveryNameTheFolderTakes();
     void newFileNeverWritesThroughALink();
     void newFileRefusesAnExistingName();
     void moduleDir();
@@ -340,6 +351,96 @@ void TestCMyTool::safeWriteReportsUnwritablePath()
     QVERIFY(!error.isEmpty());
     QByteArray data;
     QVERIFY(!SafeWrite::readFile(env.path("missing.txt"), &data));
+}
+
+void TestCMyTool::safeWriteKeepsTheFilesPermissions_data()
+{
+    QTest::addColumn<int>("permissions");
+    QTest::addColumn<bool>("otherOwner");
+    QTest::addColumn<bool>("written");
+    using P = QFileDevice;
+    const int ownerOnly = P::ReadOwner | P::WriteOwner | P::ReadUser | P::WriteUser;
+    QTest::newRow("0600") << ownerOnly << false << true;
+    QTest::newRow("0664, another owner and group")
+        << int(ownerOnly | P::ReadGroup | P::WriteGroup | P::ReadOther) << true << true;
+    QTest::newRow("0444, read-only") << int(P::ReadOwner | P::ReadUser | P::ReadGroup | P::ReadOther) << false
+                                     << false;
+}
+
+void TestCMyTool::safeWriteKeepsTheFilesPermissions()
+{
+    QFETCH(int, permissions);
+    QFETCH(bool, otherOwner);
+    QFETCH(bool, written);
+    TestEnv env;
+    env.write("roster.txt", "old contents\r\n");
+    QVERIFY(QFile::setPermissions(env.path("roster.txt"), QFile::Permissions(permissions)));
+    if (otherOwner) {
+#ifdef Q_OS_WIN
+        QSKIP("no owner to keep on Windows");
+#else
+        if (::chown(QFile::encodeName(env.path("roster.txt")).constData(), 65534, 65534) != 0) {
+            QSKIP("only root may give a file away");
+        }
+#endif
+    }
+    const QFileInfo before(env.path("roster.txt"));
+    const QFile::Permissions mode = before.permissions();
+    QString error;
+    QCOMPARE(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), written);
+    QCOMPARE(env.read("roster.txt"), written ? newContents() : QByteArray("old contents\r\n"));
+    const QFileInfo after(env.path("roster.txt"));
+    QCOMPARE(after.permissions(), mode);
+    QCOMPARE(after.ownerId(), before.ownerId());
+    QCOMPARE(after.groupId(), before.groupId());
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"roster.txt"});
+}
+
+void TestCMyTool::safeWriteWritesThroughALinkToTheFileItNames_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("target"); // what the link names; empty: nothing
+    QTest::newRow("a link to a file in another folder") << QStringLiteral("shared/roster.txt")
+                                                        << QStringLiteral("shared/roster.txt");
+    QTest::newRow("a link to a link") << QStringLiteral("shared/link.txt") << QStringLiteral("shared/roster.txt");
+    QTest::newRow("a link that leads nowhere") << QStringLiteral("shared/gone.txt") << QString();
+}
+
+void TestCMyTool::safeWriteWritesThroughALinkToTheFileItNames()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    TestEnv env;
+    QVERIFY(QDir(env.dir()).mkdir("shared"));
+    env.write("shared/roster.txt", "old contents\r\n");
+    QVERIFY(QFile::link(env.path("shared/roster.txt"), env.path("shared/link.txt")));
+    QVERIFY(QFile::link(env.path(link), env.path("roster.txt")));
+    QString error;
+    QCOMPARE(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), !target.isEmpty());
+    QVERIFY(QFileInfo(env.path("roster.txt")).isSymLink());
+    QCOMPARE(QFileInfo(env.path("roster.txt")).symLinkTarget(), env.path(link));
+    QCOMPARE(env.read("shared/roster.txt"), target.isEmpty() ? QByteArray("old contents\r\n") : newContents());
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"roster.txt", "shared"}));
+    QCOMPARE(Faults::entries(env.path("shared")), (QStringList{"link.txt", "roster.txt"}));
+}
+
+void TestCMyTool::safeWriteTakesEveryNameTheFolderTakes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("243 bytes") << QString(239, QLatin1Char('a')) + QStringLiteral(".txt");
+    QTest::newRow("255 bytes") << QString(251, QLatin1Char('a')) + QStringLiteral(".txt");
+    QTest::newRow("83 hanzi") << QString(83, QChar(0x7EC4)) + QStringLiteral(".txt");
+}
+
+void TestCMyTool::safeWriteTakesEveryNameTheFolderTakes()
+{
+    QFETCH(QString, name);
+    TestEnv env;
+    QString error;
+    QVERIFY2(SafeWrite::writeFile(env.path(name), "first\r\n", &error), qPrintable(error));
+    QVERIFY2(SafeWrite::writeFile(env.path(name), newContents(), &error), qPrintable(error));
+    QCOMPARE(env.read(name), newContents());
+    QCOMPARE(Faults::entries(env.dir()), QStringList{name});
 }
 
 void TestCMyTool::newFileNeverWritesThroughALink()
