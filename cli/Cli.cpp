@@ -15,8 +15,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTextStream>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -25,12 +28,15 @@ const QString kUsage = QStringLiteral(
     "  dxbk-cli check 文件... [--split] [--json]\n"
     "      按代发工资界面“导入文本”的规则逐行检查代发文件：每个问题一行（文件:行号: 提示），\n"
     "      然后是总笔数和总金额。一份代发至多200笔；--split 时超过200笔的文件也逐行查完。\n"
-    "  dxbk-cli convert 输入文件 -o 输出文件 [--skip-invalid] [--split] [--json]\n"
+    "  dxbk-cli convert 输入文件 -o 输出文件 [--skip-invalid] [--split [--overwrite]] [--json]\n"
     "      把工作簿（.xlsx、.xls，“导入Excel”的格式）或导入格式的文本文件转成银行的代发文件，\n"
-    "      与界面“导入”后“导出文本”所得逐字节相同。有行被拒绝时什么也不写。\n"
+    "      与界面“导入”后“导出文本”所得逐字节相同。有行被拒绝或没有一行可导出时什么也不写；\n"
+    "      输出文件不能是输入文件。\n"
     "      --skip-invalid  跳过被拒绝的行（逐一列出），其余照常写出\n"
     "      --split         超过200笔时分成多个文件（跨行代发-YYYYMMDD-1.txt、-2.txt……），\n"
-    "                      每个文件至多200笔；输出文件为文件夹时用默认文件名\n"
+    "                      每个文件至多200笔；输出文件为文件夹时用默认文件名。已有同名的\n"
+    "                      一组文件时什么也不写\n"
+    "      --overwrite     与 --split 同用：整组替换已有的同名文件（多出的旧文件随后删除）\n"
     "  dxbk-cli banks [--bankno 路径] 开户行或联行号 [--json]\n"
     "      按“联行号查询”的规则列出联行号：开户行名称的片段（可用一个“%”连接两段），\n"
     "      或完整的联行号；默认读取程序目录中的BankNo.txt。\n"
@@ -172,6 +178,7 @@ struct Options
     bool json = false;
     bool skipInvalid = false;
     bool split = false;
+    bool overwrite = false;
     QString output;
     QString bankNo;
     QStringList positional;
@@ -195,6 +202,8 @@ std::optional<Options> parse(const QStringList& args, const QStringList& allowed
             o.skipInvalid = true;
         } else if (a == QLatin1String("--split")) {
             o.split = true;
+        } else if (a == QLatin1String("--overwrite")) {
+            o.overwrite = true;
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output") ||
                    a == QLatin1String("--bankno")) {
             if (i + 1 >= args.size()) {
@@ -257,26 +266,47 @@ bool isFolder(const QString& output)
            output.endsWith(QLatin1Char('\\'));
 }
 
-// The files an order is written to: OUTPUT itself, or the program's dated name inside it when
-// it is a folder; split orders take "-1", "-2", ... before the extension.
-QStringList outputNames(const QString& output, int parts)
+// The file an order is written to: OUTPUT itself, or the program's dated name inside it when
+// it is a folder.
+QString orderName(const QString& output)
 {
-    QString base = output;
-    if (isFolder(output)) {
-        base = QDir(output).filePath(PayrollExport::defaultFileName());
-    }
-    if (parts <= 0) {
-        return {base};
-    }
-    const QFileInfo info(base);
+    return isFolder(output) ? QDir(output).filePath(PayrollExport::defaultFileName()) : output;
+}
+
+// Split orders take "-1", "-2", ... before the extension of name.
+QString partName(const QString& name, int part)
+{
+    const QFileInfo info(name);
     const QString suffix = info.suffix();
-    const QString stem = suffix.isEmpty() ? base : base.left(base.size() - suffix.size() - 1);
+    const QString stem = suffix.isEmpty() ? name : name.left(name.size() - suffix.size() - 1);
+    return suffix.isEmpty() ? QStringLiteral("%1-%2").arg(stem).arg(part)
+                            : QStringLiteral("%1-%2.%3").arg(stem).arg(part).arg(suffix);
+}
+
+// The files of name's series already there: name itself and its numbered parts.
+QStringList seriesOf(const QString& name)
+{
+    const QFileInfo info(name);
+    const QString suffix = info.suffix();
+    const QString stem = suffix.isEmpty() ? info.fileName() : info.completeBaseName();
+    const QRegularExpression part(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(stem) + QStringLiteral("(-[0-9]+)?") +
+        (suffix.isEmpty() ? QString() : QRegularExpression::escape(QLatin1Char('.') + suffix))));
     QStringList out;
-    for (int k = 1; k <= parts; ++k) {
-        out << (suffix.isEmpty() ? QStringLiteral("%1-%2").arg(stem).arg(k)
-                                 : QStringLiteral("%1-%2.%3").arg(stem).arg(k).arg(suffix));
+    const QDir folder = info.dir();
+    for (const QString& file : folder.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name)) {
+        if (part.match(file).hasMatch()) {
+            out << folder.filePath(file);
+        }
     }
     return out;
+}
+
+// The same file, however it is spelled: a relative path, an absolute one, a link.
+bool sameFile(const QString& a, const QString& b)
+{
+    const QString target = QFileInfo(b).canonicalFilePath();
+    return !target.isEmpty() && QFileInfo(a).canonicalFilePath() == target;
 }
 
 int convert(const Options& o, QTextStream& out, QTextStream& err)
@@ -292,7 +322,7 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         return Cli::Failure;
     }
     // A reading that ended early leaves lines unread: the order would not be the file's.
-    const bool writes = !r.stopped && (r.problems.isEmpty() || o.skipInvalid);
+    bool writes = !r.stopped && (r.problems.isEmpty() || o.skipInvalid);
     QJsonObject result;
     QJsonArray outputs;
     int status = r.problems.isEmpty() ? Cli::Valid : Cli::Refused;
@@ -303,6 +333,14 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         } else if (!r.problems.isEmpty()) {
             out << QStringLiteral("已跳过%1条信息").arg(r.problems.size()) << '\n';
         }
+    }
+    // An order without a line is nothing the bank could pay; the screen never exports one either.
+    if (writes && r.lines.isEmpty()) {
+        if (!o.json) {
+            out << QStringLiteral("没有可导出的代发信息，未写出文件") << '\n';
+        }
+        writes = false;
+        status = Cli::Refused;
     }
     if (writes) {
         QVector<QVector<PayrollLine>> orders;
@@ -317,32 +355,94 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         } else {
             orders.append(r.lines);
         }
+        const QString name = orderName(o.output);
+        QStringList names;
+        for (int k = 1; k <= orders.size(); ++k) {
+            names << (orders.size() > 1 ? partName(name, k) : name);
+        }
+        for (const QString& n : std::as_const(names)) {
+            if (sameFile(input, n)) {
+                err << QStringLiteral("输出文件不能是输入文件：%1").arg(n) << '\n';
+                return Cli::Failure;
+            }
+        }
+        // A folder that holds two runs' orders looks like one series and may be uploaded whole.
+        const QStringList earlier = o.split ? seriesOf(name) : QStringList();
+        if (!earlier.isEmpty() && !o.overwrite) {
+            err << QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：") << '\n';
+            for (const QString& e : earlier) {
+                err << e << '\n';
+            }
+            return Cli::Failure;
+        }
         if (isFolder(o.output) && !QDir().mkpath(o.output)) {
             err << QStringLiteral("创建文件失败！") << ' ' << o.output << '\n';
             return Cli::Failure;
         }
-        const QStringList names = outputNames(o.output, orders.size() > 1 ? int(orders.size()) : 0);
-        QStringList written;
-        for (int k = 0; k < orders.size(); ++k) {
-            QStringList amounts;
-            for (const PayrollLine& l : orders.at(k)) {
-                amounts << l.amount;
+        // Every order is written whole under a name of its own first; only then do they take
+        // their names, so a failure leaves every file that was there as it was.
+        std::vector<std::unique_ptr<SafeWrite::NewFile>> parts;
+        QString failed;
+        // A name that cannot take its order (a folder, a read-only file) is found before any
+        // order has taken its name.
+        for (const QString& n : std::as_const(names)) {
+            if (failed.isEmpty() && !SafeWrite::canReplace(n)) {
+                failed = n;
             }
-            QString why;
-            if (!SafeWrite::writeFile(names.at(k), PayrollExport::build(orders.at(k)), &why)) {
-                err << QStringLiteral("创建文件失败！") << ' ' << names.at(k) << '\n';
-                // All orders or none: the ones written before go again.
-                for (const QString& w : std::as_const(written)) {
-                    QFile::remove(w);
-                }
-                outputs = QJsonArray();
-                status = Cli::Failure;
+        }
+        for (int k = 0; k < orders.size() && failed.isEmpty(); ++k) {
+            parts.push_back(std::make_unique<SafeWrite::NewFile>());
+            SafeWrite::NewFile& part = *parts.back();
+            if (!part.createFor(names.at(k)) || !part.write(PayrollExport::build(orders.at(k))) ||
+                !part.finish()) {
+                failed = names.at(k);
+            }
+        }
+        // What each name held before, to be put back should a later order fail to take its name.
+        QList<std::optional<QByteArray>> held;
+        for (int k = 0; k < orders.size() && failed.isEmpty(); ++k) {
+            QByteArray bytes;
+            const SafeWrite::ReadResult r = SafeWrite::read(names.at(k), &bytes);
+            if (r == SafeWrite::ReadResult::Unreadable) {
+                failed = names.at(k);
+            }
+            held.append(r == SafeWrite::ReadResult::Read ? std::optional<QByteArray>(bytes) : std::nullopt);
+        }
+        int placed = 0;
+        for (; placed < orders.size() && failed.isEmpty(); ++placed) {
+            if (!parts.at(placed)->replace(names.at(placed))) {
+                failed = names.at(placed);
                 break;
             }
-            written << names.at(k);
-            QJsonObject f = totalsJson(amounts);
-            f.insert(QStringLiteral("file"), names.at(k));
-            outputs.append(f);
+        }
+        if (!failed.isEmpty()) {
+            err << QStringLiteral("创建文件失败！") << ' ' << failed << '\n';
+            // All orders or none: the ones already placed give their names back.
+            for (int k = 0; k < placed; ++k) {
+                const bool restored = held.at(k) ? SafeWrite::writeFile(names.at(k), *held.at(k))
+                                                 : QFile::remove(names.at(k));
+                if (!restored) {
+                    err << QStringLiteral("恢复文件失败：%1").arg(names.at(k)) << '\n';
+                }
+            }
+            status = Cli::Failure;
+        } else {
+            // The earlier series' parts beyond the new ones go only now that the new are in place.
+            for (const QString& e : earlier) {
+                if (!names.contains(e) && !QFile::remove(e)) {
+                    err << QStringLiteral("删除文件失败：%1").arg(e) << '\n';
+                    status = Cli::Failure;
+                }
+            }
+            for (int k = 0; k < orders.size(); ++k) {
+                QStringList amounts;
+                for (const PayrollLine& l : orders.at(k)) {
+                    amounts << l.amount;
+                }
+                QJsonObject f = totalsJson(amounts);
+                f.insert(QStringLiteral("file"), names.at(k));
+                outputs.append(f);
+            }
         }
         if (!o.json) {
             for (const QJsonValue& f : std::as_const(outputs)) {
@@ -434,7 +534,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
     } else if (command == QLatin1String("convert") &&
                (o = parse(rest, common + QStringList{QStringLiteral("-o"), QStringLiteral("--output"),
                                                      QStringLiteral("--skip-invalid"),
-                                                     QStringLiteral("--split")}))) {
+                                                     QStringLiteral("--split"),
+                                                     QStringLiteral("--overwrite")}))) {
         status = convert(*o, out, err);
     } else if (command == QLatin1String("banks") &&
                (o = parse(rest, common + QStringList{QStringLiteral("--bankno")}))) {

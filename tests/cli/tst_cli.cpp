@@ -1,3 +1,5 @@
+#include "Faults.h"
+#include "cli/Cli.h"
 #include "PayrollFixture.h"
 #include "Workbooks.h"
 #include "common/core/SpreadsheetWriter.h"
@@ -7,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTextStream>
 #include <QTest>
 
 // The command-line companion, run as a process on real files, against what the payroll screen
@@ -20,6 +23,13 @@ private slots:
     void checkReportsEveryProblemAndTheTotals();
     void convertWritesNothingWhenALineIsRefused();
     void ordersOfMoreThan200Lines();
+    void convertNeverWritesOverItsInput_data();
+    void convertNeverWritesOverItsInput();
+    void splitRunLeavesOneSeriesOfItsOwn_data();
+    void splitRunLeavesOneSeriesOfItsOwn();
+    void failedOverwriteGivesEveryNameBack();
+    void convertWritesNoEmptyOrder_data();
+    void convertWritesNoEmptyOrder();
     void banksAreFoundAsTheSearchDialogFindsThem();
     void usage();
 };
@@ -32,9 +42,10 @@ struct Run
     QString err;
 };
 
-Run cli(const QStringList& args)
+Run cli(const QStringList& args, const QString& workingDirectory = QString())
 {
     QProcess p;
+    p.setWorkingDirectory(workingDirectory);
     p.start(QStringLiteral(DXBK_CLI), args);
     if (!p.waitForFinished(60000)) {
         return {-1, QString(), QStringLiteral("timed out")};
@@ -55,6 +66,30 @@ QByteArray readFile(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// An import file of n valid lines.
+QByteArray payroll(int n)
+{
+    QString text = kHeader;
+    for (int i = 1; i <= n; ++i) {
+        text += QStringLiteral("\r\n%1,,104306114010,62220202%2,员工%1,%3.50,,十二月工资,,,")
+                    .arg(i)
+                    .arg(i, 8, 10, QLatin1Char('0'))
+                    .arg(i);
+    }
+    return gbk(text);
+}
+
+// Every entry of dir with its bytes (a folder as "<dir>"), to show that nothing else changed.
+QMap<QString, QByteArray> contents(const QString& dir)
+{
+    QMap<QString, QByteArray> out;
+    for (const QString& name : Faults::entries(dir)) {
+        const QString path = QDir(dir).filePath(name);
+        out.insert(name, QFileInfo(path).isDir() ? QByteArray("<dir>") : readFile(path));
+    }
+    return out;
 }
 } // namespace
 
@@ -226,6 +261,138 @@ void TestCli::ordersOfMoreThan200Lines()
         VERIFY_DIALOGS_DONE(f.dialogs);
     }
     QCOMPARE(total, 450);
+}
+
+void TestCli::convertNeverWritesOverItsInput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("the same spelling") << QStringLiteral("./in.xlsx") << QStringList();
+    QTest::newRow("its absolute path") << QStringLiteral("%1/in.xlsx") << QStringList();
+    QTest::newRow("a link to it") << QStringLiteral("link.xlsx") << QStringList();
+    QTest::newRow("with --split") << QStringLiteral("in.xlsx") << QStringList{"--split"};
+}
+
+void TestCli::convertNeverWritesOverItsInput()
+{
+    QFETCH(QString, output);
+    QFETCH(QStringList, options);
+    TestEnv env;
+    QVERIFY(QFile::copy(testData("imports/payroll_template.openpyxl.xlsx"), env.path("in.xlsx")));
+    QVERIFY(QFile::link(env.path("in.xlsx"), env.path("link.xlsx")));
+    const QMap<QString, QByteArray> before = contents(env.dir());
+    const QFile::Permissions mode = QFile::permissions(env.path("in.xlsx"));
+    output.replace(QStringLiteral("%1"), QDir(env.dir()).absolutePath());
+    const Run run = cli(QStringList{"convert", "./in.xlsx", "-o", output, "--skip-invalid"} + options, env.dir());
+    QCOMPARE(run.status, 2);
+    QCOMPARE(run.err, QStringLiteral("输出文件不能是输入文件：%1\n").arg(output));
+    QCOMPARE(contents(env.dir()), before);
+    QCOMPARE(QFile::permissions(env.path("in.xlsx")), mode);
+    QVERIFY(QFileInfo(env.path("link.xlsx")).isSymLink());
+}
+
+void TestCli::splitRunLeavesOneSeriesOfItsOwn_data()
+{
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<bool>("obstacle"); // a folder where the new run's second order goes
+    QTest::addColumn<int>("status");
+    QTest::newRow("an earlier series is refused") << false << false << 2;
+    QTest::newRow("--overwrite replaces it whole") << true << false << 0;
+    QTest::newRow("a failed run keeps it") << true << true << 2;
+}
+
+void TestCli::splitRunLeavesOneSeriesOfItsOwn()
+{
+    QFETCH(bool, overwrite);
+    QFETCH(bool, obstacle);
+    QFETCH(int, status);
+    TestEnv env;
+    env.write("in.txt", payroll(300));
+    QVERIFY(QDir(env.dir()).mkdir("orders"));
+    const QString day = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    const auto part = [&](int k) { return QStringLiteral("orders/跨行代发-%1-%2.txt").arg(day).arg(k); };
+    // The earlier run of the day made three orders; another day's order is no part of it.
+    env.write(part(1), "earlier 1\r\n");
+    if (obstacle) {
+        QVERIFY(QDir(env.dir()).mkdir(part(2)));
+    } else {
+        env.write(part(2), "earlier 2\r\n");
+    }
+    env.write(part(3), "earlier 3\r\n");
+    env.write("orders/跨行代发-20201230-1.txt", "another day\r\n");
+    const QMap<QString, QByteArray> before = contents(env.path("orders"));
+    QStringList args{"convert", env.path("in.txt"), "-o", env.path("orders") + "/", "--split"};
+    if (overwrite) {
+        args << "--overwrite";
+    }
+    const Run run = cli(args);
+    QCOMPARE(run.status, status);
+    if (status == 0) {
+        QMap<QString, QByteArray> after = before;
+        after.remove(QFileInfo(part(3)).fileName());
+        after[QFileInfo(part(1)).fileName()] = readFile(env.path(part(1)));
+        after[QFileInfo(part(2)).fileName()] = readFile(env.path(part(2)));
+        QCOMPARE(contents(env.path("orders")), after);
+        QCOMPARE(int(env.read(part(1)).count('\n')) + int(env.read(part(2)).count('\n')), 300);
+        QVERIFY(env.read(part(2)).startsWith(gbk(kHeader)));
+        return;
+    }
+    QCOMPARE(contents(env.path("orders")), before);
+    if (obstacle) {
+        QCOMPARE(run.err, QStringLiteral("创建文件失败！ %1\n").arg(env.path(part(2))));
+    } else {
+        QCOMPARE(run.err, QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：\n%1\n%2\n%3\n")
+                              .arg(env.path(part(1)), env.path(part(2)), env.path(part(3))));
+    }
+}
+
+// The second order's rename fails after the first has replaced the earlier run's first order.
+void TestCli::failedOverwriteGivesEveryNameBack()
+{
+    const Faults::Fault fault{Faults::Fault::RenameFails, Faults::Fault::FirstByte, 2};
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    injector.setFilter(QStringLiteral("/orders/"));
+    env.write("in.txt", payroll(300));
+    QVERIFY(QDir(env.dir()).mkdir("orders"));
+    const QString day = QDate(2020, 12, 31).toString(QStringLiteral("yyyyMMdd"));
+    env.write(QStringLiteral("orders/跨行代发-%1-1.txt").arg(day), "earlier 1\r\n");
+    env.write(QStringLiteral("orders/跨行代发-%1-3.txt").arg(day), "earlier 3\r\n");
+    const QMap<QString, QByteArray> before = contents(env.path("orders"));
+    QVERIFY2(injector.inject(0), qPrintable(injector.error()));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const int status = Cli::run({"convert", env.path("in.txt"), "-o", env.path("orders") + "/", "--split",
+                                 "--overwrite"},
+                                outStream, errStream);
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    errStream.flush();
+    QCOMPARE(status, 2);
+    QCOMPARE(err, QStringLiteral("创建文件失败！ %1\n").arg(env.path(QStringLiteral("orders/跨行代发-%1-2.txt").arg(day))));
+    QCOMPARE(contents(env.path("orders")), before);
+}
+
+void TestCli::convertWritesNoEmptyOrder_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("header only") << gbk(kHeader);
+    QTest::newRow("every line skipped")
+        << gbk(kHeader + "\r\n1,,104306114010,622202020,李四,1,,,,,\r\n2,,,6222020200012347,王五,1,,,,,");
+}
+
+void TestCli::convertWritesNoEmptyOrder()
+{
+    QFETCH(QByteArray, input);
+    TestEnv env;
+    env.write("in.txt", input);
+    const Run run = cli({"convert", env.path("in.txt"), "-o", env.path("out.txt"), "--skip-invalid"});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.out.endsWith(QStringLiteral("没有可导出的代发信息，未写出文件\n")), qPrintable(run.out));
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"in.txt"});
 }
 
 void TestCli::banksAreFoundAsTheSearchDialogFindsThem()
