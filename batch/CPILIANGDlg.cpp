@@ -51,6 +51,7 @@ OrderScreen::Config batchConfig()
     c.exitCaption = QStringLiteral("批量转账");
     c.totalsOfferExport = true;
     c.pickWhileModifying = true;
+    c.previousFilter = QStringLiteral("Excel 文件(*.xlsx)|*.xlsx||");
     return c;
 }
 } // namespace
@@ -67,6 +68,7 @@ CPILIANGDlg::CPILIANGDlg(QWidget* parent) : OrderScreen(batchConfig(), parent)
     // A month's in-bank payroll comes from a payroll roster group.
     connect(addExtraButton(QStringLiteral("导入名册"), true), &QPushButton::clicked, this,
             &CPILIANGDlg::ImportRoster);
+    addCompareButton();
 }
 
 bool CPILIANGDlg::ValidateEntry(int lineNumber, bool importing)
@@ -108,6 +110,26 @@ void CPILIANGDlg::PickPayee()
     }
     setFieldText(Account, picker.account());
     setFieldText(Name, picker.name());
+}
+
+QVector<OrderReview::Line> CPILIANGDlg::reviewLines() const
+{
+    QVector<QStringList> rows;
+    for (int r = 0; r < lineCount(); ++r) {
+        rows << line(r);
+    }
+    return BatchReview::linesOf(rows);
+}
+
+OrderReview::Knowledge CPILIANGDlg::reviewKnowledge(const QVector<OrderReview::Line>& order) const
+{
+    return BatchReview::knowledge(order);
+}
+
+std::optional<QString> CPILIANGDlg::readPreviousOrder(const QString& path,
+                                                      OrderReview::Previous* previous) const
+{
+    return BatchReview::readPrevious(path, previous);
 }
 
 bool CPILIANGDlg::ExportLines()

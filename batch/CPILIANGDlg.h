@@ -28,4 +28,8 @@ protected:
                      const std::function<std::optional<BatchLine::Entry>(const QString&)>& parse,
                      bool fromRoster);
     void PickPayee() override;
+    QVector<OrderReview::Line> reviewLines() const override;
+    OrderReview::Knowledge reviewKnowledge(const QVector<OrderReview::Line>& order) const override;
+    std::optional<QString> readPreviousOrder(const QString& path,
+                                             OrderReview::Previous* previous) const override;
 };

@@ -3,6 +3,7 @@
 #include "common/core/Amount.h"
 #include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
+#include "common/core/OrderReview.h"
 #include "common/core/SafeWrite.h"
 #include "common/core/SpreadsheetReader.h"
 #include "common/core/TextImportFile.h"
@@ -25,10 +26,12 @@ namespace {
 
 const QString kUsage = QStringLiteral(
     "用法：\n"
-    "  dxbk-cli check 文件... [--split] [--json]\n"
+    "  dxbk-cli check 文件... [--split] [核对选项] [--json]\n"
     "      按代发工资界面“导入文本”的规则逐行检查代发文件：每个问题一行（文件:行号: 提示），\n"
-    "      然后是总笔数和总金额。一份代发至多200笔；--split 时超过200笔的文件也逐行查完。\n"
-    "  dxbk-cli convert 输入文件 -o 输出文件 [--skip-invalid] [--split [--overwrite]] [--json]\n"
+    "      然后是整份代发的提醒（文件:行号: 提醒：……），最后是总笔数和总金额。\n"
+    "      一份代发至多200笔；--split 时超过200笔的文件也逐行查完。\n"
+    "  dxbk-cli convert 输入文件 -o 输出文件 [--skip-invalid] [--split [--overwrite]] [核对选项]\n"
+    "                   [--strict] [--json]\n"
     "      把工作簿（.xlsx、.xls，“导入Excel”的格式）或导入格式的文本文件转成银行的代发文件，\n"
     "      与界面“导入”后“导出文本”所得逐字节相同。有行被拒绝或没有一行可导出时什么也不写；\n"
     "      输出文件不能是输入文件。\n"
@@ -37,104 +40,27 @@ const QString kUsage = QStringLiteral(
     "                      每个文件至多200笔；输出文件为文件夹时用默认文件名。已有同名的\n"
     "                      一组文件时什么也不写\n"
     "      --overwrite     与 --split 同用：整组替换已有的同名文件（多出的旧文件随后删除）\n"
+    "      --strict        有提醒时也不写出文件\n"
+    "  核对选项（整份代发的检查：重复的收款账号、联行号、银联卡号校验位、与kuahangacc.txt中的户名，\n"
+    "  只查一个文件时还可以）：\n"
+    "      --compare 上次的文件    与上次导出的代发文件比较：新增、缺少的收款人，账号、联行号的变化，\n"
+    "                              金额的大幅变动\n"
+    "      --max-change 百分比     金额变动超过此比例时提醒（默认30）\n"
+    "      --expect-count 笔数     应有的总笔数\n"
+    "      --expect-total 金额     应有的总金额\n"
+    "      --bankno 路径           联行号文件（默认程序目录中的BankNo.txt）\n"
     "  dxbk-cli banks [--bankno 路径] 开户行或联行号 [--json]\n"
     "      按“联行号查询”的规则列出联行号：开户行名称的片段（可用一个“%”连接两段），\n"
     "      或完整的联行号；默认读取程序目录中的BankNo.txt。\n"
     "  --json  以JSON输出同样的结果\n"
     "  --help  显示本说明\n"
-    "退出状态：0 全部有效（或找到）；1 有行被拒绝（或未找到）；2 用法错误，或文件无法读取、写入。\n");
+    "退出状态：0 全部有效（或找到），没有提醒；1 有行被拒绝（或未找到）；2 用法错误，或文件无法\n"
+    "读取、写入；3 没有被拒绝的行，但有提醒（convert 仍写出文件，加 --strict 时不写）。\n");
 
 const QString kUsageError = QStringLiteral("用法错误，请用 dxbk-cli --help 查看用法");
 
-struct Problem
-{
-    int line;   // the line of the file, or the row of the sheet
-    int number; // the line's number among the lines read, as the screen counts it (0: none)
-    QString message;
-};
-
-// One input read as the payroll screen's import reads it.
-struct Reading
-{
-    std::optional<QString> unreadable; // what keeps the input from being read at all
-    QVector<PayrollLine> lines;        // the accepted lines, numbered from 1
-    QList<Problem> problems;
-    bool stopped = false; // the reading ended early: a format error, a cell not text, the limit
-
-    QStringList amounts() const
-    {
-        QStringList out;
-        for (const PayrollLine& l : lines) {
-            out << l.amount;
-        }
-        return out;
-    }
-};
-
-Reading readPayroll(const QString& path, bool limit)
-{
-    Reading r;
-    SpreadsheetReader workbook;
-    TextImportFile text;
-    std::optional<PayrollSource> source;
-    // A workbook is known by its content; anything else is a text file in the import layout.
-    if (workbook.open(path)) {
-        source.emplace(workbook);
-        if (source->templateTooShort()) {
-            r.unreadable = QStringLiteral("文件格式错误，导入失败");
-            return r;
-        }
-    } else if (workbook.error() == SpreadsheetError::NotSpreadsheet) {
-        if (!text.load(path)) {
-            r.unreadable = QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName());
-            return r;
-        }
-        source.emplace(text);
-    } else if (workbook.error() == SpreadsheetError::CannotOpen) {
-        r.unreadable = QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName());
-        return r;
-    } else {
-        r.unreadable = QStringLiteral("文件格式错误，导入失败");
-        return r;
-    }
-
-    int read = 0;
-    for (;;) {
-        const PayrollSource::Item item = source->next();
-        if (item.type == PayrollSource::Item::End) {
-            break;
-        }
-        if (item.type == PayrollSource::Item::NotText) {
-            r.problems.append({item.location, 0, QStringLiteral("excel格式错误，请将单元格设置成文本格式")});
-            r.stopped = true;
-            break;
-        }
-        if (limit && r.lines.size() >= PayrollExport::MaxLines) {
-            r.problems.append({item.location, 0, QStringLiteral("已超过代发工具上限200条!导入终止")});
-            r.stopped = true;
-            break;
-        }
-        ++read;
-        if (item.type == PayrollSource::Item::FormatError) {
-            r.problems.append({item.location, read, QStringLiteral("导入文件格式错误，导入失败！")});
-            r.stopped = true;
-            break;
-        }
-        if (item.type == PayrollSource::Item::Refused) {
-            r.problems.append({item.location, read, TextImportFile::refusal(item.problem, read)});
-            continue;
-        }
-        PayrollCheck::Entry e = item.entry;
-        const CheckReporter report(RecordCheckMode::Numbered, read);
-        if (!PayrollCheck::check(e, report)) {
-            r.problems.append({item.location, read, report.message()});
-            continue;
-        }
-        const QString seq = QString::number(r.lines.size() + 1);
-        r.lines.append({seq, e.account, e.name, e.bankName, e.routingCode, e.amount, e.purpose});
-    }
-    return r;
-}
+using PayrollFile::Problem;
+using PayrollFile::Reading;
 
 QString totalsText(const QStringList& amounts)
 {
@@ -173,15 +99,97 @@ void printJson(QTextStream& out, const QJsonObject& o)
     out << QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented));
 }
 
+struct Options;
+
+QString findingKind(OrderReview::Finding::Kind kind)
+{
+    using K = OrderReview::Finding::Kind;
+    switch (kind) {
+    case K::Count:
+        return QStringLiteral("count");
+    case K::Total:
+        return QStringLiteral("total");
+    case K::PreviousUnread:
+        return QStringLiteral("previous-unread");
+    case K::Duplicate:
+        return QStringLiteral("duplicate-account");
+    case K::RoutingCodeForm:
+        return QStringLiteral("routing-code-form");
+    case K::RoutingCodeUnknown:
+        return QStringLiteral("routing-code-unknown");
+    case K::BankNameDiffers:
+        return QStringLiteral("bank-name-differs");
+    case K::CardCheckDigit:
+        return QStringLiteral("card-check-digit");
+    case K::RosterName:
+        return QStringLiteral("roster-name");
+    case K::NewPayee:
+        return QStringLiteral("new-payee");
+    case K::AccountChanged:
+        return QStringLiteral("account-changed");
+    case K::NameChanged:
+        return QStringLiteral("name-changed");
+    case K::RoutingCodeChanged:
+        return QStringLiteral("routing-code-changed");
+    case K::AmountChanged:
+        return QStringLiteral("amount-changed");
+    case K::MissingPayee:
+        return QStringLiteral("missing-payee");
+    }
+    return QString();
+}
+
+QJsonArray findingsJson(const QVector<OrderReview::Finding>& findings)
+{
+    QJsonArray out;
+    for (const OrderReview::Finding& f : findings) {
+        QJsonArray lines;
+        for (int n : f.lines) {
+            lines.append(n);
+        }
+        QJsonObject o{{QStringLiteral("kind"), findingKind(f.kind)},
+                      {QStringLiteral("lines"), lines},
+                      {QStringLiteral("message"), f.text}};
+        if (f.previousLine > 0) {
+            o.insert(QStringLiteral("previousLine"), f.previousLine);
+        }
+        out.append(o);
+    }
+    return out;
+}
+
+// A finding is told at the first line it concerns; one about last time's order alone at that
+// order's line; a total at the file.
+void printFindings(QTextStream& out, const QString& file, const QString& previousFile,
+                   const QVector<OrderReview::Finding>& findings)
+{
+    for (const OrderReview::Finding& f : findings) {
+        if (!f.lines.isEmpty()) {
+            out << file << ':' << f.lines.first();
+        } else if (f.previousLine > 0) {
+            out << previousFile << ':' << f.previousLine;
+        } else {
+            out << file;
+        }
+        out << QStringLiteral(": 提醒：") << f.text << '\n';
+    }
+}
+
 struct Options
 {
     bool json = false;
     bool skipInvalid = false;
     bool split = false;
     bool overwrite = false;
+    bool strict = false;
     QString output;
     QString bankNo;
+    QString compare;
+    std::optional<int> changePercent;
+    OrderReview::Expected expected;
     QStringList positional;
+
+    bool reviewsOneOrder() const { return !compare.isEmpty() || expected.count || expected.totalFen; }
 };
 
 std::optional<Options> parse(const QStringList& args, const QStringList& allowed)
@@ -204,6 +212,30 @@ std::optional<Options> parse(const QStringList& args, const QStringList& allowed
             o.split = true;
         } else if (a == QLatin1String("--overwrite")) {
             o.overwrite = true;
+        } else if (a == QLatin1String("--strict")) {
+            o.strict = true;
+        } else if (a == QLatin1String("--compare") || a == QLatin1String("--max-change") ||
+                   a == QLatin1String("--expect-count") || a == QLatin1String("--expect-total")) {
+            if (i + 1 >= args.size()) {
+                return std::nullopt;
+            }
+            const QString value = args.at(++i);
+            bool number = false;
+            if (a == QLatin1String("--compare")) {
+                o.compare = value;
+            } else if (a == QLatin1String("--expect-total")) {
+                QString canonical;
+                if (Amount::check(value, &canonical) != Amount::Problem::None) {
+                    return std::nullopt;
+                }
+                o.expected.totalFen = Amount::toFen(canonical);
+            } else {
+                const int n = value.toInt(&number);
+                if (!number || n < 0 || (a == QLatin1String("--max-change") && n > 10000)) {
+                    return std::nullopt;
+                }
+                (a == QLatin1String("--max-change") ? o.changePercent : o.expected.count) = n;
+            }
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output") ||
                    a == QLatin1String("--bankno")) {
             if (i + 1 >= args.size()) {
@@ -215,18 +247,71 @@ std::optional<Options> parse(const QStringList& args, const QStringList& allowed
     return o;
 }
 
+// What every review of this run shares: the routing-code list and the previous order.
+struct ReviewSetup
+{
+    bool codeList = false;
+    std::optional<OrderReview::Previous> previous;
+};
+
+std::optional<ReviewSetup> prepareReview(const Options& o, QTextStream& err)
+{
+    ReviewSetup s;
+    const QString path = o.bankNo.isEmpty() ? CMyTool::DataFilePath(QStringLiteral("BankNo.txt")) : o.bankNo;
+    switch (BankCodeTable::loadFrom(path)) {
+    case BankCodeTable::LoadStatus::CannotOpen:
+        // Without the list the codes are checked for their form only; a list named and missing is
+        // a mistake of the command.
+        if (!o.bankNo.isEmpty()) {
+            err << QStringLiteral("打开联行号文件失败，请将联行号文件放在工具可执行程序目录中") << '\n';
+            return std::nullopt;
+        }
+        break;
+    case BankCodeTable::LoadStatus::FormatError:
+        // A list read only in part cannot tell a missing code.
+        err << QStringLiteral("导入BankNo.txt文件错误，请更新文件！") << '\n';
+        break;
+    case BankCodeTable::LoadStatus::Loaded:
+        s.codeList = true;
+        break;
+    }
+    if (!o.compare.isEmpty()) {
+        OrderReview::Previous p;
+        p.changePercent = o.changePercent.value_or(OrderReview::DefaultChangePercent);
+        if (const std::optional<QString> message = PayrollReview::readPrevious(o.compare, &p)) {
+            err << *message << '\n';
+            return std::nullopt;
+        }
+        s.previous = p;
+    }
+    return s;
+}
+
+QVector<OrderReview::Finding> reviewOf(const Reading& r, const Options& o, const ReviewSetup& s)
+{
+    const QVector<OrderReview::Line> order = PayrollReview::linesOf(r.lines, r.locations);
+    return OrderReview::review(order, PayrollReview::knowledge(order, s.codeList), o.expected,
+                               s.previous ? &*s.previous : nullptr);
+}
+
 int check(const Options& o, QTextStream& out, QTextStream& err)
 {
-    if (o.positional.isEmpty()) {
+    // A comparison and control totals belong to one order.
+    if (o.positional.isEmpty() || (o.reviewsOneOrder() && o.positional.size() > 1)) {
         err << kUsageError << '\n';
         return Cli::Failure;
     }
+    const std::optional<ReviewSetup> setup = prepareReview(o, err);
+    if (!setup) {
+        return Cli::Failure;
+    }
     int status = Cli::Valid;
+    bool findings = false;
     QJsonArray files;
     QStringList allAmounts;
     for (const QString& file : o.positional) {
         // With --split, a file longer than one order is checked whole, as convert --split reads it.
-        const Reading r = readPayroll(file, !o.split);
+        const Reading r = PayrollFile::read(file, !o.split);
         if (r.unreadable) {
             err << *r.unreadable << '\n';
             status = Cli::Failure;
@@ -237,21 +322,28 @@ int check(const Options& o, QTextStream& out, QTextStream& err)
         if (!r.problems.isEmpty() && status == Cli::Valid) {
             status = Cli::Refused;
         }
+        const QVector<OrderReview::Finding> found = reviewOf(r, o, *setup);
+        findings = findings || !found.isEmpty();
         allAmounts += r.amounts();
         if (o.json) {
             QJsonObject f = totalsJson(r.amounts());
             f.insert(QStringLiteral("file"), file);
             f.insert(QStringLiteral("problems"), problemsJson(r.problems));
+            f.insert(QStringLiteral("findings"), findingsJson(found));
             files.append(f);
         } else {
             printProblems(out, file, r.problems);
+            printFindings(out, file, o.compare, found);
             out << file << ": " << totalsText(r.amounts()) << '\n';
         }
+    }
+    if (status == Cli::Valid && findings) {
+        status = Cli::Findings;
     }
     if (o.json) {
         QJsonObject result = totalsJson(allAmounts);
         result.insert(QStringLiteral("files"), files);
-        result.insert(QStringLiteral("valid"), status == Cli::Valid);
+        result.insert(QStringLiteral("valid"), status == Cli::Valid || status == Cli::Findings);
         printJson(out, result);
     } else if (o.positional.size() > 1) {
         out << QStringLiteral("合计：") << totalsText(allAmounts) << '\n';
@@ -316,23 +408,36 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         return Cli::Failure;
     }
     const QString input = o.positional.first();
-    Reading r = readPayroll(input, !o.split);
+    const std::optional<ReviewSetup> setup = prepareReview(o, err);
+    if (!setup) {
+        return Cli::Failure;
+    }
+    Reading r = PayrollFile::read(input, !o.split);
     if (r.unreadable) {
         err << *r.unreadable << '\n';
         return Cli::Failure;
     }
+    // The lines that would be written are reviewed, whole, however they are split.
+    const QVector<OrderReview::Finding> found = reviewOf(r, o, *setup);
     // A reading that ended early leaves lines unread: the order would not be the file's.
     bool writes = !r.stopped && (r.problems.isEmpty() || o.skipInvalid);
     QJsonObject result;
     QJsonArray outputs;
-    int status = r.problems.isEmpty() ? Cli::Valid : Cli::Refused;
+    int status = !r.problems.isEmpty() ? Cli::Refused : found.isEmpty() ? Cli::Valid : Cli::Findings;
     if (!o.json) {
         printProblems(out, input, r.problems);
+        printFindings(out, input, o.compare, found);
         if (!writes && !r.problems.isEmpty()) {
             out << QStringLiteral("有%1条信息未通过检查，未写出文件").arg(r.problems.size()) << '\n';
         } else if (!r.problems.isEmpty()) {
             out << QStringLiteral("已跳过%1条信息").arg(r.problems.size()) << '\n';
         }
+    }
+    if (writes && o.strict && !found.isEmpty()) {
+        if (!o.json) {
+            out << QStringLiteral("有%1条提醒，未写出文件").arg(found.size()) << '\n';
+        }
+        writes = false;
     }
     // An order without a line is nothing the bank could pay; the screen never exports one either.
     if (writes && r.lines.isEmpty()) {
@@ -419,8 +524,8 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
             err << QStringLiteral("创建文件失败！") << ' ' << failed << '\n';
             // All orders or none: the ones already placed give their names back.
             for (int k = 0; k < placed; ++k) {
-                const bool restored = held.at(k) ? SafeWrite::writeFile(names.at(k), *held.at(k))
-                                                 : QFile::remove(names.at(k));
+                const bool restored =
+                    held.at(k) ? SafeWrite::writeFile(names.at(k), *held.at(k)) : QFile::remove(names.at(k));
                 if (!restored) {
                     err << QStringLiteral("恢复文件失败：%1").arg(names.at(k)) << '\n';
                 }
@@ -459,9 +564,10 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         result = totalsJson(r.amounts());
         result.insert(QStringLiteral("input"), input);
         result.insert(QStringLiteral("problems"), problemsJson(r.problems));
+        result.insert(QStringLiteral("findings"), findingsJson(found));
         result.insert(QStringLiteral("skipped"), writes ? int(r.problems.size()) : 0);
         result.insert(QStringLiteral("outputs"), outputs);
-        result.insert(QStringLiteral("valid"), status == Cli::Valid);
+        result.insert(QStringLiteral("valid"), status == Cli::Valid || status == Cli::Findings);
         printJson(out, result);
     }
     return status;
@@ -525,20 +631,22 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
         out << kUsage;
         return Valid;
     }
-    const QStringList common{QStringLiteral("--json")};
+    const QStringList common{QStringLiteral("--json"),         QStringLiteral("--compare"),
+                             QStringLiteral("--max-change"),   QStringLiteral("--expect-count"),
+                             QStringLiteral("--expect-total"), QStringLiteral("--bankno")};
     std::optional<Options> o;
     int status = Failure;
     if (command == QLatin1String("check") &&
         (o = parse(rest, common + QStringList{QStringLiteral("--split")}))) {
         status = check(*o, out, err);
     } else if (command == QLatin1String("convert") &&
-               (o = parse(rest, common + QStringList{QStringLiteral("-o"), QStringLiteral("--output"),
-                                                     QStringLiteral("--skip-invalid"),
-                                                     QStringLiteral("--split"),
-                                                     QStringLiteral("--overwrite")}))) {
+               (o = parse(rest,
+                          common + QStringList{QStringLiteral("-o"), QStringLiteral("--output"),
+                                               QStringLiteral("--skip-invalid"), QStringLiteral("--split"),
+                                               QStringLiteral("--overwrite"), QStringLiteral("--strict")}))) {
         status = convert(*o, out, err);
     } else if (command == QLatin1String("banks") &&
-               (o = parse(rest, common + QStringList{QStringLiteral("--bankno")}))) {
+               (o = parse(rest, {QStringLiteral("--json"), QStringLiteral("--bankno")}))) {
         status = banks(*o, out, err);
     } else {
         err << kUsageError << '\n';

@@ -12,7 +12,8 @@ enum Status
 {
     Valid = 0,   // everything was valid (or found)
     Refused = 1, // lines were refused (or nothing was found)
-    Failure = 2  // bad usage, or a file that cannot be read or written
+    Failure = 2, // bad usage, or a file that cannot be read or written
+    Findings = 3 // no line refused, but the review of the order found something to look at
 };
 
 // Runs one command line (arguments without the program name), writing results to out and

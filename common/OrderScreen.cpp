@@ -108,7 +108,7 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
     connect(m_confirm, &QPushButton::clicked, this, &OrderScreen::onConfirm);
     connect(m_cancel, &QPushButton::clicked, this, &OrderScreen::onCancel);
     connect(m_delete, &QPushButton::clicked, this, &OrderScreen::onDelete);
-    connect(m_export, &QPushButton::clicked, this, [this] { ExportLines(); });
+    connect(m_export, &QPushButton::clicked, this, [this] { exportReviewed(); });
     connect(m_exit, &QPushButton::clicked, this, &OrderScreen::onExit);
     connect(m_pick, &QPushButton::clicked, this, [this] { PickPayee(); });
     connect(m_list, &RowList::selectionChanged, this, &OrderScreen::onSelectionChanged);
@@ -140,6 +140,64 @@ QPushButton* OrderScreen::addExtraButton(const QString& caption, bool wide)
     m_extraCount += wide ? 2 : 1;
     b->setVisible(AppInfo::fullEdition());
     return b;
+}
+
+void OrderScreen::addCompareButton()
+{
+    QPushButton* compare = addExtraButton(QStringLiteral("与上次比较"), true);
+    enableWithLines(compare);
+    connect(compare, &QPushButton::clicked, this, &OrderScreen::compareWithPrevious);
+}
+
+ReviewDialog::Source OrderScreen::reviewSource() const
+{
+    const QVector<OrderReview::Line> order = reviewLines();
+    ReviewDialog::Source s;
+    s.run = [order, known = reviewKnowledge(order)](const OrderReview::Expected& e,
+                                                    const OrderReview::Previous* p) {
+        return OrderReview::review(order, known, e, p);
+    };
+    s.readPrevious = [this](const QString& path, OrderReview::Previous* p) {
+        return readPreviousOrder(path, p);
+    };
+    s.previousFilter = m_config.previousFilter;
+    s.count = m_count->text();
+    s.total = m_total->text();
+    return s;
+}
+
+bool OrderScreen::exportReviewed()
+{
+    ReviewDialog dialog(reviewSource(), this);
+    if (!dialog.hasFindings()) {
+        return ExportLines();
+    }
+    return decideAfterReview(dialog);
+}
+
+void OrderScreen::compareWithPrevious()
+{
+    ReviewDialog dialog(reviewSource(), this);
+    if (dialog.comparePrevious()) {
+        decideAfterReview(dialog);
+    }
+}
+
+bool OrderScreen::decideAfterReview(ReviewDialog& dialog)
+{
+    dialog.exec();
+    switch (dialog.outcome()) {
+    case ReviewDialog::Outcome::ExportAnyway:
+        return ExportLines();
+    case ReviewDialog::Outcome::GoToLine:
+        // The list's lines are numbered by their place.
+        m_list->selectRow(dialog.chosenLine() - 1);
+        m_list->setFocus();
+        return false;
+    case ReviewDialog::Outcome::Back:
+        break;
+    }
+    return false;
 }
 
 void OrderScreen::setEntryEnabled(bool on)
@@ -390,7 +448,7 @@ void OrderScreen::onExit()
     if (m_unsaved) {
         const int answer = Msg::show(this, QStringLiteral("信息尚未保存，是否导出保存?"),
                                      m_config.exitCaption, Msg::Yes | Msg::No | Msg::Cancel);
-        if (answer == Msg::Cancel || (answer == Msg::Yes && !ExportLines())) {
+        if (answer == Msg::Cancel || (answer == Msg::Yes && !exportReviewed())) {
             return;
         }
     }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "common/ReviewDialog.h"
 #include "common/RowList.h"
+#include "common/core/OrderReview.h"
 
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
+#include <optional>
 
 class CMyEditCtrl;
 class QGridLayout;
@@ -40,6 +43,7 @@ public:
         QString exitCaption;     // caption of the unsaved question
         bool totalsOfferExport;  // RefreshTotals enables the export button when lines exist
         bool pickWhileModifying; // the picker button stays offered while a line is changed
+        QString previousFilter;  // of the file dialog asking for last time's order
     };
 
     bool unsaved() const { return m_unsaved; }
@@ -48,6 +52,11 @@ public:
     void RefreshTotals();
     virtual bool ValidateEntry(int lineNumber, bool importing) = 0;
     virtual bool ExportLines() = 0;
+    // Every export the clerk asks for: the review of the whole order first; with nothing found
+    // the export goes on at once, else the clerk sees the findings and decides.
+    bool exportReviewed();
+    // 与上次比较: the review against the order exported last time, shown whatever it finds.
+    void compareWithPrevious();
 
     int lineCount() const { return m_list->count(); }
     QStringList line(int r) const { return m_list->rows()->row(r); }
@@ -57,6 +66,14 @@ protected:
 
     virtual void RememberPayee() = 0;
     virtual void PickPayee() = 0;
+    // The order's lines as the review sees them, what the program knows about them, and how
+    // last time's order is read.
+    virtual QVector<OrderReview::Line> reviewLines() const = 0;
+    virtual OrderReview::Knowledge reviewKnowledge(const QVector<OrderReview::Line>& order) const = 0;
+    virtual std::optional<QString> readPreviousOrder(const QString& path,
+                                                     OrderReview::Previous* previous) const = 0;
+    // "与上次比较" among the full edition's buttons, offered while the list holds a line.
+    void addCompareButton();
 
     CMyEditCtrl* field(int i) const { return m_fields.at(i); }
     int fieldCount() const { return int(m_fields.size()); }
@@ -86,6 +103,8 @@ protected:
     QPushButton* exportButton() const { return m_export; }
 
 private:
+    ReviewDialog::Source reviewSource() const;
+    bool decideAfterReview(ReviewDialog& dialog);
     void onSelectionChanged();
     void onAdd();
     void onModify();

@@ -11,6 +11,7 @@
 #include "common/core/SpreadsheetRows.h"
 #include "common/core/TextImportFile.h"
 #include "lookup/CGetBookSearch.h"
+#include "lookup/core/BankCodeTable.h"
 #include "print/ReportPreview.h"
 #include "rosters/RosterFiles.h"
 #include "rosters/core/RosterFormat.h"
@@ -53,6 +54,7 @@ OrderScreen::Config payrollConfig()
     c.exitCaption = QStringLiteral("代发/批量提现");
     c.totalsOfferExport = false;
     c.pickWhileModifying = false;
+    c.previousFilter = QStringLiteral("Text Files (*.txt)|*.txt||");
     return c;
 }
 } // namespace
@@ -69,6 +71,7 @@ CDAIFADlg::CDAIFADlg(QWidget* parent) : OrderScreen(payrollConfig(), parent)
     QPushButton* openRoster = addExtraButton(QStringLiteral("打开代发账户名册"), true);
     connect(openRoster, &QPushButton::clicked, this,
             [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster); });
+    addCompareButton();
 }
 
 QVector<PayrollLine> CDAIFADlg::lines() const
@@ -132,6 +135,22 @@ void CDAIFADlg::PickPayee()
     setFieldText(Name, picker.name());
     setFieldText(BankName, picker.bankName());
     setFieldText(RoutingCode, picker.code());
+}
+
+QVector<OrderReview::Line> CDAIFADlg::reviewLines() const
+{
+    return PayrollReview::linesOf(lines());
+}
+
+OrderReview::Knowledge CDAIFADlg::reviewKnowledge(const QVector<OrderReview::Line>& order) const
+{
+    return PayrollReview::knowledge(order, BankCodeTable::loadWhole());
+}
+
+std::optional<QString> CDAIFADlg::readPreviousOrder(const QString& path,
+                                                    OrderReview::Previous* previous) const
+{
+    return PayrollReview::readPrevious(path, previous);
 }
 
 bool CDAIFADlg::ExportLines()

@@ -23,6 +23,10 @@ protected:
     // One import for a text file and a workbook alike.
     void importFrom(PayrollSource& source);
     void PickPayee() override;
+    QVector<OrderReview::Line> reviewLines() const override;
+    OrderReview::Knowledge reviewKnowledge(const QVector<OrderReview::Line>& order) const override;
+    std::optional<QString> readPreviousOrder(const QString& path,
+                                             OrderReview::Previous* previous) const override;
 
 private:
     void showEntry(const PayrollCheck::Entry& e);

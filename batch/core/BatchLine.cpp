@@ -1,7 +1,12 @@
 #include "batch/core/BatchLine.h"
 
 #include "common/core/CMyTool.h"
+#include "common/core/SpreadsheetReader.h"
+#include "common/core/SpreadsheetRows.h"
+#include "rosters/core/RosterDocument.h"
 #include "rosters/core/RosterFormat.h"
+
+#include <QFileInfo>
 
 namespace BatchLine {
 
@@ -82,3 +87,50 @@ QString workbookPath(const QString& chosen)
 }
 
 } // namespace BatchLine
+
+namespace BatchReview {
+
+QVector<OrderReview::Line> linesOf(const QVector<QStringList>& rows)
+{
+    QVector<OrderReview::Line> out;
+    for (const QStringList& r : rows) {
+        out.append({r.value(0).toInt(), r.value(1), r.value(2), QString(), QString(), r.value(3)});
+    }
+    return out;
+}
+
+OrderReview::Knowledge knowledge(const QVector<OrderReview::Line>& order)
+{
+    OrderReview::Knowledge k;
+    k.rosterFile = QStringLiteral("hangneiacc.txt");
+    k.rosterNames = RosterDocument::namesByAccount(RosterDocument::Kind::InBank, k.rosterFile,
+                                                   OrderReview::accountsOf(order));
+    return k;
+}
+
+std::optional<QString> readPrevious(const QString& path, OrderReview::Previous* previous)
+{
+    SpreadsheetReader reader;
+    if (!reader.open(path)) {
+        return reader.error() == SpreadsheetError::CannotOpen
+                   ? QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName())
+                   : QStringLiteral("文件格式错误，导入失败");
+    }
+    const SpreadsheetRange used = reader.usedRange();
+    for (int r = 2; r <= used.lastRow() && !used.isEmpty(); ++r) {
+        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 3);
+        if (row && !row->anyText) {
+            continue;
+        }
+        BatchLine::Entry e =
+            row ? BatchLine::Entry{row->texts.at(0), row->texts.at(1), row->texts.at(2)} : BatchLine::Entry();
+        if (!row || !BatchLine::check(e, CheckReporter(RecordCheckMode::Silent))) {
+            ++previous->unread;
+            continue;
+        }
+        previous->lines.append({r, e.account, e.name, QString(), QString(), e.amount});
+    }
+    return std::nullopt;
+}
+
+} // namespace BatchReview

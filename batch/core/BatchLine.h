@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/FieldCheck.h"
+#include "common/core/OrderReview.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,3 +37,16 @@ bool passesRosterCheck(const QString& line, const CheckReporter& report);
 QString workbookPath(const QString& chosen);
 
 } // namespace BatchLine
+
+// The review of an in-bank order before it is exported.
+namespace BatchReview {
+
+// Rows of the list: 序号, account, name, amount.
+QVector<OrderReview::Line> linesOf(const QVector<QStringList>& rows);
+// Payees against hangneiacc.txt; an in-bank order has no routing codes.
+OrderReview::Knowledge knowledge(const QVector<OrderReview::Line>& order);
+// The lines of an order exported before (the workbook 导出Excel writes: a header row, then
+// account, name and amount from row 2); the message when it cannot be read.
+std::optional<QString> readPrevious(const QString& path, OrderReview::Previous* previous);
+
+} // namespace BatchReview

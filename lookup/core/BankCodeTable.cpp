@@ -62,6 +62,7 @@ struct Table
 {
     QString text;              // names, and the codes that are not packed, each entry closed by "|"
     std::vector<Slot> entries; // ordered by code, one per code
+    bool whole = false;        // every line of the file was read
     bool messageAllowed = true;
 
     // The code's units; a packed code is spelt out into buffer.
@@ -90,6 +91,7 @@ struct Table
     {
         text = QString();
         entries = std::vector<Slot>();
+        whole = false;
     }
 };
 
@@ -298,6 +300,7 @@ BankCodeTable::LoadStatus BankCodeTable::loadFrom(const QString& path)
     const bool ok = readLines(file, t);
     file.close();
     order(t);
+    t.whole = ok;
     return ok ? LoadStatus::Loaded : LoadStatus::FormatError;
 }
 
@@ -315,6 +318,19 @@ std::optional<QString> BankCodeTable::load()
         break;
     }
     return std::nullopt;
+}
+
+bool BankCodeTable::loadWhole()
+{
+    Table& t = table();
+    if (t.entries.empty()) {
+        loadFrom(CMyTool::DataFilePath(kFileName));
+    }
+    if (!t.whole) {
+        // A list read only in part is left for the lookup to read again and report.
+        t.clear();
+    }
+    return t.whole;
 }
 
 std::optional<QString> BankCodeTable::reload()

@@ -29,6 +29,10 @@ public:
     // Reads BankNo.txt from the program directory, unless the table already holds entries.
     // Returns the message the operator is to see, at most once per run (the first problem only).
     static std::optional<QString> load();
+    // Whether the table holds the whole of BankNo.txt, reading it from the program directory if
+    // the table is empty; says nothing to the operator. A list read only in part (a faulty line)
+    // is not kept: a code missing from it proves nothing, and the lookup reports it when opened.
+    static bool loadWhole();
     // Empties the table and reads the file again (after a new list has been downloaded).
     static std::optional<QString> reload();
 

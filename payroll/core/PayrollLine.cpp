@@ -4,7 +4,10 @@
 #include "common/core/Clock.h"
 #include "common/core/Gbk.h"
 #include "common/core/SpreadsheetRows.h"
+#include "lookup/core/BankCodeTable.h"
+#include "rosters/core/RosterDocument.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
 namespace PayrollCheck {
@@ -226,3 +229,121 @@ PayrollSource::Item PayrollSource::next()
     }
     return {Item::End, m_location, {}};
 }
+
+namespace PayrollFile {
+
+QStringList Reading::amounts() const
+{
+    QStringList out;
+    for (const PayrollLine& l : lines) {
+        out << l.amount;
+    }
+    return out;
+}
+
+Reading read(const QString& path, bool limit)
+{
+    Reading r;
+    SpreadsheetReader workbook;
+    TextImportFile text;
+    std::optional<PayrollSource> source;
+    // A workbook is known by its content; anything else is a text file in the import layout.
+    if (workbook.open(path)) {
+        source.emplace(workbook);
+        if (source->templateTooShort()) {
+            r.unreadable = QStringLiteral("文件格式错误，导入失败");
+            return r;
+        }
+    } else if (workbook.error() == SpreadsheetError::NotSpreadsheet) {
+        if (!text.load(path)) {
+            r.unreadable = QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName());
+            return r;
+        }
+        source.emplace(text);
+    } else if (workbook.error() == SpreadsheetError::CannotOpen) {
+        r.unreadable = QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName());
+        return r;
+    } else {
+        r.unreadable = QStringLiteral("文件格式错误，导入失败");
+        return r;
+    }
+
+    int read = 0;
+    for (;;) {
+        const PayrollSource::Item item = source->next();
+        if (item.type == PayrollSource::Item::End) {
+            break;
+        }
+        if (item.type == PayrollSource::Item::NotText) {
+            r.problems.append({item.location, 0, QStringLiteral("excel格式错误，请将单元格设置成文本格式")});
+            r.stopped = true;
+            break;
+        }
+        if (limit && r.lines.size() >= PayrollExport::MaxLines) {
+            r.problems.append({item.location, 0, QStringLiteral("已超过代发工具上限200条!导入终止")});
+            r.stopped = true;
+            break;
+        }
+        ++read;
+        if (item.type == PayrollSource::Item::FormatError) {
+            r.problems.append({item.location, read, QStringLiteral("导入文件格式错误，导入失败！")});
+            r.stopped = true;
+            break;
+        }
+        if (item.type == PayrollSource::Item::Refused) {
+            r.problems.append({item.location, read, TextImportFile::refusal(item.problem, read)});
+            continue;
+        }
+        PayrollCheck::Entry e = item.entry;
+        const CheckReporter report(RecordCheckMode::Numbered, read);
+        if (!PayrollCheck::check(e, report)) {
+            r.problems.append({item.location, read, report.message()});
+            continue;
+        }
+        const QString seq = QString::number(r.lines.size() + 1);
+        r.lines.append({seq, e.account, e.name, e.bankName, e.routingCode, e.amount, e.purpose});
+        r.locations.append(item.location);
+    }
+    return r;
+}
+
+} // namespace PayrollFile
+
+namespace PayrollReview {
+
+QVector<OrderReview::Line> linesOf(const QVector<PayrollLine>& lines, const QVector<int>& numbers)
+{
+    QVector<OrderReview::Line> out;
+    for (int i = 0; i < lines.size(); ++i) {
+        const PayrollLine& l = lines.at(i);
+        const int number = i < numbers.size() ? numbers.at(i) : l.seq.toInt();
+        out.append({number, l.account, l.name, l.bankName, l.routingCode, l.amount});
+    }
+    return out;
+}
+
+OrderReview::Knowledge knowledge(const QVector<OrderReview::Line>& order, bool codeList)
+{
+    OrderReview::Knowledge k;
+    k.routingCodes = true;
+    if (codeList) {
+        k.bankNameOf = [](const QString& code) { return BankCodeTable::nameOf(code); };
+    }
+    k.rosterFile = QStringLiteral("kuahangacc.txt");
+    k.rosterNames = RosterDocument::namesByAccount(RosterDocument::Kind::Interbank, k.rosterFile,
+                                                   OrderReview::accountsOf(order));
+    return k;
+}
+
+std::optional<QString> readPrevious(const QString& path, OrderReview::Previous* previous)
+{
+    const PayrollFile::Reading r = PayrollFile::read(path, false);
+    if (r.unreadable) {
+        return r.unreadable;
+    }
+    previous->lines = linesOf(r.lines, r.locations);
+    previous->unread = int(r.problems.size());
+    return std::nullopt;
+}
+
+} // namespace PayrollReview

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/core/FieldCheck.h"
+#include "common/core/OrderReview.h"
 #include "common/core/SpreadsheetReader.h"
 #include "common/core/TextImportFile.h"
 
@@ -128,3 +129,45 @@ private:
     int m_lastRow = 0;
     bool m_tooShort = false;
 };
+
+// A payroll file read whole as the payroll screen's import reads it (a workbook known by its
+// content, anything else a text file in the import layout): the command-line companion's input
+// and the previous order a review compares with.
+namespace PayrollFile {
+
+struct Problem
+{
+    int line;   // the line of the file, or the row of the sheet
+    int number; // the line's number among the lines read, as the screen counts it (0: none)
+    QString message;
+};
+
+struct Reading
+{
+    std::optional<QString> unreadable; // what keeps the file from being read at all
+    QVector<PayrollLine> lines;        // the accepted lines, numbered from 1
+    QVector<int> locations;            // the line of the file (row of the sheet) of each
+    QList<Problem> problems;
+    bool stopped = false; // the reading ended early: a format error, a cell not text, the limit
+
+    QStringList amounts() const;
+};
+
+// limit: stop at the screen's 200 lines.
+Reading read(const QString& path, bool limit);
+
+} // namespace PayrollFile
+
+// The review of a payroll order before it goes to the bank.
+namespace PayrollReview {
+
+// The order's lines, numbered by numbers (by their 序号 when none are given).
+QVector<OrderReview::Line> linesOf(const QVector<PayrollLine>& lines, const QVector<int>& numbers = {});
+// Routing codes are checked, against BankNo.txt's names when codeList (the whole list is in the
+// table); payees against kuahangacc.txt.
+OrderReview::Knowledge knowledge(const QVector<OrderReview::Line>& order, bool codeList);
+// The lines of the previous order the clerk names (an exported file); the message when it cannot
+// be read.
+std::optional<QString> readPrevious(const QString& path, OrderReview::Previous* previous);
+
+} // namespace PayrollReview

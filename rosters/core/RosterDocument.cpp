@@ -5,6 +5,8 @@
 #include "common/core/SafeWrite.h"
 #include "common/core/TextImportFile.h"
 
+#include <QSet>
+
 RosterDocument::RosterDocument(Kind kind, const QString& fileName) : m_kind(kind), m_fileName(fileName) {}
 
 RosterFormat::Layout RosterDocument::layoutOf(Kind kind)
@@ -182,6 +184,22 @@ QByteArray RosterDocument::serialize() const
     QByteArray out;
     for (const Entry& e : m_entries) {
         out += e.shown ? lineOf(m_kind, e.record) : e.raw + "\r\n";
+    }
+    return out;
+}
+
+QHash<QString, QStringList> RosterDocument::namesByAccount(Kind kind, const QString& fileName,
+                                                           const QStringList& accounts)
+{
+    QHash<QString, QStringList> out;
+    const QSet<QString> wanted(accounts.cbegin(), accounts.cend());
+    RosterDocument doc(kind, fileName);
+    doc.load(RecordCheckMode::Silent);
+    for (int r = 0; r < doc.rowCount(); ++r) {
+        const Record& rec = doc.row(r);
+        if (wanted.contains(rec.value(0)) && !out.value(rec.value(0)).contains(rec.value(1))) {
+            out[rec.value(0)].append(rec.value(1));
+        }
     }
     return out;
 }

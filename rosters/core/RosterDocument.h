@@ -4,6 +4,7 @@
 #include "rosters/core/RosterFormat.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -68,6 +69,11 @@ public:
     static RosterFormat::Layout layoutOf(Kind kind);
     static Record recordFromFields(Kind kind, const QStringList& fields);
     static QString formatMessage(Kind kind);
+
+    // The names the roster's book shows for each of the given accounts (a missing or faulty file
+    // gives what could be read, nothing said).
+    static QHash<QString, QStringList> namesByAccount(Kind kind, const QString& fileName,
+                                                      const QStringList& accounts);
 
 private:
     struct Entry

@@ -1,3 +1,4 @@
+#include "ReviewDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "app/CAboutDlg.h"
@@ -280,6 +281,7 @@ void TestAccessibility::messageIcons()
     QCOMPARE(dialogs.messages.last().icon, Msg::Icon::Information); // good news
     dialogs.expectFile(env.path("order.txt"));
     dialogs.expect(QStringLiteral("保存成功"));
+    answerReview(QStringLiteral("仍然导出"));
     QTest::mouseClick(payroll->findChild<QPushButton*>(QStringLiteral("导出文本")), Qt::LeftButton);
     QCOMPARE(dialogs.messages.last().icon, Msg::Icon::Information);
     dialogs.expect(QStringLiteral("确定退出批量和代发工具？"), Msg::Cancel, QStringLiteral("退出程序"));

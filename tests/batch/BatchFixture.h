@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReviewDriver.h"
 #include "ScriptedDialogs.h"
 #include "TestEnv.h"
 #include "batch/CPILIANGDlg.h"

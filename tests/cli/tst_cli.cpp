@@ -1,7 +1,7 @@
 #include "Faults.h"
-#include "cli/Cli.h"
 #include "PayrollFixture.h"
 #include "Workbooks.h"
+#include "cli/Cli.h"
 #include "common/core/SpreadsheetWriter.h"
 
 #include <QDir>
@@ -9,8 +9,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTextStream>
 #include <QTest>
+#include <QTextStream>
 
 // The command-line companion, run as a process on real files, against what the payroll screen
 // does with the same files.
@@ -73,9 +73,9 @@ QByteArray payroll(int n)
 {
     QString text = kHeader;
     for (int i = 1; i <= n; ++i) {
-        text += QStringLiteral("\r\n%1,,104306114010,62220202%2,员工%1,%3.50,,十二月工资,,,")
+        text += QStringLiteral("\r\n%1,,104306114010,%2,员工%1,%3.50,,十二月工资,,,")
                     .arg(i)
-                    .arg(i, 8, 10, QLatin1Char('0'))
+                    .arg(cardNumber(QStringLiteral("6222020%1").arg(i, 8, 10, QLatin1Char('0'))))
                     .arg(i);
     }
     return gbk(text);
@@ -114,7 +114,8 @@ void TestCli::convertGivesTheScreensExportFile()
     PayrollFixture f;
     // One input feeds both: the companion...
     const Run run = cli({"convert", path, "-o", f.env.path("cli.txt"), "--skip-invalid", "--json"});
-    QVERIFY2(run.status == 0 || run.status == 1, qPrintable(run.err));
+    // The sample workbooks' card numbers are made up: the review reminds of their check digits.
+    QVERIFY2(run.status == 0 || run.status == 1 || run.status == 3, qPrintable(run.err));
     const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
     const QJsonArray problems = result.value("problems").toArray();
     const int imported = result.value("count").toInt();
@@ -138,11 +139,11 @@ void TestCli::convertGivesTheScreensExportFile()
 void TestCli::checkReportsEveryProblemAndTheTotals()
 {
     TestEnv env;
-    env.write("bad.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,张三,100,,工资,,,\r\n"
+    env.write("bad.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012349,张三,100,,工资,,,\r\n"
                                        "2,,104306114010,622202020,李四,1,,,,,\r\n"
                                        "3,,,6222020200012347,王五,1,,,,,\r\n"
-                                       "4,,104306114010,6222020200012348,赵六,0.5,,,,,"));
-    env.write("good.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,张三,1500,,工资,,,"));
+                                       "4,,104306114010,6222020200012356,赵六,0.5,,,,,"));
+    env.write("good.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012349,张三,1500,,工资,,,"));
     const Run bad = cli({"check", env.path("bad.txt"), env.path("good.txt")});
     QCOMPARE(bad.status, 1);
     QCOMPARE(bad.out, env.path("bad.txt") +
@@ -163,7 +164,7 @@ void TestCli::checkReportsEveryProblemAndTheTotals()
     QCOMPARE(problems.at(1).toObject().value("number").toInt(), 3);
 
     // A format error ends the file there, as it ends the screen's import.
-    env.write("broken.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,张三,1,500.00,,工资,,\r\n"
+    env.write("broken.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012349,张三,1,500.00,,工资,,\r\n"
                                           "2,,104306114010,6222020200012346,李四,1,,,,,"));
     const Run broken = cli({"check", env.path("broken.txt")});
     QCOMPARE(broken.status, 1);
@@ -171,10 +172,10 @@ void TestCli::checkReportsEveryProblemAndTheTotals()
         broken.out.startsWith(env.path("broken.txt") + QStringLiteral(":2: 导入文件格式错误，导入失败！\n")));
 
     // Lines that are too long, or in UTF-8 within a GBK file, are refused there and the file goes on.
-    env.write("odd.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012345,") + QByteArray(2000, 'x') +
+    env.write("odd.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012349,") + QByteArray(2000, 'x') +
                              gbk(",1,,,,,\r\n") +
                              QStringLiteral("2,,104306114010,6222020200012346,王珅,1,,,,,\r\n").toUtf8() +
-                             gbk(QStringLiteral("3,,104306114010,6222020200012347,濮洪波,2,,,,,")));
+                             gbk(QStringLiteral("3,,104306114010,6222020200099999,濮洪波,2,,,,,")));
     const Run odd = cli({"check", env.path("odd.txt")});
     QCOMPARE(odd.status, 1);
     QCOMPARE(odd.out,
@@ -219,9 +220,9 @@ void TestCli::ordersOfMoreThan200Lines()
     TestEnv env;
     QString text = kHeader;
     for (int i = 1; i <= 450; ++i) {
-        text += QStringLiteral("\r\n%1,,104306114010,62220202%2,员工%1,%3.50,,十二月工资,,,")
+        text += QStringLiteral("\r\n%1,,104306114010,%2,员工%1,%3.50,,十二月工资,,,")
                     .arg(i)
-                    .arg(i, 8, 10, QLatin1Char('0'))
+                    .arg(cardNumber(QStringLiteral("6222020%1").arg(i, 8, 10, QLatin1Char('0'))))
                     .arg(i);
     }
     env.write("big.txt", gbk(text));
@@ -283,7 +284,8 @@ void TestCli::convertNeverWritesOverItsInput()
     const QMap<QString, QByteArray> before = contents(env.dir());
     const QFile::Permissions mode = QFile::permissions(env.path("in.xlsx"));
     output.replace(QStringLiteral("%1"), QDir(env.dir()).absolutePath());
-    const Run run = cli(QStringList{"convert", "./in.xlsx", "-o", output, "--skip-invalid"} + options, env.dir());
+    const Run run =
+        cli(QStringList{"convert", "./in.xlsx", "-o", output, "--skip-invalid"} + options, env.dir());
     QCOMPARE(run.status, 2);
     QCOMPARE(run.err, QStringLiteral("输出文件不能是输入文件：%1\n").arg(output));
     QCOMPARE(contents(env.dir()), before);
@@ -341,8 +343,9 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
     if (obstacle) {
         QCOMPARE(run.err, QStringLiteral("创建文件失败！ %1\n").arg(env.path(part(2))));
     } else {
-        QCOMPARE(run.err, QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：\n%1\n%2\n%3\n")
-                              .arg(env.path(part(1)), env.path(part(2)), env.path(part(3))));
+        QCOMPARE(run.err,
+                 QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：\n%1\n%2\n%3\n")
+                     .arg(env.path(part(1)), env.path(part(2)), env.path(part(3))));
     }
 }
 
@@ -366,13 +369,14 @@ void TestCli::failedOverwriteGivesEveryNameBack()
     QString err;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
-    const int status = Cli::run({"convert", env.path("in.txt"), "-o", env.path("orders") + "/", "--split",
-                                 "--overwrite"},
-                                outStream, errStream);
+    const int status =
+        Cli::run({"convert", env.path("in.txt"), "-o", env.path("orders") + "/", "--split", "--overwrite"},
+                 outStream, errStream);
     QVERIFY2(injector.release(), qPrintable(injector.error()));
     errStream.flush();
     QCOMPARE(status, 2);
-    QCOMPARE(err, QStringLiteral("创建文件失败！ %1\n").arg(env.path(QStringLiteral("orders/跨行代发-%1-2.txt").arg(day))));
+    QCOMPARE(err, QStringLiteral("创建文件失败！ %1\n")
+                      .arg(env.path(QStringLiteral("orders/跨行代发-%1-2.txt").arg(day))));
     QCOMPARE(contents(env.path("orders")), before);
 }
 

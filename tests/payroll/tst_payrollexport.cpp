@@ -30,7 +30,12 @@ void TestPayrollExport::offersDatedNameAndWritesExactBytes()
 
     f.dialogs.expectFile(f.env.path("out.txt"));
     f.dialogs.expect(QStringLiteral("保存成功"), Msg::Ok, "DXBK-TOOL");
+    // The first card number is made up; the clerk exports all the same, and the file is as it was.
+    QStringList listed;
+    answerReview(QStringLiteral("仍然导出"), &listed);
     f.click("导出文本");
+    QCOMPARE(listed, QStringList{QStringLiteral(
+                         "1 收款账号6222020200012345是银联卡号，但末位校验码不符，可能输错了一位")});
     const ScriptedDialogs::FileRequest request = f.dialogs.fileRequests.last();
     QVERIFY(request.save);
     QCOMPARE(request.defaultName, QStringLiteral("跨行代发-20201231.txt"));

@@ -431,6 +431,7 @@ void TestPayrollScreen::exitAsksAboutUnsavedLines()
 
     f.dialogs.expect(QStringLiteral("信息尚未保存，是否导出保存?"), Msg::Yes);
     f.dialogs.expectFile(QString()); // save dialog cancelled: stay
+    answerReview(QStringLiteral("仍然导出"));
     f.click("退出");
     QCOMPARE(f.list()->count(), 1);
     QVERIFY(f.screen.unsaved());

@@ -91,6 +91,21 @@ QByteArray gbk(const QString& text)
     return Gbk::encode(text);
 }
 
+QString cardNumber(const QString& body)
+{
+    // Every second digit from the right of the full number doubles, the check digit's left
+    // neighbour first.
+    int sum = 0;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        int d = body.at(body.size() - 1 - i).digitValue();
+        if (i % 2 == 0) {
+            d = d * 2 % 10 + d * 2 / 10;
+        }
+        sum += d;
+    }
+    return body + QString::number((10 - sum % 10) % 10);
+}
+
 QString testData(const QString& name)
 {
 #ifdef DXBK_TEST_DATA

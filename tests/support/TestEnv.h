@@ -45,3 +45,5 @@ private:
 QByteArray gbk(const QString& text);
 // Path of a file under tests/data.
 QString testData(const QString& name);
+// A card number as banks issue them: body followed by its Luhn check digit.
+QString cardNumber(const QString& body);
