@@ -57,8 +57,10 @@ private:
 };
 
 namespace {
-const QStringList kValueLabels{QStringLiteral("总笔数"), QStringLiteral("总金额"), QStringLiteral("总个数"),
-                               QStringLiteral("大写金额"), QStringLiteral("已下载字节数")};
+const QStringList kValueLabels{QStringLiteral("总笔数"),       QStringLiteral("总金额"),
+                               QStringLiteral("总个数"),       QStringLiteral("大写金额"),
+                               QStringLiteral("已下载字节数"), QStringLiteral("本次总笔数"),
+                               QStringLiteral("本次总金额")};
 
 QString spoken(QWidget* w)
 {
@@ -161,8 +163,20 @@ void TestAccessibility::everyScreenAndDialog()
     const ReportRenderer renderer(ReportLayout::payroll());
     CPreParent preview(request, renderer);
     CPreGoto go(1, 2);
-    for (QWidget* dlg : std::initializer_list<QWidget*>{&about, &payees, &accounts, &codes, &groups,
-                                                        &importGroups, &name, &update, &preview, &go}) {
+    ReviewDialog::Source twice;
+    twice.run = [](const OrderReview::Expected& e, const OrderReview::Previous*) {
+        const QVector<OrderReview::Line> order{
+            {1, "6222020200012349", QStringLiteral("张三"), "", "12ab5", "1.00"},
+            {2, "6222020200012349", QStringLiteral("张三"), "", "12ab5", "1.00"}};
+        return OrderReview::review(order, OrderReview::Knowledge{true, {}, QString(), {}}, e);
+    };
+    twice.count = QStringLiteral("2");
+    twice.total = QStringLiteral("2.00");
+    ReviewDialog review(twice, nullptr);
+    review.show();
+    for (QWidget* dlg :
+         std::initializer_list<QWidget*>{&about, &payees, &accounts, &codes, &groups, &importGroups, &name,
+                                         &update, &preview, &go, &review}) {
         found += problems(dlg);
     }
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
