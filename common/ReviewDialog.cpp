@@ -34,6 +34,7 @@ ReviewDialog::ReviewDialog(const Source& source, QWidget* parent) : QDialog(pare
     m_share->setText(QString::number(OrderReview::DefaultChangePercent));
     QPushButton* compare = Ui::button(this, QStringLiteral("与上次比较"));
     m_compared = Ui::valueLabel(this, QStringLiteral("比较对象"), QString(), nullptr);
+    m_compared->setTextFormat(Qt::PlainText); // a file's name, never markup
 
     auto* totals = new QGridLayout;
     totals->addWidget(countCaption, 0, 0, Qt::AlignRight);

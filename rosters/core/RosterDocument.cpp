@@ -192,12 +192,36 @@ QHash<QString, QStringList> RosterDocument::namesByAccount(Kind kind, const QStr
                                                            const QStringList& accounts)
 {
     QHash<QString, QStringList> out;
-    const QSet<QString> wanted(accounts.cbegin(), accounts.cend());
-    RosterDocument doc(kind, fileName);
-    doc.load(RecordCheckMode::Silent);
-    for (int r = 0; r < doc.rowCount(); ++r) {
-        const Record& rec = doc.row(r);
-        if (wanted.contains(rec.value(0)) && !out.value(rec.value(0)).contains(rec.value(1))) {
+    QByteArray data;
+    if (SafeWrite::read(CMyTool::DataFilePath(fileName), &data) != SafeWrite::ReadResult::Read) {
+        return out;
+    }
+    const Gbk::FileEncoding encoding = Gbk::detect(data);
+    // A roster of thousands is read for a few hundred accounts: only the lines that begin with one
+    // of them are decoded and checked, each as the book checks it (a line the book would not show
+    // names nobody). Lines after a faulty one count too; a reminder may know more than the book.
+    QSet<QByteArray> wanted;
+    for (const QString& a : accounts) {
+        wanted.insert(encoding == Gbk::FileEncoding::Gbk ? Gbk::encode(a) : a.toUtf8());
+    }
+    const qsizetype start = kind == Kind::Interbank ? 0 : 1; // the other layouts open with "|"
+    qsizetype pos = Gbk::markLength(encoding);
+    while (const std::optional<QByteArray> line = RosterFormat::nextLine(data, pos)) {
+        const qsizetype bar = line->indexOf('|', start);
+        if (bar < 0 || (start == 1 && !line->startsWith('|')) ||
+            !wanted.contains(line->mid(start, bar - start).trimmed()) ||
+            TextImportFile::screen(*line, encoding) != TextImportFile::Problem::None) {
+            continue;
+        }
+        const std::optional<QString> text = Gbk::decode(*line, encoding);
+        const std::optional<QStringList> fields =
+            text ? RosterFormat::split(*text, layoutOf(kind)) : std::nullopt;
+        if (!fields) {
+            continue;
+        }
+        Record rec = recordFromFields(kind, *fields);
+        if (check(kind, rec, CheckReporter(RecordCheckMode::Silent)) &&
+            !out.value(rec.value(0)).contains(rec.value(1))) {
             out[rec.value(0)].append(rec.value(1));
         }
     }
