@@ -1,6 +1,8 @@
 #include <QtCore5Compat/QTextCodec>
 
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 namespace {
