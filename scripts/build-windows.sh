@@ -7,24 +7,27 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 build="$root/build-win"
-lock="${DXBK_BUILD_LOCK:-/tmp/dxbk-build.lock}"
+jobs="${DXBK_JOBS:-$(nproc)}"
 
 qt="$(scripts/build-qt-windows.sh | tail -1)"
 [ -f "$qt/.dxbk-complete" ] || { echo "Qt for Windows is not complete in $qt" >&2; exit 1; }
+missing=()
 for p in zip binutils-mingw-w64-x86-64 qt6-translations-l10n; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
-    { echo "Missing Debian package $p (apt-get install $p)" >&2; exit 1; }
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
 
-# One project build at a time on a shared machine.
-flock "$lock" bash -c '
-  set -euo pipefail
-  cmake -S "$1" -B "$2" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$1/scripts/mingw-w64.cmake" \
-    -DCMAKE_PREFIX_PATH="$3" -DCMAKE_FIND_ROOT_PATH="$3" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DCMAKE_BUILD_TYPE=Release -DDXBK_WERROR=ON >/dev/null
-  cmake --build "$2" --target dxbk-tool dxbk-tool-full dxbk-cli
-' sh "$root" "$build" "$qt"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/scripts/mingw-w64.cmake" \
+  -DCMAKE_PREFIX_PATH="$qt" -DCMAKE_FIND_ROOT_PATH="$qt" \
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DCMAKE_BUILD_TYPE=Release -DDXBK_WERROR=ON >/dev/null
+cmake --build "$build" --parallel "$jobs" --target dxbk-tool dxbk-tool-full dxbk-cli
 
 version="$(sed -n 's/^project(dxbk-tool VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 name="dxbk-tool-$version-win64"
