@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds Qt 6.4.2's qtbase for 64-bit Windows (MinGW-w64, shared, Schannel TLS) from Debian's source
 # package into a cache folder outside the repository. (Qt5Compat and QuaZip are not built: their
-# Debian sources cannot be fetched here; platform/win stands in for the little the program uses.) Slow once (about 75 minutes
-# for qtbase on two cores), then reused: the folder is named after its inputs and counts only when
-# its stamp file is there, so a build cut off half-way is never taken for a finished one.
+# Debian sources cannot be fetched here; wincompat/ stands in for the little the program uses.)
+# Slow once (68m51s for qtbase on two cores), then reused: the folder is named after its inputs and
+# counts only when its stamp file is there, so a build cut off half-way is never taken for a
+# finished one.
 #
 #   scripts/build-qt-windows.sh           build what is missing, print the prefix on the last line
 #   scripts/build-qt-windows.sh --prefix  print the prefix the inputs give (built or not), build nothing
