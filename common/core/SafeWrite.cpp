@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #ifdef Q_OS_WIN
+#include <QThread>
 #include <io.h>
 #include <windows.h>
 #else
@@ -115,14 +116,44 @@ bool syncFolderOf(const QString& path, QString* error)
 #endif
 }
 
+#ifdef Q_OS_WIN
+// The path as Windows' own file functions want it: absolute, backslashes, and with the \\?\ prefix
+// so that a program folder deep enough to pass MAX_PATH (260) is no limit, as it is none for Qt's
+// own file functions. The prefix turns off Windows' path tidying, so the path is tidied here.
+std::wstring nativePath(const QString& path)
+{
+    QString native = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    if (native.startsWith(QLatin1String("\\\\"))) {
+        native = QStringLiteral("\\\\?\\UNC\\") + native.mid(2); // \\server\share\...
+    } else if (native.size() >= 2 && native.at(1) == QLatin1Char(':')) {
+        native.prepend(QStringLiteral("\\\\?\\"));
+    }
+    return native.toStdWString();
+}
+#endif
+
 bool renameOver(const QString& from, const QString& to, QString* error)
 {
 #ifdef Q_OS_WIN
-    const std::wstring source = QDir::toNativeSeparators(from).toStdWString();
-    const std::wstring target = QDir::toNativeSeparators(to).toStdWString();
-    if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        *error = qt_error_string(int(GetLastError()));
-        return false;
+    const std::wstring source = nativePath(from);
+    const std::wstring target = nativePath(to);
+    // Another program that holds the target open without sharing it for deletion (a spreadsheet
+    // program, an editor, a virus scanner looking at the file just written) makes the rename fail
+    // while it holds it. A scanner lets go within moments, so try again for about a second; a
+    // program the clerk has the file open in does not, and the save then fails with the old file
+    // kept.
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD why = GetLastError();
+        const bool heldOpen = why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION
+                              || why == ERROR_ACCESS_DENIED;
+        if (!heldOpen || attempt >= 10) {
+            *error = qt_error_string(int(why));
+            return false;
+        }
+        QThread::msleep(100);
     }
 #else
     // rename() replaces the target in one step: there is never a moment without it.
@@ -130,8 +161,8 @@ bool renameOver(const QString& from, const QString& to, QString* error)
         *error = qt_error_string(errno);
         return false;
     }
-#endif
     return true;
+#endif
 }
 
 } // namespace

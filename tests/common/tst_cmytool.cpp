@@ -10,7 +10,9 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -46,6 +48,8 @@ private slots:
     void safeWriteTakesEveryNameTheFolderTakes();
     void newFileNeverWritesThroughALink();
     void newFileRefusesAnExistingName();
+    void safeWriteKeepsAFileHeldOpenWithoutSharing();
+    void safeWriteBeyondMaxPath();
     void moduleDir();
 };
 
@@ -480,6 +484,60 @@ void TestCMyTool::newFileRefusesAnExistingName()
         QVERIFY(file.write("x"));
     }
     QVERIFY(!env.exists("fresh"));
+}
+
+#ifdef Q_OS_WIN
+namespace {
+std::wstring native(const QString& path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+} // namespace
+#endif
+
+void TestCMyTool::safeWriteKeepsAFileHeldOpenWithoutSharing()
+{
+#ifdef Q_OS_WIN
+    TestEnv env;
+    env.write("roster.txt", "old contents\r\n");
+    // As a spreadsheet program or an editor holds a file: read and write shared, delete not.
+    HANDLE held = CreateFileW(native(env.path("roster.txt")).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    QVERIFY(held != INVALID_HANDLE_VALUE);
+    QString error;
+    const bool written = SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error);
+    CloseHandle(held);
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(env.read("roster.txt"), QByteArray("old contents\r\n"));
+    QCOMPARE(Faults::entries(env.dir()), QStringList{"roster.txt"});
+    // Let go, the same save goes through.
+    QVERIFY2(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), qPrintable(error));
+    QCOMPARE(env.read("roster.txt"), newContents());
+#else
+    QSKIP("only Windows refuses to replace a file that another program holds open");
+#endif
+}
+
+void TestCMyTool::safeWriteBeyondMaxPath()
+{
+    // A program folder so deep that a data file's path passes Windows' old 260-character limit.
+    TestEnv env;
+    QString folder = env.dir();
+    for (int i = 0; folder.size() < 300; ++i) {
+        folder += QStringLiteral("代发工资文件夹%1/").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("跨行代发-20201231.txt");
+    QVERIFY(path.size() > 260);
+    QString error;
+    QVERIFY2(SafeWrite::writeFile(path, "first\r\n", &error), qPrintable(error));
+    QVERIFY2(SafeWrite::writeFile(path, newContents(), &error), qPrintable(error));
+    QByteArray data;
+    QVERIFY(SafeWrite::readFile(path, &data));
+    QCOMPARE(data, newContents());
+    QCOMPARE(Faults::entries(folder), QStringList{QStringLiteral("跨行代发-20201231.txt")});
 }
 
 void TestCMyTool::moduleDir()
