@@ -280,7 +280,11 @@ void TestCli::convertNeverWritesOverItsInput()
     QFETCH(QStringList, options);
     TestEnv env;
     QVERIFY(QFile::copy(testData("imports/payroll_template.openpyxl.xlsx"), env.path("in.xlsx")));
-    QVERIFY(QFile::link(env.path("in.xlsx"), env.path("link.xlsx")));
+    const bool links = canMakeSymLinks();
+    if (output == QLatin1String("link.xlsx") && !links) {
+        QSKIP(kNoSymLinks);
+    }
+    QVERIFY(!links || makeSymLink(env.path("in.xlsx"), env.path("link.xlsx")));
     const QMap<QString, QByteArray> before = contents(env.dir());
     const QFile::Permissions mode = QFile::permissions(env.path("in.xlsx"));
     output.replace(QStringLiteral("%1"), QDir(env.dir()).absolutePath());
@@ -290,7 +294,7 @@ void TestCli::convertNeverWritesOverItsInput()
     QCOMPARE(run.err, QStringLiteral("输出文件不能是输入文件：%1\n").arg(output));
     QCOMPARE(contents(env.dir()), before);
     QCOMPARE(QFile::permissions(env.path("in.xlsx")), mode);
-    QVERIFY(QFileInfo(env.path("link.xlsx")).isSymLink());
+    QVERIFY(!links || QFileInfo(env.path("link.xlsx")).isSymLink());
 }
 
 void TestCli::splitRunLeavesOneSeriesOfItsOwn_data()

@@ -47,6 +47,7 @@ private slots:
     void safeWriteTakesEveryNameTheFolderTakes_data();
     void safeWriteTakesEveryNameTheFolderTakes();
     void newFileNeverWritesThroughALink();
+    void newFileRefusesAnExistingName_data();
     void newFileRefusesAnExistingName();
     void safeWriteKeepsAFileHeldOpenWithoutSharing();
     void safeWriteBeyondMaxPath();
@@ -414,11 +415,14 @@ void TestCMyTool::safeWriteWritesThroughALinkToTheFileItNames()
 {
     QFETCH(QString, link);
     QFETCH(QString, target);
+    if (!canMakeSymLinks()) {
+        QSKIP(kNoSymLinks);
+    }
     TestEnv env;
     QVERIFY(QDir(env.dir()).mkdir("shared"));
     env.write("shared/roster.txt", "old contents\r\n");
-    QVERIFY(QFile::link(env.path("shared/roster.txt"), env.path("shared/link.txt")));
-    QVERIFY(QFile::link(env.path(link), env.path("roster.txt")));
+    QVERIFY(makeSymLink(env.path("shared/roster.txt"), env.path("shared/link.txt")));
+    QVERIFY(makeSymLink(env.path(link), env.path("roster.txt")));
     QString error;
     QCOMPARE(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), !target.isEmpty());
     QVERIFY(QFileInfo(env.path("roster.txt")).isSymLink());
@@ -449,9 +453,12 @@ void TestCMyTool::safeWriteTakesEveryNameTheFolderTakes()
 
 void TestCMyTool::newFileNeverWritesThroughALink()
 {
+    if (!canMakeSymLinks()) {
+        QSKIP(kNoSymLinks);
+    }
     TestEnv env;
     env.write("kuahangacc.txt", "roster\r\n");
-    QVERIFY(QFile::link(env.path("kuahangacc.txt"), env.path("BankNo.txt_")));
+    QVERIFY(makeSymLink(env.path("kuahangacc.txt"), env.path("BankNo.txt_")));
     SafeWrite::NewFile file(env.path("BankNo.txt_"));
     QVERIFY2(file.create(true), qPrintable(file.errorString()));
     QVERIFY(file.write("list"));
@@ -464,24 +471,36 @@ void TestCMyTool::newFileNeverWritesThroughALink()
     QCOMPARE(Faults::entries(env.dir()), (QStringList{"BankNo.txt", "kuahangacc.txt"}));
 }
 
+void TestCMyTool::newFileRefusesAnExistingName_data()
+{
+    QTest::addColumn<bool>("link"); // the name taken by a link to another file, else by a file
+    QTest::newRow("a file") << false;
+    QTest::newRow("a link") << true;
+}
+
 void TestCMyTool::newFileRefusesAnExistingName()
 {
+    QFETCH(bool, link);
+    if (link && !canMakeSymLinks()) {
+        QSKIP(kNoSymLinks);
+    }
     TestEnv env;
     env.write("kuahangacc.txt", "roster\r\n");
-    QVERIFY(QFile::link(env.path("kuahangacc.txt"), env.path("link")));
-    env.write("plain", "kept");
-    for (const char* name : {"link", "plain"}) {
-        SafeWrite::NewFile file(env.path(name));
-        QVERIFY(!file.create());
-        QVERIFY(!file.errorString().isEmpty());
+    if (link) {
+        QVERIFY(makeSymLink(env.path("kuahangacc.txt"), env.path("taken")));
+    } else {
+        env.write("taken", "kept");
     }
+    SafeWrite::NewFile file(env.path("taken"));
+    QVERIFY(!file.create());
+    QVERIFY(!file.errorString().isEmpty());
     QCOMPARE(env.read("kuahangacc.txt"), QByteArray("roster\r\n"));
-    QCOMPARE(env.read("plain"), QByteArray("kept"));
+    QCOMPARE(env.read("taken"), link ? QByteArray("roster\r\n") : QByteArray("kept"));
     {
         // A file that is dropped before it is replaced into place leaves nothing behind.
-        SafeWrite::NewFile file(env.path("fresh"));
-        QVERIFY(file.create());
-        QVERIFY(file.write("x"));
+        SafeWrite::NewFile fresh(env.path("fresh"));
+        QVERIFY(fresh.create());
+        QVERIFY(fresh.write("x"));
     }
     QVERIFY(!env.exists("fresh"));
 }

@@ -4,7 +4,13 @@
 #include "common/core/Clock.h"
 #include "common/core/Gbk.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #ifdef Q_OS_LINUX
 #include <linux/capability.h>
@@ -28,7 +34,20 @@ bool setReadOverride(bool on)
 } // namespace
 #endif
 
-TestEnv::TestEnv(const QDate& today)
+namespace {
+QString temporaryTemplate()
+{
+#ifdef Q_OS_WIN
+    // The clerks unzip the program wherever they like, often below a Chinese folder name with a
+    // space in it: every test on Windows runs in such a program directory.
+    return QDir::tempPath() + QStringLiteral("/岱溪 代发-XXXXXX");
+#else
+    return QString();
+#endif
+}
+} // namespace
+
+TestEnv::TestEnv(const QDate& today) : m_dir(temporaryTemplate())
 {
     CMyTool::SetModuleDirForTests(m_dir.path());
     Clock::setTodayForTests(today);
@@ -73,6 +92,17 @@ UnreadableFile::UnreadableFile(const QString& path) : m_path(path)
     }
     QFile probe(path);
     m_ready = !probe.open(QIODevice::ReadOnly);
+#elif defined(Q_OS_WIN)
+    // Windows has no permission bits to clear; what makes a file unreadable there is another
+    // program holding it open without sharing it (a spreadsheet program with the file open).
+    const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
+    m_handle = CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_handle == INVALID_HANDLE_VALUE) {
+        m_handle = nullptr;
+        return;
+    }
+    QFile probe(path);
+    m_ready = !probe.open(QIODevice::ReadOnly);
 #endif
 }
 
@@ -83,7 +113,48 @@ UnreadableFile::~UnreadableFile()
         setReadOverride(true);
     }
 #endif
+#ifdef Q_OS_WIN
+    if (m_handle) {
+        CloseHandle(m_handle);
+    }
+#endif
     QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+bool makeSymLink(const QString& target, const QString& link)
+{
+#ifdef Q_OS_WIN
+    const std::wstring from = QDir::toNativeSeparators(link).toStdWString();
+    const std::wstring to = QDir::toNativeSeparators(target).toStdWString();
+    return CreateSymbolicLinkW(from.c_str(), to.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)
+           && QFileInfo(link).isSymbolicLink();
+#else
+    return QFile::link(target, link);
+#endif
+}
+
+bool canMakeSymLinks()
+{
+#ifdef Q_OS_WIN
+    static const bool can = [] {
+        QTemporaryDir dir;
+        return dir.isValid() && makeSymLink(dir.filePath(QStringLiteral("target")), dir.filePath(QStringLiteral("link")));
+    }();
+    return can;
+#else
+    return true;
+#endif
+}
+
+bool runsUnderWine()
+{
+#ifdef Q_OS_WIN
+    // Wine's ntdll exports its version; Windows' does not.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+#else
+    return false;
+#endif
 }
 
 QByteArray gbk(const QString& text)

@@ -25,7 +25,8 @@ private:
 
 // Makes a file of the program directory unreadable while it lives, for real: its permission bits
 // are cleared and, when the test runs as root, the thread gives up the capabilities that let root
-// read it anyway. ready() is false where that cannot be done (say why with QSKIP).
+// read it anyway; on Windows, which has no such bits, it is held open without sharing, as another
+// program can hold it. ready() is false where that cannot be done (say why with QSKIP).
 class UnreadableFile
 {
 public:
@@ -39,7 +40,20 @@ private:
     QString m_path;
     bool m_ready = false;
     bool m_droppedCaps = false;
+    void* m_handle = nullptr; // Windows: the handle that holds the file
 };
+
+// Symbolic links, which the file system follows. On Windows QFile::link makes a shortcut (.lnk)
+// instead, a file of its own, and a symbolic link needs Developer Mode or administrator rights:
+// a test skips its link cases with kNoSymLinks where canMakeSymLinks() is false.
+bool canMakeSymLinks();
+bool makeSymLink(const QString& target, const QString& link);
+inline constexpr char kNoSymLinks[] = "no symbolic link can be made here (Windows: no Developer Mode "
+                                      "or administrator rights)";
+
+// Whether this Windows test program runs under Wine rather than on Windows: Wine keeps file names
+// on a Linux file system and lacks some of Windows (say why with QSKIP).
+bool runsUnderWine();
 
 // GBK bytes of a UTF-8 literal, for building expected file contents.
 QByteArray gbk(const QString& text);
