@@ -15,10 +15,27 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+namespace {
+
+// The host name as QLockFile writes it into a marker (on Windows the COMPUTERNAME, which need not
+// be the host name that QSysInfo gives).
+QByteArray markerHost()
+{
+    QTemporaryDir dir;
+    QLockFile probe(dir.filePath(QStringLiteral("probe.lock")));
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    const bool read = probe.tryLock(0) && probe.getLockInfo(&pid, &host, &app);
+    Q_ASSERT(read);
+    return read ? host.toUtf8() : QByteArray();
+}
+
+} // namespace
 
 class TestMainFrame : public QObject
 {
@@ -159,8 +176,7 @@ void TestMainFrame::markerOfCrashedRunIsFree()
     // A marker left by a process that no longer runs (pids are far below this on Linux).
     QFile marker(path);
     QVERIFY(marker.open(QIODevice::WriteOnly));
-    marker.write("4194303\n" + QCoreApplication::applicationName().toUtf8() + "\n" +
-                 QSysInfo::machineHostName().toUtf8() + "\n");
+    marker.write("4194303\n" + QCoreApplication::applicationName().toUtf8() + "\n" + markerHost() + "\n");
     marker.close();
     SingleInstance next(path);
     QVERIFY(next.acquire());
@@ -174,8 +190,7 @@ void TestMainFrame::markerThatNamesNoRunningCopyIsFree_data()
     QTest::newRow("garbage") << QByteArray("\xff\xfe not a marker");
     QTest::newRow("half a number") << QByteArray("42");
     // A process number that some other program has taken over since.
-    QTest::newRow("another program") << "1\n" + QByteArray("init") + "\n" +
-                                            QSysInfo::machineHostName().toUtf8() + "\n";
+    QTest::newRow("another program") << "1\n" + QByteArray("init") + "\n" + markerHost() + "\n";
 }
 
 void TestMainFrame::markerThatNamesNoRunningCopyIsFree()
@@ -209,13 +224,23 @@ void TestMainFrame::markerThatCannotBeMadeDoesNotBlock()
 void TestMainFrame::markerIsKeptPerUser()
 {
     const QString path = SingleInstance::defaultLockPath();
+#ifdef Q_OS_WIN
+    // Every user has a temporary folder of their own, in the profile; the one that all users
+    // share is the system's.
+    const QString userDir = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    QVERIFY(QFileInfo(userDir).absoluteFilePath().startsWith(QDir::homePath() + QLatin1Char('/')));
+    const QString sharedDir = QDir::fromNativeSeparators(qEnvironmentVariable("SystemRoot")) + QStringLiteral("/Temp");
+    QVERIFY(QDir().mkpath(sharedDir));
+#else
     const QString userDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const QString sharedDir = QDir::tempPath();
+#endif
     QVERIFY(!userDir.isEmpty());
     QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(userDir).absoluteFilePath());
-    QVERIFY(QFileInfo(path).absolutePath() != QFileInfo(QDir::tempPath()).absoluteFilePath());
+    QVERIFY(QFileInfo(path).absolutePath() != QFileInfo(sharedDir).absoluteFilePath());
     // A copy another user runs, whose marker sits in the shared temporary folder as it once did,
     // does not block this user's copy.
-    QLockFile shared(QDir(QDir::tempPath()).filePath(QFileInfo(path).fileName()));
+    QLockFile shared(QDir(sharedDir).filePath(QFileInfo(path).fileName()));
     shared.setStaleLockTime(0);
     QVERIFY(shared.tryLock(0));
     SingleInstance mine;

@@ -42,6 +42,16 @@ struct Run
     QString err;
 };
 
+// What the companion printed. On Windows the C runtime writes stdout and stderr in text mode, so
+// every line ends in CR LF there, as a console or Notepad wants it.
+QString printed(QByteArray bytes)
+{
+#ifdef Q_OS_WIN
+    bytes.replace("\r\n", "\n");
+#endif
+    return QString::fromUtf8(bytes);
+}
+
 Run cli(const QStringList& args, const QString& workingDirectory = QString())
 {
     QProcess p;
@@ -51,7 +61,7 @@ Run cli(const QStringList& args, const QString& workingDirectory = QString())
         return {-1, QString(), QStringLiteral("timed out")};
     }
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+            printed(p.readAllStandardOutput()), printed(p.readAllStandardError())};
 }
 
 QString summary(int read, int imported)

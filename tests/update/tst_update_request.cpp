@@ -8,6 +8,11 @@
 #include <QSet>
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <bcrypt.h>
+#endif
+
 using namespace BankCodeUpdate;
 
 // The request, its digest, the error texts, the check of a downloaded list and the once-a-day rule.
@@ -16,9 +21,23 @@ class TestUpdateRequest : public QObject
     Q_OBJECT
 
 private:
-    // MD5 by the system's own tool, so that the digest is checked against something independent.
+    // MD5 by the system's own tool (on Windows its cryptography API), so that the digest is
+    // checked against something independent.
     static QString md5sum(const QByteArray& input)
     {
+#ifdef Q_OS_WIN
+        BCRYPT_ALG_HANDLE algorithm = nullptr;
+        if (BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0) != 0) {
+            return QString();
+        }
+        unsigned char digest[16];
+        const bool ok = BCryptHash(algorithm, nullptr, 0,
+                                   reinterpret_cast<PUCHAR>(const_cast<char*>(input.constData())),
+                                   ULONG(input.size()), digest, sizeof digest) == 0;
+        BCryptCloseAlgorithmProvider(algorithm, 0);
+        return ok ? QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), sizeof digest).toHex())
+                  : QString();
+#else
         QProcess process;
         process.start(QStringLiteral("md5sum"));
         if (!process.waitForStarted(10000)) {
@@ -28,6 +47,7 @@ private:
         process.closeWriteChannel();
         process.waitForFinished(10000);
         return QString::fromLatin1(process.readAllStandardOutput().left(32));
+#endif
     }
 
 private slots:
