@@ -6,6 +6,7 @@
 #include "update/UpdateControl.h"
 
 #include <QSslConfiguration>
+#include <QSslSocket>
 #include <QThread>
 #include <QTimer>
 
@@ -36,6 +37,10 @@ CUpdateWorker::~CUpdateWorker() = default;
 
 void CUpdateWorker::startOn(QThread* thread)
 {
+    // Qt loads its TLS backend (on Windows the Schannel plugin) on first use. Loaded first from
+    // the worker's thread, the Windows build never finishes exiting afterwards; loaded here, on
+    // the thread that starts the worker, it does.
+    QSslSocket::supportsSsl();
     moveToThread(thread);
     connect(thread, &QThread::finished, this, &QObject::deleteLater);
     // Queued, so that run() and every way out of it happen inside the thread's event loop.
