@@ -239,7 +239,10 @@ void TestGroups::refusedNames_data()
                                    << QStringLiteral("新的组名称中含有无法保存的字符");
     QTest::newRow("dot dot") << ".." << QStringLiteral("新的组名称中含有无法保存的字符");
     // "<name>.txt" beyond the 255 bytes a name may have here.
+#ifndef Q_OS_WIN
+    // 84 hanzi and ".txt" are 256 bytes of UTF-8; Windows counts 88 UTF-16 units and takes them.
     QTest::newRow("84 hanzi") << QString(84, QChar(0x7EC4)) << QStringLiteral("新的组名称过长，无法保存");
+#endif
     QTest::newRow("252 letters") << QString(252, QLatin1Char('a')) << QStringLiteral("新的组名称过长，无法保存");
 }
 
@@ -248,12 +251,18 @@ void TestGroups::longestNamesThatFitAreSaved_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("80 hanzi") << QString(80, QChar(0x7EC4));
     QTest::newRow("83 hanzi") << QString(83, QChar(0x7EC4));
+#ifdef Q_OS_WIN
+    QTest::newRow("84 hanzi") << QString(84, QChar(0x7EC4));
+#endif
     QTest::newRow("251 letters") << QString(251, QLatin1Char('a'));
 }
 
 void TestGroups::longestNamesThatFitAreSaved()
 {
     QFETCH(QString, name);
+    if (runsUnderWine() && (name + QStringLiteral(".txt")).toUtf8().size() > 255) {
+        QSKIP("Wine keeps a file name as UTF-8 on the Linux file system, where this one is over 255 bytes");
+    }
     TestEnv env;
     ScriptedDialogs d;
     env.write("group.txt", kDefault);
