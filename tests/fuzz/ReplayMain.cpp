@@ -22,11 +22,11 @@ bool runFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", path.c_str());
+        std::fprintf(stderr, "cannot read %s\n", path.u8string().c_str());
         return false;
     }
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::fprintf(stderr, "Running: %s (%zu bytes)\n", path.c_str(), bytes.size());
+    std::fprintf(stderr, "Running: %s (%zu bytes)\n", path.u8string().c_str(), bytes.size());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     return true;
 }
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
             continue;
         }
         if (!fs::is_directory(root, error)) {
-            std::fprintf(stderr, "skipped (no such folder): %s\n", root.c_str());
+            std::fprintf(stderr, "skipped (no such folder): %s\n", root.u8string().c_str());
             continue;
         }
         std::vector<fs::path> files;
