@@ -386,6 +386,9 @@ void TestFullEdition::printPreviewToPdf()
 
 void TestFullEdition::routingCodeDownload()
 {
+    if (const char* why = TlsTestServer::cannotRun()) {
+        QSKIP(why);
+    }
     TestCertificates certs;
     QString error;
     QVERIFY2(certs.generate(&error), qPrintable(error));

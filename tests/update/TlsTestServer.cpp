@@ -1,5 +1,7 @@
 #include "TlsTestServer.h"
 
+#include "TestEnv.h"
+
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
@@ -33,6 +35,13 @@ const char* reason(int status)
 TlsTestServer::TlsTestServer(const QSslCertificate& certificate, const QSslKey& key, QObject* parent)
     : QTcpServer(parent), m_certificate(certificate), m_key(key)
 {
+}
+
+const char* TlsTestServer::cannotRun()
+{
+    return runsUnderWine() ? "Wine's Schannel cannot serve TLS: it imports no server certificate from Qt "
+                             "(\"The certificate provided cannot be used for a server\")"
+                           : nullptr;
 }
 
 bool TlsTestServer::start()
