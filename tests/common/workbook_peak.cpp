@@ -1,5 +1,6 @@
 // Opens one workbook with SpreadsheetReader and prints what it cost: the result, the used range,
-// the time and the peak resident memory of this process (VmHWM). Run as a child by
+// the time and the peak resident memory of this process (VmHWM; on Windows the peak working set).
+// Run as a child by
 // tst_workbookmemory, so that the peak is the reader's alone.
 #include "common/core/SpreadsheetReader.h"
 
@@ -7,10 +8,22 @@
 #include <QFile>
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <psapi.h>
+#endif
+
 namespace {
 
 qint64 peakKb()
 {
+#ifdef Q_OS_WIN
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+        return -1;
+    }
+    return qint64(counters.PeakWorkingSetSize / 1024);
+#else
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) {
         return -1;
@@ -21,6 +34,7 @@ qint64 peakKb()
         }
     }
     return -1;
+#endif
 }
 
 } // namespace
