@@ -416,7 +416,7 @@ void TestCMyTool::safeWriteWritesThroughALinkToTheFileItNames()
     QFETCH(QString, link);
     QFETCH(QString, target);
     if (!canMakeSymLinks()) {
-        QSKIP(kNoSymLinks);
+        QSKIP(noSymLinks());
     }
     TestEnv env;
     QVERIFY(QDir(env.dir()).mkdir("shared"));
@@ -454,7 +454,7 @@ void TestCMyTool::safeWriteTakesEveryNameTheFolderTakes()
 void TestCMyTool::newFileNeverWritesThroughALink()
 {
     if (!canMakeSymLinks()) {
-        QSKIP(kNoSymLinks);
+        QSKIP(noSymLinks());
     }
     TestEnv env;
     env.write("kuahangacc.txt", "roster\r\n");
@@ -482,7 +482,7 @@ void TestCMyTool::newFileRefusesAnExistingName()
 {
     QFETCH(bool, link);
     if (link && !canMakeSymLinks()) {
-        QSKIP(kNoSymLinks);
+        QSKIP(noSymLinks());
     }
     TestEnv env;
     env.write("kuahangacc.txt", "roster\r\n");

@@ -157,6 +157,12 @@ bool runsUnderWine()
 #endif
 }
 
+const char* noSymLinks()
+{
+    return runsUnderWine() ? "Wine makes no symbolic links (CreateSymbolicLinkW does nothing there)"
+                           : "no symbolic link can be made here (Windows: no Developer Mode or administrator rights)";
+}
+
 QByteArray gbk(const QString& text)
 {
     return Gbk::encode(text);

@@ -45,11 +45,10 @@ private:
 
 // Symbolic links, which the file system follows. On Windows QFile::link makes a shortcut (.lnk)
 // instead, a file of its own, and a symbolic link needs Developer Mode or administrator rights:
-// a test skips its link cases with kNoSymLinks where canMakeSymLinks() is false.
+// a test skips its link cases, saying noSymLinks(), where canMakeSymLinks() is false.
 bool canMakeSymLinks();
 bool makeSymLink(const QString& target, const QString& link);
-inline constexpr char kNoSymLinks[] = "no symbolic link can be made here (Windows: no Developer Mode "
-                                      "or administrator rights)";
+const char* noSymLinks();
 
 // Whether this Windows test program runs under Wine rather than on Windows: Wine keeps file names
 // on a Linux file system and lacks some of Windows (say why with QSKIP).

@@ -518,7 +518,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, body);
         if (!canMakeSymLinks()) {
-            QSKIP(kNoSymLinks);
+            QSKIP(noSymLinks());
         }
         TestEnv env;
         env.write(QStringLiteral("BankNo.txt"), kOldList);
