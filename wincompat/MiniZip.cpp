@@ -1,5 +1,5 @@
 // Windows build only: ZIP reading and writing with zlib, for the calls the program makes through
-// QuaZip's interface (stored and deflated parts, ZIP64 sizes when reading, no encryption).
+// QuaZip's interface (stored and deflated entries, ZIP64 sizes when reading, no encryption).
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
 
