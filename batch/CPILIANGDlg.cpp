@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 
 namespace {
 enum FieldIndex
@@ -180,25 +181,32 @@ void CPILIANGDlg::ImportSpreadsheet()
     int seq = nextSequenceNumber();
     int read = 0;
     int added = 0;
-    // Row 1 is the header; the used range may begin below it and ends at its own last row.
-    for (int r = 2; r <= used.lastRow() && !used.isEmpty(); ++r) {
-        ++read;
+    int unread = 0;
+    bool first = true;
+    for (int r = used.firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
         ResetEntry(true);
-        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, columns);
-        if (!row) {
-            stopImportAtCell(added);
+        const SpreadsheetRows::Row row = SpreadsheetRows::read(reader, r, ImportLayout::batch(), columns);
+        if (!row.refusal.isEmpty()) {
+            stopImportAtCell(added, row.refusal);
             return;
         }
-        for (int c = 0; c < 3; ++c) {
-            setFieldText(c, row->texts.at(c));
+        if (!row.anyText) {
+            continue; // empty rows are skipped uncounted
         }
-        if (!row->anyText) {
-            --read; // empty rows are skipped uncounted
+        if (std::exchange(first, false) && ImportLayout::batch().isHeader(row.texts)) {
             continue;
         }
+        ++read;
         if (atLimit()) {
+            // The row that met the limit counts as read; the rows after it are left.
             Msg::show(this, QStringLiteral("已超过批量工具上限一千条!导入终止"));
+            for (int left = r + 1; left <= used.lastRow(); ++left) {
+                unread += SpreadsheetRows::read(reader, left, ImportLayout::batch(), columns).anyText ? 1 : 0;
+            }
             break;
+        }
+        for (int c = 0; c < 3; ++c) {
+            setFieldText(c, row.texts.at(c));
         }
         if (!ValidateEntry(read, true)) {
             ResetEntry(true);
@@ -209,7 +217,7 @@ void CPILIANGDlg::ImportSpreadsheet()
     }
     RefreshTotals();
     ResetEntry(true);
-    finishImport(read, added);
+    finishImport(read, added, unread);
 }
 
 void CPILIANGDlg::ImportText()
@@ -245,29 +253,43 @@ void CPILIANGDlg::importLines(TextImportFile& file,
     int seq = nextSequenceNumber();
     int read = 0;
     int added = 0;
-    bool formatError = false;
+    int unread = 0;
+    int lineNumber = 0;
+    QString formatError;
     for (;;) {
         ResetEntry(true);
         const TextImportFile::Line line = file.next();
         if (line.end) {
             break;
         }
+        ++lineNumber;
         // A roster has no blank lines that matter; in a text import one is a format error.
         if (fromRoster && line.text && CMyTool::LineEndLength(*line.text) == line.text->size()) {
             continue;
         }
         if (atLimit()) {
             Msg::show(this, QStringLiteral("已超过批量工具上限一千条!导入终止"));
+            unread = 1 + file.linesLeft();
             break;
         }
-        ++read;
         if (line.passedOver()) {
-            Msg::show(this, TextImportFile::refusal(line.problem, read));
+            Msg::show(this, TextImportFile::refusal(line.problem, ++read));
             continue;
         }
         const std::optional<BatchLine::Entry> entry = line.text ? parse(*line.text) : std::nullopt;
+        // A text file may begin with a header line; a roster never has one.
+        if (!fromRoster && lineNumber == 1 && entry &&
+            ImportLayout::batch().isHeader({entry->account, entry->name, entry->amount})) {
+            continue;
+        }
+        ++read;
         if (!entry) {
-            formatError = true;
+            const QString layout = QStringLiteral("|%1|").arg(ImportLayout::batch().captions().join(u'|'));
+            formatError = QStringLiteral("第%1行：").arg(lineNumber) +
+                          (!line.text ? QStringLiteral("该行不是GBK或UTF-8文本")
+                           : line.text->trimmed().isEmpty()
+                               ? QStringLiteral("该行是空行")
+                               : QStringLiteral("该行不是“%1”的格式").arg(layout));
             break;
         }
         // A group's roster line comes in only when the roster screen shows it: its own check
@@ -288,10 +310,10 @@ void CPILIANGDlg::importLines(TextImportFile& file,
         appendFromEntry(seq++);
         ++added;
     }
-    if (formatError) {
-        Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
+    if (!formatError.isEmpty()) {
+        Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！\r\n") + formatError);
     }
     ResetEntry(true);
     RefreshTotals();
-    finishImport(read, added);
+    finishImport(read, added, unread);
 }

@@ -64,9 +64,9 @@ bool chooseWorkbook(QWidget* parent, SpreadsheetReader& reader)
     return true;
 }
 
-void reportNotText(QWidget* parent)
+void reportNotText(QWidget* parent, const QString& where)
 {
-    Msg::show(parent, QStringLiteral("excel格式错误，请将单元格设置成文本格式"));
+    Msg::show(parent, QStringLiteral("excel格式错误，请将单元格设置成文本格式\r\n") + where);
 }
 
 } // namespace ImportFiles

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class QWidget;
 class SpreadsheetReader;
 class TextImportFile;
@@ -15,7 +17,7 @@ bool chooseText(QWidget* parent, TextImportFile& file);
 // workbook that cannot be read is reported with "文件格式错误，导入失败".
 bool chooseWorkbook(QWidget* parent, SpreadsheetReader& reader);
 
-// The message for a cell that is not text.
-void reportNotText(QWidget* parent);
+// The message for a cell an import cannot take; where, "第5行E列：...", goes on its second line.
+void reportNotText(QWidget* parent, const QString& where);
 
 } // namespace ImportFiles

@@ -276,18 +276,21 @@ void OrderScreen::appendFromEntry(int seq)
     m_list->rows()->appendRow(row);
 }
 
-void OrderScreen::finishImport(int read, int imported)
+void OrderScreen::finishImport(int read, int imported, int unread, const QString& hint)
 {
-    Msg::show(this, QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported), QString(),
-              Msg::Ok, Msg::Icon::Information);
+    QString text = QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported);
+    if (unread > 0) {
+        text += QStringLiteral("\r\n已达上限，文件中还有%1条未读入").arg(unread) + hint;
+    }
+    Msg::show(this, text, QString(), Msg::Ok, Msg::Icon::Information);
     if (imported > 0) {
         m_unsaved = true;
     }
 }
 
-void OrderScreen::stopImportAtCell(int imported)
+void OrderScreen::stopImportAtCell(int imported, const QString& where)
 {
-    ImportFiles::reportNotText(this);
+    ImportFiles::reportNotText(this, where);
     ResetEntry(true);
     RefreshTotals();
     if (imported > 0) {

@@ -94,9 +94,10 @@ protected:
     void startImport();
     // A spreadsheet cell that is not text ends an import: the message, an empty entry and the
     // footer for the lines that came in before it; no summary.
-    void stopImportAtCell(int imported);
-    // End of an import: the summary, and the unsaved mark when lines came in.
-    void finishImport(int read, int imported);
+    void stopImportAtCell(int imported, const QString& where);
+    // End of an import: the summary, and the unsaved mark when lines came in. unread lines of the
+    // file were left by the limit; hint then tells how to import them.
+    void finishImport(int read, int imported, int unread = 0, const QString& hint = QString());
     bool atLimit() const { return m_list->count() >= m_config.maxLines; }
 
     QPushButton* importButton() const { return m_import; }

@@ -199,7 +199,8 @@ void CDAIFADlg::importFrom(PayrollSource& source)
     int seq = nextSequenceNumber();
     int read = 0;
     int imported = 0;
-    bool formatError = false;
+    int unread = 0;
+    QString formatError;
     for (;;) {
         ResetEntry(true);
         const PayrollSource::Item item = source.next();
@@ -207,16 +208,17 @@ void CDAIFADlg::importFrom(PayrollSource& source)
             break;
         }
         if (item.type == PayrollSource::Item::NotText) {
-            stopImportAtCell(imported);
+            stopImportAtCell(imported, item.detail);
             return;
         }
         if (atLimit()) {
             Msg::show(this, QStringLiteral("已超过代发工具上限200条!导入终止"));
+            unread = 1 + source.remaining();
             break;
         }
         ++read;
         if (item.type == PayrollSource::Item::FormatError) {
-            formatError = true;
+            formatError = QStringLiteral("第%1行：").arg(item.location) + item.detail;
             break;
         }
         if (item.type == PayrollSource::Item::Refused) {
@@ -227,16 +229,22 @@ void CDAIFADlg::importFrom(PayrollSource& source)
         if (!ValidateEntry(read, true)) {
             continue;
         }
+        // A text file carries no bank name, a workbook often none: the list and the printed order
+        // show the one the routing-code list gives (the export has no such field).
+        if (field(BankName)->text().isEmpty()) {
+            setFieldText(BankName, BankCodeTable::nameOf(field(RoutingCode)->text()).value_or(QString()));
+        }
         appendFromEntry(seq++);
         ++imported;
     }
-    if (formatError) {
-        Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！"));
+    if (!formatError.isEmpty()) {
+        Msg::show(this, QStringLiteral("导入文件格式错误，导入失败！\r\n") + formatError);
         ResetEntry(true);
     } else {
         list()->selectRow(0);
         list()->setFocus();
     }
     RefreshTotals();
-    finishImport(read, imported);
+    finishImport(read, imported, unread,
+                 QStringLiteral("\r\n可用 dxbk-cli convert --split 把文件分成每份200条以内，再逐份导入"));
 }

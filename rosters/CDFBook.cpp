@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 const QString kGroup = QStringLiteral("代发工资");
@@ -657,23 +658,28 @@ void CDFBook::ImportSpreadsheet()
         return;
     }
     const SpreadsheetRange used = reader.usedRange();
+    const ImportLayout& layout = ImportLayout::roster();
     int counted = 0;
     int imported = 0;
+    bool first = true;
     for (int r = used.firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
-        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 4);
-        if (!row) {
+        const SpreadsheetRows::Row row = SpreadsheetRows::read(reader, r, layout);
+        if (!row.refusal.isEmpty()) {
             // Rows taken so far stay in the lists; the next save writes them.
-            ImportFiles::reportNotText(this);
+            ImportFiles::reportNotText(this, row.refusal);
             ResetRoster(true);
             m_count->setText(QString::number(m_roster->count()));
             return;
         }
-        if (!row->anyText) {
+        if (!row.anyText) {
+            continue;
+        }
+        if (std::exchange(first, false) && layout.isHeader(row.texts)) {
             continue;
         }
         ++counted;
         // Columns A to D: account, amount, name, remark.
-        RosterDocument::Record record{row->texts.at(0), row->texts.at(2), row->texts.at(1), row->texts.at(3)};
+        RosterDocument::Record record{row.texts.at(0), row.texts.at(2), row.texts.at(1), row.texts.at(3)};
         const CheckReporter report(RecordCheckMode::Numbered, counted);
         RosterDocument::check(RosterDocument::Kind::Payroll, record, report);
         if (!Ui::showCheck(this, report)) {

@@ -7,6 +7,7 @@
 #include "rosters/core/RosterFormat.h"
 
 #include <QFileInfo>
+#include <utility>
 
 namespace BatchLine {
 
@@ -117,14 +118,20 @@ std::optional<QString> readPrevious(const QString& path, OrderReview::Previous* 
                    : QStringLiteral("文件格式错误，导入失败");
     }
     const SpreadsheetRange used = reader.usedRange();
-    for (int r = 2; r <= used.lastRow() && !used.isEmpty(); ++r) {
-        const std::optional<SpreadsheetRows::Row> row = SpreadsheetRows::read(reader, r, 3);
-        if (row && !row->anyText) {
+    const ImportLayout& layout = ImportLayout::batch();
+    bool first = true;
+    for (int r = used.firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
+        const SpreadsheetRows::Row row = SpreadsheetRows::read(reader, r, layout);
+        if (row.refusal.isEmpty() && !row.anyText) {
             continue;
         }
-        BatchLine::Entry e =
-            row ? BatchLine::Entry{row->texts.at(0), row->texts.at(1), row->texts.at(2)} : BatchLine::Entry();
-        if (!row || !BatchLine::check(e, CheckReporter(RecordCheckMode::Silent))) {
+        if (std::exchange(first, false) && row.refusal.isEmpty() && layout.isHeader(row.texts)) {
+            continue;
+        }
+        BatchLine::Entry e = row.refusal.isEmpty()
+                                 ? BatchLine::Entry{row.texts.at(0), row.texts.at(1), row.texts.at(2)}
+                                 : BatchLine::Entry();
+        if (!row.refusal.isEmpty() || !BatchLine::check(e, CheckReporter(RecordCheckMode::Silent))) {
             ++previous->unread;
             continue;
         }

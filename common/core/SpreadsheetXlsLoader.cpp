@@ -1,5 +1,6 @@
 #include "common/core/SpreadsheetXlsLoader.h"
 
+#include <QHash>
 #include <QVector>
 #include <QtEndian>
 #include <cstring>
@@ -42,18 +43,23 @@ public:
         if (data.size() < 512) {
             return false;
         }
-        const char* head = data.constData();
-        const int shift = u16(head + 0x1E);
-        const int miniShift = u16(head + 0x20);
+        const int shift = u16(data.constData() + 0x1E);
+        const int miniShift = u16(data.constData() + 0x20);
         if ((shift != 9 && shift != 12) || miniShift != 6) {
             return false;
         }
         m_sectorSize = 1 << shift;
-        m_miniCutoff = u32(head + 0x38);
+        m_miniCutoff = u32(data.constData() + 0x38);
         if (data.size() < m_sectorSize) {
             return false;
         }
-        m_sectorCount = quint32((data.size() - m_sectorSize) / m_sectorSize);
+        // Some exports end the file inside its last sector; the missing bytes are read as zeros, and
+        // a stream still ends at its own size.
+        if (m_data.size() % m_sectorSize != 0) {
+            m_data.append(QByteArray(m_sectorSize - m_data.size() % m_sectorSize, '\0'));
+        }
+        const char* head = m_data.constData();
+        m_sectorCount = quint32((m_data.size() - m_sectorSize) / m_sectorSize);
         m_used.assign(m_sectorCount, false);
 
         // The sector numbers of the FAT: 109 in the header, the rest in a chain of DIFAT sectors.
@@ -242,6 +248,7 @@ private:
 enum Record : quint16
 {
     RecFormula = 0x0006,
+    RecFormulaOld = 0x0406, // the BIFF3/4 id, still found inside BIFF8 streams some programs save
     RecEof = 0x000A,
     RecFilePass = 0x002F,
     RecContinue = 0x003C,
@@ -258,6 +265,8 @@ enum Record : quint16
     RecBoolErr = 0x0205,
     RecString = 0x0207,
     RecRk = 0x027E,
+    RecFormat = 0x041E,
+    RecXf = 0x00E0,
     RecBof = 0x0809,
 };
 
@@ -462,6 +471,7 @@ struct Globals
     int activeTab = -1;
     QVector<SheetEntry> sheets;
     QStringList strings;
+    QVector<bool> dateFormats; // for each cell format (XF), whether it shows a date or time
 };
 
 SpreadsheetError readGlobals(const QByteArray& stream, Globals* globals)
@@ -475,6 +485,7 @@ SpreadsheetError readGlobals(const QByteArray& stream, Globals* globals)
         return SpreadsheetError::Damaged;
     }
     qint64 textUnits = 0;
+    QHash<int, QString> codes;
     while (records.next() && records.id != RecEof) {
         const char* b = records.body();
         const int size = records.size;
@@ -482,7 +493,17 @@ SpreadsheetError readGlobals(const QByteArray& stream, Globals* globals)
             globals->encrypted = true;
             return SpreadsheetError::Encrypted;
         }
-        if (records.id == RecWindow1 && globals->activeTab < 0 && size >= 12) {
+        if (records.id == RecFormat && size >= 2) {
+            ContinuedData data(stream, records);
+            QString code;
+            if (data.skip(2) && data.string(&code, false)) {
+                codes.insert(u16(b), code);
+            }
+        } else if (records.id == RecXf && size >= 4 &&
+                   globals->dateFormats.size() < SpreadsheetSheet::MaxValues) {
+            // FORMAT records come before the XFs that use them.
+            globals->dateFormats.append(SpreadsheetCell::isDateFormat(u16(b + 2), codes.value(u16(b + 2))));
+        } else if (records.id == RecWindow1 && globals->activeTab < 0 && size >= 12) {
             globals->activeTab = u16(b + 10);
         } else if (records.id == RecBoundSheet && size >= 8) {
             const int count = uchar(b[6]);
@@ -537,14 +558,16 @@ double rkValue(quint32 rk)
     return (rk & 1) ? value / 100 : value;
 }
 
-SpreadsheetCell numberCell(double value)
-{
-    return SpreadsheetCell::other(QString::number(value, 'g', 15));
-}
-
-SpreadsheetError readSheet(const QByteArray& stream, qsizetype offset, const QStringList& strings,
+SpreadsheetError readSheet(const QByteArray& stream, qsizetype offset, const Globals& globals,
                            SpreadsheetSheet* sheet)
 {
+    const QStringList& strings = globals.strings;
+    // A number in a date or time format is a date, not a number.
+    auto numberCell = [&globals](double value, quint16 format) {
+        const QString raw = QString::number(value, 'g', 15);
+        return globals.dateFormats.value(format) ? SpreadsheetCell::other(raw)
+                                                 : SpreadsheetCell::number(value, raw);
+    };
     RecordReader records(stream, offset);
     if (!records.next() || records.id != RecBof) {
         return SpreadsheetError::Damaged;
@@ -576,18 +599,18 @@ SpreadsheetError readSheet(const QByteArray& stream, qsizetype offset, const QSt
         switch (records.id) {
         case RecNumber:
             if (size >= 14) {
-                put(row, column, numberCell(f64(b + 6)));
+                put(row, column, numberCell(f64(b + 6), u16(b + 4)));
             }
             break;
         case RecRk:
             if (size >= 10) {
-                put(row, column, numberCell(rkValue(u32(b + 6))));
+                put(row, column, numberCell(rkValue(u32(b + 6)), u16(b + 4)));
             }
             break;
         case RecMulRk:
             // Six bytes a cell after the first column, and the last column at the end.
             for (int i = 0; 4 + 6 * (i + 1) + 2 <= size && !full; ++i) {
-                put(row, column + i, numberCell(rkValue(u32(b + 4 + 6 * i + 2))));
+                put(row, column + i, numberCell(rkValue(u32(b + 4 + 6 * i + 2)), u16(b + 4 + 6 * i)));
             }
             break;
         case RecLabelSst:
@@ -612,10 +635,11 @@ SpreadsheetError readSheet(const QByteArray& stream, qsizetype offset, const QSt
             }
             break;
         case RecFormula:
+        case RecFormulaOld:
             if (size >= 14) {
                 pendingRow = -1;
                 if (u16(b + 12) != 0xFFFF) {
-                    put(row, column, numberCell(f64(b + 6)));
+                    put(row, column, numberCell(f64(b + 6), u16(b + 4)));
                 } else if (b[6] == 0) {
                     pendingRow = row;
                     pendingColumn = column;
@@ -709,5 +733,5 @@ SpreadsheetError SpreadsheetXlsLoader::load(const QByteArray& data, SpreadsheetB
         return SpreadsheetError::Damaged;
     }
     book->sheet.clear();
-    return readSheet(workbook, offset, globals.strings, &book->sheet);
+    return readSheet(workbook, offset, globals, &book->sheet);
 }

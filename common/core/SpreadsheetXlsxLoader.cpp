@@ -182,11 +182,31 @@ bool typeIs(const QString& type, QLatin1String suffix)
     return type.endsWith(QLatin1Char('/') + suffix);
 }
 
+// Moves to the root element. Excel never writes a DTD, and a DTD's entities can nest so that
+// a few bytes expand into work without end (empty ones too, which no character count bounds):
+// a part that carries one is not read.
+bool toRoot(QXmlStreamReader& xml)
+{
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.tokenType() == QXmlStreamReader::DTD) {
+            return false;
+        }
+        if (xml.isStartElement()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 SpreadsheetError parseRelationships(const QByteArray& xmlData, const QString& sourcePart,
                                     QHash<QString, Relationship>* result)
 {
     const QString base = directoryOf(sourcePart);
     QXmlStreamReader xml(xmlData);
+    if (!toRoot(xml)) {
+        return SpreadsheetError::Damaged;
+    }
     while (!xml.atEnd()) {
         xml.readNext();
         if (!xml.isStartElement() || xml.name() != QLatin1String("Relationship")) {
@@ -260,6 +280,9 @@ SpreadsheetError parseSharedStrings(QIODevice* device, QStringList* strings)
 {
     QXmlStreamReader xml(device);
     qint64 units = 0;
+    if (!toRoot(xml)) {
+        return SpreadsheetError::Damaged;
+    }
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
@@ -288,7 +311,7 @@ SpreadsheetError parseWorkbook(const QByteArray& xmlData, WorkbookInfo* info)
 {
     QXmlStreamReader xml(xmlData);
     bool seenView = false;
-    if (!xml.readNextStartElement()) {
+    if (!toRoot(xml)) {
         return SpreadsheetError::Damaged;
     }
     if (xml.name() != QLatin1String("workbook")) {
@@ -324,6 +347,40 @@ SpreadsheetError parseWorkbook(const QByteArray& xmlData, WorkbookInfo* info)
     return SpreadsheetError::None;
 }
 
+// For each cell format (c@s) of the styles part, whether it shows its number as a date or time.
+SpreadsheetError parseStyles(QIODevice* device, QVector<bool>* dates)
+{
+    QXmlStreamReader xml(device);
+    if (!toRoot(xml)) {
+        return SpreadsheetError::Damaged;
+    }
+    QHash<int, QString> codes;
+    bool inCellFormats = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == QLatin1String("cellXfs")) {
+            inCellFormats = false;
+        }
+        if (!xml.isStartElement()) {
+            continue;
+        }
+        const QXmlStreamAttributes a = xml.attributes();
+        if (xml.name() == QLatin1String("numFmt")) {
+            codes.insert(a.value(QLatin1String("numFmtId")).toInt(),
+                         a.value(QLatin1String("formatCode")).toString());
+        } else if (xml.name() == QLatin1String("cellXfs")) {
+            inCellFormats = true;
+        } else if (inCellFormats && xml.name() == QLatin1String("xf")) {
+            if (dates->size() >= SpreadsheetSheet::MaxValues) {
+                return SpreadsheetError::TooLarge;
+            }
+            const int id = a.value(QLatin1String("numFmtId")).toInt();
+            dates->append(SpreadsheetCell::isDateFormat(id, codes.value(id)));
+        }
+    }
+    return xml.hasError() ? SpreadsheetError::Damaged : SpreadsheetError::None;
+}
+
 // "BC12" -> row 12, column 55; false when it is no cell reference inside the sheet.
 bool parseCellReference(QStringView ref, int* row, int* column)
 {
@@ -353,8 +410,8 @@ bool parseCellReference(QStringView ref, int* row, int* column)
 
 // Turns one <c> element into a cell value. Positions come from c@r when it is there, otherwise
 // from the element's order (the next column of the row), as the format allows.
-SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, int* row, int* column,
-                          SpreadsheetCell* cell)
+SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, const QVector<bool>& dates,
+                          int* row, int* column, SpreadsheetCell* cell)
 {
     const QXmlStreamAttributes a = xml.attributes();
     const QStringView ref = a.value(QLatin1String("r"));
@@ -366,6 +423,7 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, int*
         ++*column;
     }
     const QString type = a.value(QLatin1String("t")).toString();
+    const bool dated = dates.value(a.value(QLatin1String("s")).toInt());
 
     bool hasValue = false, hasFormula = false, hasInline = false;
     QString value, inlineText;
@@ -386,7 +444,8 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, int*
     }
 
     if (type == QLatin1String("s")) {
-        if (!hasValue) {
+        // <v/>: other readers show an empty cell, and so do we.
+        if (!hasValue || value.trimmed().isEmpty()) {
             *cell = SpreadsheetCell();
             return SpreadsheetError::None;
         }
@@ -413,7 +472,11 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, int*
         }
     } else {
         // Numbers (t="n" or none), dates stored as numbers or as t="d", t="b", t="e".
-        if ((hasValue && !value.isEmpty()) || hasFormula) {
+        bool number = false;
+        const double v = value.toDouble(&number);
+        if (number && !dated && (type.isEmpty() || type == QLatin1String("n"))) {
+            *cell = SpreadsheetCell::number(v, value);
+        } else if ((hasValue && !value.isEmpty()) || hasFormula) {
             *cell = SpreadsheetCell::other(value);
         } else {
             *cell = SpreadsheetCell();
@@ -422,11 +485,15 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, int*
     return SpreadsheetError::None;
 }
 
-SpreadsheetError parseSheet(QIODevice* device, const QStringList& shared, SpreadsheetSheet* sheet)
+SpreadsheetError parseSheet(QIODevice* device, const QStringList& shared, const QVector<bool>& dates,
+                            SpreadsheetSheet* sheet)
 {
     QXmlStreamReader xml(device);
     int row = 0, column = 0;
     bool inData = false;
+    if (!toRoot(xml)) {
+        return SpreadsheetError::Damaged;
+    }
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isEndElement() && xml.name() == QLatin1String("sheetData")) {
@@ -455,7 +522,7 @@ SpreadsheetError parseSheet(QIODevice* device, const QStringList& shared, Spread
             if (row < 1) {
                 row = 1; // a cell outside any <row>: take it as the first row
             }
-            const SpreadsheetError error = readCell(xml, shared, &row, &column, &cell);
+            const SpreadsheetError error = readCell(xml, shared, dates, &row, &column, &cell);
             if (error != SpreadsheetError::None) {
                 return error;
             }
@@ -538,6 +605,18 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
         }
     }
 
+    QVector<bool> dates;
+    for (const Relationship& rel : std::as_const(rels)) {
+        if (typeIs(rel.type, QLatin1String("styles"))) {
+            error = package.stream(rel.target, MaxSharedStringsBytes,
+                                   [&dates](QIODevice* part) { return parseStyles(part, &dates); });
+            if (error != SpreadsheetError::None) {
+                return error;
+            }
+            break;
+        }
+    }
+
     book->sheetNames.clear();
     for (const SheetEntry& entry : std::as_const(info.sheets)) {
         book->sheetNames.append(entry.name);
@@ -553,5 +632,5 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
     }
     // A chart sheet has no <sheetData>: it reads as a sheet without values.
     return package.stream(rel->target, MaxSheetBytes,
-                          [&](QIODevice* part) { return parseSheet(part, shared, &book->sheet); });
+                          [&](QIODevice* part) { return parseSheet(part, shared, dates, &book->sheet); });
 }

@@ -43,6 +43,19 @@ TextImportFile::Problem TextImportFile::screen(const QByteArray& line, Gbk::File
     return Gbk::lineDisagrees(line, encoding) ? Problem::OtherEncoding : Problem::None;
 }
 
+int TextImportFile::linesLeft() const
+{
+    int count = 0;
+    qsizetype pos = m_pos;
+    for (;;) {
+        const QByteArray raw = CMyTool::ReadTextLine(m_data, pos, CMyTool::MaxLineBytes);
+        if (raw.isEmpty()) {
+            return count;
+        }
+        count += CMyTool::LineEndLength(raw) < raw.size() ? 1 : 0;
+    }
+}
+
 QString TextImportFile::refusal(Problem problem, int number)
 {
     const QString prefix = QStringLiteral("您所导入的文件中第%1条，").arg(number);

@@ -35,6 +35,8 @@ public:
         bool passedOver() const { return problem == Problem::TooLong || problem == Problem::OtherEncoding; }
     };
     Line next();
+    // Lines not yet handed out, blank ones aside: what an import stopped by its limit leaves.
+    int linesLeft() const;
 
     // The rule every reader of outside lines applies before decoding one (line end included or
     // not): TooLong, OtherEncoding or None.

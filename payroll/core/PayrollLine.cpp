@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <utility>
 
 namespace PayrollCheck {
 
@@ -67,8 +68,7 @@ namespace PayrollExport {
 
 QString header()
 {
-    return QStringLiteral(
-        "序号,业务序号,收款人行号,收款人账号,收款人姓名,金额,收款人地址,附言,日期,流水号,接收行行号");
+    return ImportLayout::payrollText().captions().join(QLatin1Char(','));
 }
 
 QByteArray build(const QVector<PayrollLine>& lines)
@@ -127,45 +127,49 @@ bool looksLikeDate(const QString& text)
 }
 } // namespace
 
-std::optional<Fields> parse(QString line)
+std::optional<Fields> parse(QString line, QString* why)
 {
+    auto fail = [why](const QString& text) -> std::optional<Fields> {
+        if (why) {
+            *why = text;
+        }
+        return std::nullopt;
+    };
     while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) {
         line.chop(1);
     }
     const QStringList f = line.split(QLatin1Char(','));
     const qsizetype commas = f.size() - 1;
-    if (commas < 9 || commas > 10) {
-        return std::nullopt;
+    if (CMyTool::TrimSpaces(line).isEmpty()) {
+        return fail(QStringLiteral("该行是空行"));
+    }
+    if (commas < 9) {
+        return fail(QStringLiteral("该行有%1个逗号，少于格式的10个").arg(commas));
+    }
+    if (commas > 10) {
+        return fail(QStringLiteral("该行有%1个逗号，多于格式的10个（户名或用途中有逗号？）").arg(commas));
     }
     const QString& amount = f.at(5);
     const QString address = CMyTool::TrimSpaces(f.at(6));
     const QString date = CMyTool::TrimSpaces(f.at(8));
-    // A comma in the purpose pushes its tail into 日期: the export leaves 日期 empty, a file made
-    // elsewhere may hold a date there, in either layout, never anything else.
-    if (!date.isEmpty() && !looksLikeDate(date)) {
-        return std::nullopt;
-    }
     // A comma inside the amount leaves its rest in 收款人地址: "1,500.00" (thousands) or
     // "1500,50" (a decimal comma).
     const QString whole = CMyTool::TrimSpaces(amount);
     if ((digitsOnly(whole, 1, 3) && looksLikeThousandsTail(address)) ||
         (digitsOnly(whole, 1, 13) && digitsOnly(address, 1, 2))) {
-        return std::nullopt;
+        return fail(QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号"));
+    }
+    // A comma in the purpose pushes its tail into 日期: the export leaves 日期 empty, a file made
+    // elsewhere may hold a date there, in either layout, never anything else.
+    if (!date.isEmpty() && !looksLikeDate(date)) {
+        return fail(QStringLiteral("日期一栏不是日期（户名或用途中有逗号？）"));
     }
     return Fields{f.at(2), f.at(3), f.at(4), amount, f.at(7)};
 }
 
 bool looksLikeData(const QString& line)
 {
-    const QString account = CMyTool::TrimSpaces(line.section(QLatin1Char(','), 3, 3));
-    if (!account.isEmpty() && CMyTool::IsAllDigits(account)) {
-        return true;
-    }
-    // A line with a 序号 in the layout is a payment too, whatever its account holds: it is then
-    // checked and, if need be, refused with its number, never skipped as a header unseen.
-    const QString seq = CMyTool::TrimSpaces(line.section(QLatin1Char(','), 0, 0));
-    const qsizetype commas = line.count(QLatin1Char(','));
-    return !seq.isEmpty() && CMyTool::IsAllDigits(seq) && commas >= 9 && commas <= 10;
+    return !ImportLayout::payrollText().isHeader(line.split(QLatin1Char(',')));
 }
 
 } // namespace PayrollImport
@@ -187,6 +191,23 @@ PayrollSource::PayrollSource(const SpreadsheetReader& workbook) : m_workbook(&wo
     }
 }
 
+int PayrollSource::remaining() const
+{
+    if (m_file) {
+        return m_file->linesLeft();
+    }
+    int count = 0;
+    for (int row = m_location + 1; row <= m_lastRow; ++row) {
+        for (int c = 1; c <= int(ImportLayout::payrollWorkbook().columns.size()); ++c) {
+            if (!m_workbook->cell(row, c).isEmpty()) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
+}
+
 PayrollSource::Item PayrollSource::next()
 {
     if (m_file) {
@@ -200,14 +221,19 @@ PayrollSource::Item PayrollSource::next()
                 return {Item::Refused, m_location, {}, line.problem};
             }
             if (!line.text) {
-                return {Item::FormatError, m_location, {}};
+                return {Item::FormatError,
+                        m_location,
+                        {},
+                        line.problem,
+                        QStringLiteral("该行不是GBK或UTF-8文本")};
             }
             if (first && !PayrollImport::looksLikeData(*line.text)) {
                 continue; // the header
             }
-            const std::optional<PayrollImport::Fields> f = PayrollImport::parse(*line.text);
+            QString why;
+            const std::optional<PayrollImport::Fields> f = PayrollImport::parse(*line.text, &why);
             if (!f) {
-                return {Item::FormatError, m_location, {}};
+                return {Item::FormatError, m_location, {}, line.problem, why};
             }
             // The file carries no bank name.
             return {Item::Line,
@@ -217,13 +243,17 @@ PayrollSource::Item PayrollSource::next()
     }
     while (m_location < m_lastRow) {
         const int row = ++m_location;
-        const std::optional<SpreadsheetRows::Row> cells = SpreadsheetRows::read(*m_workbook, row, 6);
-        if (!cells) {
+        const ImportLayout& layout = ImportLayout::payrollWorkbook();
+        const SpreadsheetRows::Row cells = SpreadsheetRows::read(*m_workbook, row, layout);
+        if (!cells.refusal.isEmpty()) {
             m_lastRow = 0;
-            return {Item::NotText, row, {}};
+            return {Item::NotText, row, {}, TextImportFile::Problem::None, cells.refusal};
         }
-        if (cells->anyText) {
-            const QStringList& t = cells->texts;
+        if (cells.anyText) {
+            const QStringList& t = cells.texts;
+            if (std::exchange(m_first, false) && layout.isHeader(t)) {
+                continue;
+            }
             return {Item::Line, row, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4), t.at(5)}};
         }
     }
@@ -275,18 +305,22 @@ Reading read(const QString& path, bool limit)
             break;
         }
         if (item.type == PayrollSource::Item::NotText) {
-            r.problems.append({item.location, 0, QStringLiteral("excel格式错误，请将单元格设置成文本格式")});
+            r.problems.append(
+                {item.location, 0, QStringLiteral("excel格式错误，请将单元格设置成文本格式 ") + item.detail});
             r.stopped = true;
             break;
         }
         if (limit && r.lines.size() >= PayrollExport::MaxLines) {
-            r.problems.append({item.location, 0, QStringLiteral("已超过代发工具上限200条!导入终止")});
+            r.problems.append({item.location, 0,
+                               QStringLiteral("已超过代发工具上限200条!导入终止 文件中还有%1条未读入，"
+                                              "可用 convert --split 分成每份200条以内")
+                                   .arg(1 + source->remaining())});
             r.stopped = true;
             break;
         }
         ++read;
         if (item.type == PayrollSource::Item::FormatError) {
-            r.problems.append({item.location, read, QStringLiteral("导入文件格式错误，导入失败！")});
+            r.problems.append({item.location, read, QStringLiteral("导入文件格式错误，导入失败！ ") + item.detail});
             r.stopped = true;
             break;
         }

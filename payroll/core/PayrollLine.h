@@ -2,6 +2,7 @@
 
 #include "common/core/FieldCheck.h"
 #include "common/core/OrderReview.h"
+#include "common/core/ImportLayout.h"
 #include "common/core/SpreadsheetReader.h"
 #include "common/core/TextImportFile.h"
 
@@ -78,10 +79,9 @@ struct Fields
 // or a date (20201231, 2020-12-31, 2020/12/31, 2020.12.31), where a comma in the purpose
 // moved its tail; a 收款人地址 that holds the rest of a split amount ("1,500.00" read as 1 and
 // 500.00, "1500,50" as 1500 and 50). No line may come in with another amount or purpose than the
-// file holds.
-std::optional<Fields> parse(QString line);
-// A first line whose account field holds digits (spaces aside), or whose 序号 is a number in a
-// line of the layout, is a payment, not a header.
+// file holds. why, when given, tells the clerk what was wrong.
+std::optional<Fields> parse(QString line, QString* why = nullptr);
+// A first line is a payment unless the layout's header rule takes it for a header.
 bool looksLikeData(const QString& line);
 
 } // namespace PayrollImport
@@ -93,8 +93,11 @@ bool looksLikeData(const QString& line);
 // Text: the first line is the header and is skipped, unless it holds a payment; a line that cannot
 // be decoded or told apart is a format error, which ends the import (the line counts as read).
 // Workbook (active sheet): columns A to F are account, name, bank name, routing code, amount and
-// purpose; a sheet marked as the bank's template ("JIAMBZ" in A1) has its lines from row 13, any
-// other from the first row used; empty rows are skipped; a cell that is not text ends the import.
+// purpose (ImportLayout::payrollWorkbook); a sheet marked as the bank's template ("JIAMBZ" in A1) has
+// its lines from row 13, any other from the first row used; empty rows are skipped; a cell the
+// layout cannot take ends the import.
+//
+// Either way the first line or row read is skipped when the layout's header rule takes it for one.
 class PayrollSource
 {
 public:
@@ -119,8 +122,12 @@ public:
         int location; // the line of the file, or the row of the sheet
         PayrollCheck::Entry entry;
         TextImportFile::Problem problem = TextImportFile::Problem::None;
+        // FormatError: what is wrong with the line; NotText: the cell and why, "第5行E列：..."
+        QString detail = QString();
     };
     Item next();
+    // Lines or rows with a value after the last item handed out: what a limit leaves unread.
+    int remaining() const;
 
 private:
     TextImportFile* m_file = nullptr;
@@ -128,6 +135,7 @@ private:
     int m_location = 0;
     int m_lastRow = 0;
     bool m_tooShort = false;
+    bool m_first = true;
 };
 
 // A payroll file read whole as the payroll screen's import reads it (a workbook known by its

@@ -5,6 +5,12 @@ QString summary(int read, int added)
 {
     return QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(added);
 }
+
+QString formatError(int line, const QString& why)
+{
+    return QStringLiteral("导入文件格式错误，导入失败！\r\n第%1行：").arg(line) + why;
+}
+const QString kNotLayout = QStringLiteral("该行不是“|收款人账户|收款人名称|金额|”的格式");
 } // namespace
 
 class TestBatchImport : public QObject
@@ -51,7 +57,7 @@ void TestBatchImport::emptyNameInTheMiddle()
 void TestBatchImport::blankLineStopsWithFormatError()
 {
     BatchFixture f;
-    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+    f.dialogs.expect(formatError(2, QStringLiteral("该行是空行")));
     f.dialogs.expect(summary(2, 1));
     f.importText(gbk(QStringLiteral("|1234567890|甲公司|1|\r\n\r\n|1234567892|丙公司|3|\r\n")));
     QCOMPARE(f.list()->count(), 1);
@@ -64,7 +70,7 @@ void TestBatchImport::twoFieldsNeedTheLastLine()
 {
     {
         BatchFixture f;
-        f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+        f.dialogs.expect(formatError(1, kNotLayout));
         f.dialogs.expect(summary(1, 0));
         f.importText(gbk(QStringLiteral("|1234567890|甲公司|\r\n|1234567891|乙公司|2|\r\n")));
         QCOMPARE(f.list()->count(), 0);
@@ -95,7 +101,7 @@ void TestBatchImport::limitEndsTheImport()
         five += QStringLiteral("|99999%1|公司|1|\r\n").arg(i, 5, 10, QLatin1Char('0')).toUtf8();
     }
     f.dialogs.expect(QStringLiteral("已超过批量工具上限一千条!导入终止"));
-    f.dialogs.expect(summary(2, 2));
+    f.dialogs.expect(summary(2, 2) + QStringLiteral("\r\n已达上限，文件中还有3条未读入"));
     f.importText(five, "five.txt");
     QCOMPARE(f.list()->count(), 1000);
     QCOMPARE(f.column(0).last(), QStringLiteral("1000"));
@@ -117,7 +123,7 @@ void TestBatchImport::namesWithBarBytesComeThrough()
 void TestBatchImport::strictDecodingAndUtf8()
 {
     BatchFixture f;
-    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+    f.dialogs.expect(formatError(2, QStringLiteral("该行不是GBK或UTF-8文本")));
     f.dialogs.expect(summary(2, 1));
     f.importText(gbk(QStringLiteral("|1234567890|甲|1|\r\n")) + QByteArray("|1234567891|\x81\x20|2|\r\n"));
     f.dialogs.expect(summary(1, 1));

@@ -179,7 +179,8 @@ void TestCli::checkReportsEveryProblemAndTheTotals()
     const Run broken = cli({"check", env.path("broken.txt")});
     QCOMPARE(broken.status, 1);
     QVERIFY(
-        broken.out.startsWith(env.path("broken.txt") + QStringLiteral(":2: 导入文件格式错误，导入失败！\n")));
+        broken.out.startsWith(env.path("broken.txt") +
+                              QStringLiteral(":2: 导入文件格式错误，导入失败！ 金额中有逗号（千位分隔或小数逗号），请去掉逗号\n")));
 
     // Lines that are too long, or in UTF-8 within a GBK file, are refused there and the file goes on.
     env.write("odd.txt", gbk(kHeader + "\r\n1,,104306114010,6222020200012349,") + QByteArray(2000, 'x') +

@@ -1,5 +1,6 @@
 #include "batch/core/BatchLine.h"
 #include "common/core/Gbk.h"
+#include "common/core/ImportLayout.h"
 #include "payroll/core/PayrollLine.h"
 #include "rosters/core/RosterDocument.h"
 
@@ -7,6 +8,9 @@
 
 // The checks of every line and record kind, as the screens and imports run them, without a
 // widget: the first failure's message, plain and numbered, and the tidied values.
+Q_DECLARE_METATYPE(SpreadsheetCell)
+Q_DECLARE_METATYPE(ImportColumn::Kind)
+
 class TestFieldChecks : public QObject
 {
     Q_OBJECT
@@ -18,6 +22,10 @@ private slots:
     void batchLine();
     void rosterRecords_data();
     void rosterRecords();
+    void workbookCells_data();
+    void workbookCells();
+    void firstRowRule_data();
+    void firstRowRule();
 };
 
 namespace {
@@ -207,6 +215,85 @@ void TestFieldChecks::rosterRecords()
                      k, RosterFormat::split(line, RosterDocument::layoutOf(k)).value()),
                  record);
     }
+}
+
+void TestFieldChecks::workbookCells_data()
+{
+    using Kind = ImportColumn::Kind;
+    QTest::addColumn<SpreadsheetCell>("cell");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("text");   // what the column takes; empty with a reason
+    QTest::addColumn<QString>("reason"); // after "第5行E列："
+    auto number = [](double v) { return SpreadsheetCell::number(v, QString::number(v, 'g', 17)); };
+    QTest::newRow("amount 5200.5") << number(5200.5) << Kind::Amount << "5200.5" << QString();
+    // The amount check then refuses what is not exact to two decimals.
+    QTest::newRow("amount 1234.567") << number(1234.567) << Kind::Amount << "1234.567" << QString();
+    QTest::newRow("amount 0.1+0.2") << number(0.1 + 0.2) << Kind::Amount << "0.30000000000000004" << QString();
+    QTest::newRow("account of 15 digits") << number(622202020001234) << Kind::Digits << "622202020001234"
+                                          << QString();
+    QTest::newRow("account of 16 digits")
+        << number(6222020200012345.0) << Kind::Digits << QString()
+        << QStringLiteral("数字6.22202E+15超过15位，表格已丢失它的末尾几位");
+    QTest::newRow("account of 19 digits")
+        << number(6222020200012345678.0) << Kind::Digits << QString()
+        << QStringLiteral("数字6.22202E+18超过15位，表格已丢失它的末尾几位");
+    QTest::newRow("account 12.5") << number(12.5) << Kind::Digits << QString()
+                                  << QStringLiteral("数字12.5不是账号或行号");
+    QTest::newRow("name as a number") << number(7) << Kind::Text << QString()
+                                      << QStringLiteral("该列须为文本，单元格是数字7");
+    QTest::newRow("a date") << SpreadsheetCell::other("44196") << Kind::Amount << QString()
+                            << QStringLiteral("单元格是日期、逻辑值或错误值，不是文本");
+    QTest::newRow("text as it is") << SpreadsheetCell::text(" 1,500 ") << Kind::Amount << " 1,500 " << QString();
+}
+
+void TestFieldChecks::workbookCells()
+{
+    QFETCH(SpreadsheetCell, cell);
+    QFETCH(ImportColumn::Kind, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, reason);
+    QString why;
+    const std::optional<QString> taken = ImportLayout::cellText(cell, kind, &why);
+    QCOMPARE(taken.value_or(QString()), text);
+    QCOMPARE(taken.has_value(), reason.isEmpty());
+    QCOMPARE(why, reason);
+    QCOMPARE(ImportLayout::cellName(5, 5), QStringLiteral("第5行E列"));
+    QCOMPARE(ImportLayout::cellName(3, 28), QStringLiteral("第3行AB列"));
+}
+
+void TestFieldChecks::firstRowRule_data()
+{
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<bool>("header");
+    const QString exported = PayrollExport::header();
+    QTest::newRow("payroll text header") << "text" << exported.split(',') << true;
+    QTest::newRow("payroll text payee")
+        << "text" << QStringLiteral("1,,104306114010,6222020200012345,张三,1,,,,,").split(',') << false;
+    // A first row with a wrong account but an amount is a payee, refused with its number.
+    QTest::newRow("payroll text, letters in the account")
+        << "text" << QStringLiteral("1,,104306114010,62220A,张三,1,,,,,").split(',') << false;
+    QTest::newRow("payroll workbook header")
+        << "payroll" << ImportLayout::payrollWorkbook().captions() << true;
+    QTest::newRow("payroll workbook payee, amount not one")
+        << "payroll" << QStringList{" 6222020200012345 ", "张三", "", "104306114010", "abc", ""} << false;
+    QTest::newRow("batch header") << "batch" << QStringList{"账号", "户名", "金额"} << true;
+    QTest::newRow("batch payee") << "batch" << QStringList{"1234567890", "甲公司", "1"} << false;
+    QTest::newRow("roster header") << "roster" << ImportLayout::roster().captions() << true;
+    QTest::newRow("roster payee, short account")
+        << "roster" << QStringList{"123", "5", "短账号", ""} << false;
+}
+
+void TestFieldChecks::firstRowRule()
+{
+    QFETCH(QString, layout);
+    QFETCH(QStringList, fields);
+    QFETCH(bool, header);
+    const ImportLayout& l = layout == "text"      ? ImportLayout::payrollText()
+                            : layout == "payroll" ? ImportLayout::payrollWorkbook()
+                            : layout == "batch"   ? ImportLayout::batch()
+                                                  : ImportLayout::roster();
+    QCOMPARE(l.isHeader(fields), header);
 }
 
 QTEST_MAIN(TestFieldChecks)

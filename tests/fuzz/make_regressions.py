@@ -14,6 +14,15 @@
 #                             cells, and the FAT sector listed twice in the header. The FreeXL-based
 #                             reader accepted it after 1.8 s and 300 MB (it sized its cell grid by
 #                             DIMENSIONS); a sector listed twice is damage.
+#
+# Sound files of shapes other programs save, which every reader must take:
+#   short-last-sector.xls     the file ends with the Workbook stream, inside its last 512-byte
+#                             sector (exports that do not pad the file); A300 holds 300
+#   old-formula-id.xls        FORMULA records under the BIFF3/4 id 0x0406 inside a BIFF8 stream: A1
+#                             holds the number 42, B1 the text "旧公式"
+#   empty-shared-string.xlsx  <c t="s"><v/></c> in A1 (an empty cell), B1 shared string 0 "x"
+#   nested-entities.xlsx      5 KB: a sheet whose DTD nests empty entities five deep, ten of
+#                             each in the next; refused at once, whatever the depth
 import os
 import struct
 import sys
@@ -164,6 +173,88 @@ def huge_dimensions(path):
     open(path, "wb").write(bytes(data))
 
 
+def biff_workbook(sheet_records):
+    """A Workbook stream: the globals, then one worksheet of the given cell records."""
+    def bof(kind):
+        return record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
+
+    def short_wide(text):
+        return struct.pack("<BB", len(text), 1) + text.encode("utf-16-le")
+
+    def globals_stream(offset):
+        body = bof(0x0005)
+        body += record(0x0042, struct.pack("<H", 1200))
+        body += record(0x003D, struct.pack("<HHHHHHHHH", 0, 0, 16000, 9000, 0x38, 0, 0, 1, 600))
+        body += record(0x0031, struct.pack("<HHHHHBBBB", 200, 0, 400, 0, 0, 0, 0, 0, 0) + short_wide("Arial"))
+        for _ in range(16):
+            body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0xFFF5, 0x20, 0, 0, 0, 0, 0, 0x20C0))
+        body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0x0001, 0x20, 0, 0, 0, 0, 0, 0x20C0))
+        body += record(0x0085, struct.pack("<IBB", offset, 0, 0) + short_wide("Sheet1"))
+        return body + record(0x000A)
+
+    sheet = bof(0x0010) + sheet_records + record(0x000A)
+    return globals_stream(len(globals_stream(0))) + sheet
+
+
+def short_last_sector(path):
+    """FAT in sector 0, directory in 1, the Workbook stream from sector 2 to the end of the file,
+    which stops where the stream does."""
+    END, FREE, FATSECT = 0xFFFFFFFE, 0xFFFFFFFF, 0xFFFFFFFD
+    cells = b"".join(record(0x0203, struct.pack("<HHHd", r, 0, 15, float(r + 1))) for r in range(300))
+    workbook = biff_workbook(cells)
+    assert len(workbook) > 4096 and len(workbook) % 512
+    count = (len(workbook) + 511) // 512
+    fat = [FATSECT, END] + [3 + i for i in range(count - 1)] + [END]
+    fat += [FREE] * (128 - len(fat))
+    root = ("Root Entry".encode("utf-16-le") + b"\0\0").ljust(64, b"\0")
+    root += struct.pack("<HBB", 22, 5, 1) + struct.pack("<III", FREE, FREE, 1) + b"\0" * 36
+    root += struct.pack("<III", END, 0, 0)
+    book = ("Workbook".encode("utf-16-le") + b"\0\0").ljust(64, b"\0")
+    book += struct.pack("<HBB", 18, 2, 1) + struct.pack("<III", FREE, FREE, FREE) + b"\0" * 36
+    book += struct.pack("<III", 2, len(workbook), 0)
+    head = (b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1" + b"\0" * 16
+            + struct.pack("<HHHHH", 0x3E, 3, 0xFFFE, 9, 6) + b"\0" * 6
+            + struct.pack("<IIIIIIIII", 0, 1, 1, 0, 4096, END, 0, END, 0)
+            + struct.pack("<I", 0) + struct.pack("<I", FREE) * 108)
+    data = head + b"".join(struct.pack("<I", v) for v in fat) + (root + book).ljust(512, b"\0") + workbook
+    open(path, "wb").write(data)
+
+
+def old_formula_id(path):
+    ptg_int = b"\x1e\x2a\x00"  # =42
+    number = record(0x0406, struct.pack("<HHHdHIH", 0, 0, 15, 42.0, 0, 0, len(ptg_int)) + ptg_int)
+    text_result = struct.pack("<HHHBBBBHHIH", 0, 1, 15, 0, 0, 0, 0, 0, 0xFFFF, 0, len(ptg_int)) + ptg_int
+    text = "旧公式"
+    string = record(0x0207, struct.pack("<HB", len(text), 1) + text.encode("utf-16-le"))
+    open(path, "wb").write(compound_file([("Workbook", biff_workbook(number + record(0x0406, text_result) + string))]))
+
+
+def xlsx_parts(path, parts):
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, text in parts:
+            z.writestr(name, text)
+
+
+def empty_shared_string(path):
+    rels = WORKBOOK_RELS.replace("</Relationships>", '<Relationship Id="rId2" Type="%s/sharedStrings" '
+                                 'Target="sharedStrings.xml"/></Relationships>' % REL)
+    sheet = SHEET_HEAD + '<row r="1"><c r="A1" t="s"><v/></c><c r="B1" t="s"><v>0</v></c></row>' + SHEET_TAIL
+    strings = '<?xml version="1.0" encoding="UTF-8"?><sst xmlns="%s" count="1" uniqueCount="1"><si><t>x</t></si></sst>' % MAIN
+    xlsx_parts(path, [("[Content_Types].xml", CONTENT_TYPES), ("_rels/.rels", ROOT_RELS),
+                      ("xl/workbook.xml", WORKBOOK), ("xl/_rels/workbook.xml.rels", rels),
+                      ("xl/worksheets/sheet1.xml", sheet), ("xl/sharedStrings.xml", strings)])
+
+
+def nested_entities(path):
+    names = "abcdef"
+    dtd = '<!ENTITY a "">' + "".join('<!ENTITY %s "%s">' % (n, ("&%s;" % p) * 10) for p, n in zip(names, names[1:]))
+    sheet = SHEET_HEAD.replace("<worksheet", "<!DOCTYPE worksheet [%s]><worksheet" % dtd)
+    sheet += ('<row r="1"><c r="A1" t="inlineStr"><is><t>&f;</t></is></c></row>' * 40) + SHEET_TAIL
+    xlsx_parts(path, [("[Content_Types].xml", CONTENT_TYPES), ("_rels/.rels", ROOT_RELS),
+                      ("xl/workbook.xml", WORKBOOK), ("xl/_rels/workbook.xml.rels", WORKBOOK_RELS),
+                      ("xl/worksheets/sheet1.xml", sheet)])
+
+
 def stored_copy(source, target):
     """The same package with every part stored uncompressed."""
     with zipfile.ZipFile(source) as src, zipfile.ZipFile(target, "w", zipfile.ZIP_STORED) as dst:
@@ -187,6 +278,10 @@ def main():
     for kb in (16, 64, 256):
         fat_amplified(os.path.join(xls_dir, "fat-amplified-%dk.xls" % kb), kb * 1024)
     huge_dimensions(os.path.join(xls_dir, "huge-dimensions.xls"))
+    short_last_sector(os.path.join(xls_dir, "short-last-sector.xls"))
+    old_formula_id(os.path.join(xls_dir, "old-formula-id.xls"))
+    empty_shared_string(os.path.join(xlsx_dir, "empty-shared-string.xlsx"))
+    nested_entities(os.path.join(xlsx_dir, "nested-entities.xlsx"))
 
     seeds = os.path.join(here, "seeds", "fuzz_xlsx_reader")
     os.makedirs(seeds, exist_ok=True)

@@ -18,6 +18,12 @@ QString summary(int read, int imported)
 {
     return QStringLiteral("总共导入%1条信息\r\n成功导入%2条信息").arg(read).arg(imported);
 }
+
+// The format error names the line of the file and what is wrong with it.
+QString formatError(int line, const QString& why)
+{
+    return QStringLiteral("导入文件格式错误，导入失败！\r\n第%1行：").arg(line) + why;
+}
 } // namespace
 
 class TestPayrollImport : public QObject
@@ -171,7 +177,7 @@ void TestPayrollImport::blankLineEndsWithFormatError()
     PayrollFixture f;
     const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") +
                          "\r\n\r\n" + dataLine(2, "6222020200099999", QStringLiteral("李四"), "2") + "\r\n";
-    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+    f.dialogs.expect(formatError(3, QStringLiteral("该行是空行")));
     f.dialogs.expect(summary(2, 1));
     import(f, "in.txt", gbk(text));
     QCOMPARE(f.list()->count(), 1);
@@ -193,7 +199,9 @@ void TestPayrollImport::limitIsCheckedBeforeALineCounts()
                                   QStringLiteral("李四"), "1");
     }
     f.dialogs.expect(QStringLiteral("已超过代发工具上限200条!导入终止"));
-    f.dialogs.expect(summary(2, 2));
+    // The line that met the limit and the two after it were not read.
+    f.dialogs.expect(summary(2, 2) + QStringLiteral("\r\n已达上限，文件中还有3条未读入\r\n可用 dxbk-cli convert "
+                                                    "--split 把文件分成每份200条以内，再逐份导入"));
     import(f, "in.txt", gbk(text));
     QCOMPARE(f.list()->count(), 200);
     QCOMPARE(f.column(0).last(), QStringLiteral("200"));
@@ -216,7 +224,7 @@ void TestPayrollImport::elevenCommasAreAFormatError()
     PayrollFixture f;
     const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") +
                          "\r\n" + QStringLiteral("2,,104306114010,6222020200099999,李四,1,500.00,,工资,,,");
-    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+    f.dialogs.expect(formatError(3, QStringLiteral("该行有11个逗号，多于格式的10个（户名或用途中有逗号？）")));
     f.dialogs.expect(summary(2, 1));
     import(f, "in.txt", gbk(text));
     QCOMPARE(f.column(5), QStringList{"1.00"});
@@ -240,7 +248,7 @@ void TestPayrollImport::invalidGbkIsAFormatError()
                                .replace(gbk(QStringLiteral("李")), QByteArray("\x81\x20"));
     const QByteArray bytes =
         gbk(kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") + "\r\n") + bad;
-    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+    f.dialogs.expect(formatError(3, QStringLiteral("该行不是GBK或UTF-8文本")));
     f.dialogs.expect(summary(2, 1));
     import(f, "in.txt", bytes);
     QCOMPARE(f.list()->count(), 1);
@@ -363,7 +371,7 @@ void TestPayrollImport::fieldsThatCannotBeToldApart_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("amount"); // empty: the line ends the import with the format error
-    QTest::addColumn<QString>("purpose");
+    QTest::addColumn<QString>("purpose"); // with no amount: what the format error says of the line
     const QString head = QStringLiteral("1,,104306114010,6222020200012345,张三,");
     // The nine-field layout: the tenth field and the line end are ignored.
     QTest::newRow("nine fields") << head + QStringLiteral("1500.00,,十二月工资,,") << "1500.00"
@@ -380,29 +388,37 @@ void TestPayrollImport::fieldsThatCannotBeToldApart_data()
         << head + QStringLiteral("150,人民路1号,十二月工资,,") << "150.00" << QStringLiteral("十二月工资");
     // A thousands separator in the amount.
     QTest::newRow("nine fields, 1,500.00")
-        << head + QStringLiteral("1,500.00,,十二月工资,,") << QString() << QString();
+        << head + QStringLiteral("1,500.00,,十二月工资,,") << QString()
+        << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
     QTest::newRow("nine fields, 1,500.00, no rest")
-        << head + QStringLiteral("1,500.00,,十二月工资,") << QString() << QString();
+        << head + QStringLiteral("1,500.00,,十二月工资,") << QString()
+        << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
     QTest::newRow("nine fields, 12,000")
-        << head + QStringLiteral("12,000,,十二月工资,") << QString() << QString();
+        << head + QStringLiteral("12,000,,十二月工资,") << QString()
+        << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
     // A comma in the purpose.
     QTest::newRow("nine fields, purpose 工资,奖金")
-        << head + QStringLiteral("100.00,,工资,奖金,,") << QString() << QString();
+        << head + QStringLiteral("100.00,,工资,奖金,,") << QString()
+        << QStringLiteral("日期一栏不是日期（户名或用途中有逗号？）");
     QTest::newRow("export layout, purpose 工资,奖金")
-        << head + QStringLiteral("100.00,,工资,奖金,,,") << QString() << QString();
+        << head + QStringLiteral("100.00,,工资,奖金,,,") << QString()
+        << QStringLiteral("该行有11个逗号，多于格式的10个（户名或用途中有逗号？）");
     // Eight fields and a comma in the purpose make nine commas too: 日期 then holds no date.
     QTest::newRow("eight fields, purpose 工资,奖金")
-        << head + QStringLiteral("100.00,,工资,奖金,") << QString() << QString();
+        << head + QStringLiteral("100.00,,工资,奖金,") << QString()
+        << QStringLiteral("日期一栏不是日期（户名或用途中有逗号？）");
     QTest::newRow("nine fields, a date")
         << head + QStringLiteral("100.00,,工资,2020-12-31,") << "100.00" << QStringLiteral("工资");
     // Another system fills in 日期 of the export layout.
     QTest::newRow("export layout, a date")
         << head + QStringLiteral("6.5,,津贴,20201231,SN001,104100000004") << "6.50" << QStringLiteral("津贴");
     QTest::newRow("export layout, a purpose comma moved into 日期")
-        << head + QStringLiteral("100.00,,工资,奖金,,") << QString() << QString();
+        << head + QStringLiteral("100.00,,工资,奖金,,") << QString()
+        << QStringLiteral("日期一栏不是日期（户名或用途中有逗号？）");
     // A decimal comma.
     QTest::newRow("nine fields, 1500,50")
-        << head + QStringLiteral("1500,50,,工资,") << QString() << QString();
+        << head + QStringLiteral("1500,50,,工资,") << QString()
+        << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
 }
 
 void TestPayrollImport::fieldsThatCannotBeToldApart()
@@ -415,7 +431,7 @@ void TestPayrollImport::fieldsThatCannotBeToldApart()
                          "\r\n" + line + "\r\n" +
                          dataLine(3, "6222020200099998", QStringLiteral("王五"), "9");
     if (amount.isEmpty()) {
-        f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+        f.dialogs.expect(formatError(3, purpose));
         f.dialogs.expect(summary(2, 1));
     } else {
         f.dialogs.expect(summary(3, 3));
@@ -463,7 +479,7 @@ void TestPayrollImport::undecodableFirstLineIsAFormatError()
     // Not a header that could be skipped without a word: nobody knows what it held.
     const QByteArray bytes = QByteArray("\x81\x20,,104306114010,6222020200012345,x,1,,,,,\r\n") +
                              gbk(dataLine(2, "6222020200099999", QStringLiteral("李四"), "2"));
-    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！"));
+    f.dialogs.expect(formatError(1, QStringLiteral("该行不是GBK或UTF-8文本")));
     f.dialogs.expect(summary(1, 0));
     import(f, "in.txt", bytes);
     QCOMPARE(f.list()->count(), 0);

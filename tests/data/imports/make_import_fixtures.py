@@ -2,10 +2,13 @@
 # Writes the workbooks for the import tests of the screens: each layout once by openpyxl
 # (NAME.openpyxl.xlsx), then opened and saved by LibreOffice Calc as .xls (BIFF8) and .xlsx
 # (NAME.libreoffice.xls, NAME.libreoffice.xlsx). Needs python3-openpyxl and libreoffice-calc-nogui;
-# run once with /usr/bin/python3, the results are kept in the repository.
+# run once with /usr/bin/python3, the results are kept in the repository. Names given on the
+# command line write only those layouts.
+import datetime
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 
 import openpyxl
@@ -38,9 +41,11 @@ layouts = {
     # header, a row, an empty row, a row
     "batch_rows": book([("Sheet1", grid(1, [HEADER, ["1234567890", "甲公司", "100"], [None, None, None],
                                             ["1234567891", "王珅", "12.5"]]))]),
-    # the amount of the second line stored as a number
-    "batch_number": book([("Sheet1", grid(1, [HEADER, ["1234567890", "甲公司", "100"], ["1234567891", "乙公司", 200],
-                                              ["1234567892", "丙公司", "3"]]))]),
+    # no header, number cells: a 13-digit account and 5200.5 taken, 1234.567 refused by the amount rule,
+    # a date that stops the import, a row after it never read
+    "batch_number": book([("Sheet1", grid(1, [[1234567890123, "甲公司", 5200.5], ["1234567891", "乙公司", 1234.567],
+                                              ["1234567892", "丙公司", datetime.date(2020, 12, 31)],
+                                              ["1234567893", "丁公司", "4"]]))]),
     # the active sheet is the second one
     "batch_active_second": book([("第一页", grid(1, [HEADER, ["1111111111", "不该读到", "1"]])),
                                  ("第二页", grid(1, [HEADER, ["2222222222", "活动页", "2"]]))], active=1),
@@ -58,16 +63,26 @@ layouts = {
     "payroll_header": book([("Sheet1", grid(1, [["收款人账号", "收款人名称", "开户行", "联行号", "金额", "付款用途"],
                                                 ["6222020200012345", "王珅", "中国银行", "104306114010", "1", "工资"],
                                                 ["6222020200012346", "赵弢", "", "104306114010", "2", ""]]))]),
-    # the payroll roster: account, amount, name, remark; the second row's amount is a number
-    "roster_number": book([("Sheet1", grid(1, [["6222020200012345", "100", "王珅", "一月"],
-                                               ["6222020200012346", 200, "赵弢", ""],
+    # the payroll roster: account, amount, name, remark; a header row, an amount stored as a number,
+    # then a date that stops the import
+    "roster_number": book([("Sheet1", grid(1, [["收款人账号", "金额", "收款人名称", "备注"],
+                                               ["6222020200012345", 100, "王珅", "一月"],
+                                               ["6222020200012346", datetime.date(2020, 12, 31), "赵弢", ""],
                                                ["6222020200012347", "300", "钱七", ""]]))]),
+    # no header; number cells as spreadsheet programs store them: a 15-digit account, a routing code
+    # and 5200.5; 1234.567; an 18-digit account that is already 6.22202E+18
+    "payroll_numbers": book([("Sheet1", grid(1, [[622202020001234, "王珅", "", 104306114010, 5200.5, "工资"],
+                                                 ["6222020200012346", "赵弢", "", "104306114010", 1234.567, ""],
+                                                 [6222020200012345678, "钱七", "", "104306114010", "100", ""],
+                                                 ["6222020200012347", "孙八", "", "104306114010", "1", ""]]))]),
     "roster_rows": book([("Sheet1", grid(1, [["6222020200012345", "100", "王珅", "一月"],
                                              [None, None, None, None],
                                              ["123", "5", "短账号", ""],
                                              ["6222020200012347", "300", "钱七", ""]]))]),
 }
 
+wanted = sys.argv[1:] or list(layouts)
+layouts = {name: wb for name, wb in layouts.items() if name in wanted}
 for name, wb in layouts.items():
     wb.save(os.path.join(here, name + ".openpyxl.xlsx"))
 

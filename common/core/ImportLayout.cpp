@@ -1,0 +1,132 @@
+#include "common/core/ImportLayout.h"
+
+#include "common/core/Amount.h"
+#include "common/core/CMyTool.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace {
+using Kind = ImportColumn::Kind;
+
+ImportLayout layout(QVector<ImportColumn> columns)
+{
+    ImportLayout l;
+    l.columns = std::move(columns);
+    for (int i = 0; i < l.columns.size(); ++i) {
+        if (l.columns.at(i).kind == Kind::Amount) {
+            l.amountColumn = i;
+        }
+    }
+    for (int i = int(l.columns.size()) - 1; i >= 0; --i) {
+        if (l.columns.at(i).kind == Kind::Digits) {
+            l.accountColumn = i; // the first digits column is the account
+        }
+    }
+    return l;
+}
+} // namespace
+
+const ImportLayout& ImportLayout::payrollWorkbook()
+{
+    static const ImportLayout l = layout({{QStringLiteral("收款人账号"), Kind::Digits},
+                                          {QStringLiteral("收款人名称"), Kind::Text},
+                                          {QStringLiteral("开户行"), Kind::Text},
+                                          {QStringLiteral("联行号"), Kind::Digits},
+                                          {QStringLiteral("金额"), Kind::Amount},
+                                          {QStringLiteral("付款用途"), Kind::Text}});
+    return l;
+}
+
+const ImportLayout& ImportLayout::payrollText()
+{
+    static const ImportLayout l = [] {
+        ImportLayout t = layout({{QStringLiteral("序号"), Kind::Text},
+                                 {QStringLiteral("业务序号"), Kind::Text},
+                                 {QStringLiteral("收款人行号"), Kind::Digits},
+                                 {QStringLiteral("收款人账号"), Kind::Digits},
+                                 {QStringLiteral("收款人姓名"), Kind::Text},
+                                 {QStringLiteral("金额"), Kind::Amount},
+                                 {QStringLiteral("收款人地址"), Kind::Text},
+                                 {QStringLiteral("附言"), Kind::Text},
+                                 {QStringLiteral("日期"), Kind::Text},
+                                 {QStringLiteral("流水号"), Kind::Text},
+                                 {QStringLiteral("接收行行号"), Kind::Text}});
+        t.accountColumn = 3; // the routing code comes first in this layout
+        return t;
+    }();
+    return l;
+}
+
+const ImportLayout& ImportLayout::batch()
+{
+    static const ImportLayout l = layout({{QStringLiteral("收款人账户"), Kind::Digits},
+                                          {QStringLiteral("收款人名称"), Kind::Text},
+                                          {QStringLiteral("金额"), Kind::Amount}});
+    return l;
+}
+
+const ImportLayout& ImportLayout::roster()
+{
+    static const ImportLayout l = layout({{QStringLiteral("收款人账号"), Kind::Digits},
+                                          {QStringLiteral("金额"), Kind::Amount},
+                                          {QStringLiteral("收款人名称"), Kind::Text},
+                                          {QStringLiteral("备注"), Kind::Text}});
+    return l;
+}
+
+QStringList ImportLayout::captions() const
+{
+    QStringList out;
+    for (const ImportColumn& c : columns) {
+        out << c.caption;
+    }
+    return out;
+}
+
+bool ImportLayout::isHeader(const QStringList& fields) const
+{
+    const QString account = CMyTool::TrimSpaces(fields.value(accountColumn));
+    if (!account.isEmpty() && CMyTool::IsAllDigits(account)) {
+        return false;
+    }
+    QString canonical;
+    return Amount::check(CMyTool::TrimSpaces(fields.value(amountColumn)), &canonical) !=
+           Amount::Problem::None;
+}
+
+std::optional<QString> ImportLayout::cellText(const SpreadsheetCell& cell, Kind kind, QString* reason)
+{
+    if (cell.isEmpty() || cell.isText()) {
+        return cell.text();
+    }
+    if (!cell.isNumber()) {
+        *reason = QStringLiteral("单元格是日期、逻辑值或错误值，不是文本");
+        return std::nullopt;
+    }
+    const double v = cell.number();
+    if (kind == Kind::Text) {
+        *reason = QStringLiteral("该列须为文本，单元格是数字%1").arg(QString::number(v, 'G', 15));
+        return std::nullopt;
+    }
+    if (kind == Kind::Amount) {
+        return QString::number(v, 'f', QLocale::FloatingPointShortest);
+    }
+    if (v >= 0 && v < 1e15 && std::floor(v) == v) {
+        return QString::number(v, 'f', 0);
+    }
+    // As a spreadsheet program shows it: 6.22202E+18.
+    const QString shown = QString::number(v, 'G', 6);
+    *reason = v >= 1e15 ? QStringLiteral("数字%1超过15位，表格已丢失它的末尾几位").arg(shown)
+                        : QStringLiteral("数字%1不是账号或行号").arg(shown);
+    return std::nullopt;
+}
+
+QString ImportLayout::cellName(int row, int column)
+{
+    QString letters;
+    for (int c = column; c > 0; c = (c - 1) / 26) {
+        letters.prepend(QChar(u'A' + (c - 1) % 26));
+    }
+    return QStringLiteral("第%1行%2列").arg(row).arg(letters);
+}
