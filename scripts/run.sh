@@ -12,10 +12,16 @@ case "${1:-}" in
   *) echo "usage: scripts/run.sh [--full]" >&2; exit 2 ;;
 esac
 
-# Said before anything is installed or built, not after the wait.
+# Said before anything is installed or built, not after the wait. On a fresh machine xvfb-run
+# is not there yet: it comes with the packages install-deps.sh installs, so the advice puts that first.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" != "offscreen" ]; then
   echo "No display found: the program needs a graphical desktop." >&2
-  echo "Run it under a virtual display instead:  xvfb-run -a scripts/run.sh" >&2
+  if command -v xvfb-run > /dev/null; then
+    echo "Run it under a virtual display instead:  xvfb-run -a scripts/run.sh" >&2
+  else
+    echo "Run it under a virtual display instead (this installs xvfb-run first):" >&2
+    echo "  scripts/install-deps.sh && xvfb-run -a scripts/run.sh" >&2
+  fi
   exit 1
 fi
 
