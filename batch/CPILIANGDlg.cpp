@@ -284,12 +284,11 @@ void CPILIANGDlg::importLines(TextImportFile& file,
         }
         ++read;
         if (!entry) {
-            const QString layout = QStringLiteral("|%1|").arg(ImportLayout::batch().captions().join(u'|'));
             formatError = QStringLiteral("第%1行：").arg(lineNumber) +
                           (!line.text ? QStringLiteral("该行不是GBK或UTF-8文本")
                            : line.text->trimmed().isEmpty()
                                ? QStringLiteral("该行是空行")
-                               : QStringLiteral("该行不是“%1”的格式").arg(layout));
+                               : QStringLiteral("该行不是“%1”的格式").arg(ImportLayout::batch().textColumns(u'|')));
             break;
         }
         // A group's roster line comes in only when the roster screen shows it: its own check

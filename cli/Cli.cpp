@@ -2,6 +2,7 @@
 
 #include "common/core/Amount.h"
 #include "common/core/CMyTool.h"
+#include "common/core/ImportLayout.h"
 #include "common/core/Clock.h"
 #include "common/core/OrderReview.h"
 #include "common/core/SafeWrite.h"
@@ -52,10 +53,23 @@ const QString kUsage = QStringLiteral(
     "  dxbk-cli banks [--bankno 路径] 开户行或联行号 [--json]\n"
     "      按“联行号查询”的规则列出联行号：开户行名称的片段（可用一个“%”连接两段），\n"
     "      或完整的联行号；默认读取程序目录中的BankNo.txt。\n"
+    "  dxbk-cli template payroll|batch|roster 文件.xlsx [--overwrite]\n"
+    "      写出一个空的导入工作簿：第一行是表头，各列为文本格式，填好后照常导入。\n"
+    "      已有同名文件时什么也不写（加 --overwrite 替换）。\n"
     "  --json  以JSON输出同样的结果\n"
     "  --help  显示本说明\n"
     "退出状态：0 全部有效（或找到），没有提醒；1 有行被拒绝（或未找到）；2 用法错误，或文件无法\n"
     "读取、写入；3 没有被拒绝的行，但有提醒（convert 仍写出文件，加 --strict 时不写）。\n");
+
+// The usage, then every import layout as the core declares it.
+QString usage()
+{
+    QString text = kUsage + QStringLiteral("导入的格式（各列的次序；第一行的账号不是数字、金额也不是金额时，它是表头，不读）：\n");
+    for (const QString& line : ImportLayout::listing()) {
+        text += QStringLiteral("  ") + line + QLatin1Char('\n');
+    }
+    return text;
+}
 
 const QString kUsageError = QStringLiteral("用法错误，请用 dxbk-cli --help 查看用法");
 
@@ -610,6 +624,23 @@ int banks(const Options& o, QTextStream& out, QTextStream& err)
     return found.isEmpty() ? Cli::Refused : Cli::Valid;
 }
 
+int writeTemplate(const Options& o, QTextStream& out, QTextStream& err)
+{
+    const QString path = o.positional.at(1);
+    const QFileInfo target(path);
+    if (target.exists() && (!o.overwrite || !target.isFile())) {
+        err << QStringLiteral("已有同名文件，未写出（加 --overwrite 替换）：%1").arg(path) << '\n';
+        return Cli::Failure;
+    }
+    QString error;
+    if (!ImportLayout::workbook(o.positional.at(0))->writeTemplate(path, &error)) {
+        err << QStringLiteral("创建文件失败！%1").arg(path) << '\n';
+        return Cli::Failure;
+    }
+    out << path << '\n';
+    return Cli::Valid;
+}
+
 } // namespace
 
 namespace Cli {
@@ -617,18 +648,18 @@ namespace Cli {
 int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     if (arguments.isEmpty()) {
-        err << kUsage;
+        err << usage();
         return Failure;
     }
     const QString command = arguments.first();
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
-        out << kUsage;
+        out << usage();
         return Valid;
     }
     const QStringList rest = arguments.mid(1);
     if (rest.contains(QStringLiteral("--help"))) {
-        out << kUsage;
+        out << usage();
         return Valid;
     }
     const QStringList common{QStringLiteral("--json"),         QStringLiteral("--compare"),
@@ -645,6 +676,10 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
                                                QStringLiteral("--skip-invalid"), QStringLiteral("--split"),
                                                QStringLiteral("--overwrite"), QStringLiteral("--strict")}))) {
         status = convert(*o, out, err);
+    } else if (command == QLatin1String("template") &&
+               (o = parse(rest, {QStringLiteral("--overwrite")})) && o->positional.size() == 2 &&
+               ImportLayout::workbook(o->positional.at(0))) {
+        status = writeTemplate(*o, out, err);
     } else if (command == QLatin1String("banks") &&
                (o = parse(rest, {QStringLiteral("--json"), QStringLiteral("--bankno")}))) {
         status = banks(*o, out, err);

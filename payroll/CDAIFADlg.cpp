@@ -195,6 +195,7 @@ void CDAIFADlg::ImportSpreadsheet()
 
 void CDAIFADlg::importFrom(PayrollSource& source)
 {
+    const bool codeList = BankCodeTable::loadWhole();
     startImport();
     int seq = nextSequenceNumber();
     int read = 0;
@@ -231,7 +232,7 @@ void CDAIFADlg::importFrom(PayrollSource& source)
         }
         // A text file carries no bank name, a workbook often none: the list and the printed order
         // show the one the routing-code list gives (the export has no such field).
-        if (field(BankName)->text().isEmpty()) {
+        if (field(BankName)->text().isEmpty() && codeList) {
             setFieldText(BankName, BankCodeTable::nameOf(field(RoutingCode)->text()).value_or(QString()));
         }
         appendFromEntry(seq++);

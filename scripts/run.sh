@@ -27,7 +27,7 @@ fi
 
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release
-cmake --build "$root/build/release" --target "$program"
+cmake --build "$root/build/release" --target "$program" dxbk-cli
 bindir="$root/build/release/app"
 
 # The program keeps its data files next to the executable. A first start gets a sample
@@ -36,6 +36,14 @@ bindir="$root/build/release/app"
 for sample in BankNo.txt kuahangacc.txt hangneiacc.txt 代发工资.txt; do
   if [ ! -e "$bindir/$sample" ]; then
     cp "$root/resources/sample/$sample" "$bindir/$sample"
+  fi
+done
+
+# And an empty workbook of each import layout, to fill in and import.
+mkdir -p "$bindir/导入模板"
+for layout in payroll:跨行代发工资 batch:行内批量转账 roster:代发账户名册; do
+  if [ ! -e "$bindir/导入模板/${layout#*:}.xlsx" ]; then
+    "$bindir/dxbk-cli" template "${layout%%:*}" "$bindir/导入模板/${layout#*:}.xlsx" > /dev/null
   fi
 done
 

@@ -2,6 +2,7 @@
 
 #include "common/core/Amount.h"
 #include "common/core/CMyTool.h"
+#include "common/core/SpreadsheetWriter.h"
 
 #include <QLocale>
 #include <cmath>
@@ -82,6 +83,60 @@ QStringList ImportLayout::captions() const
         out << c.caption;
     }
     return out;
+}
+
+QString ImportLayout::workbookColumns() const
+{
+    QStringList out;
+    for (int i = 0; i < columns.size(); ++i) {
+        out << QStringLiteral("%1 %2").arg(QChar(u'A' + i)).arg(columns.at(i).caption);
+    }
+    return out.join(QStringLiteral("  "));
+}
+
+QString ImportLayout::textColumns(QChar separator) const
+{
+    const QString joined = captions().join(separator);
+    return separator == u'|' ? separator + joined + separator : joined;
+}
+
+QStringList ImportLayout::workbookNames()
+{
+    return {QStringLiteral("payroll"), QStringLiteral("batch"), QStringLiteral("roster")};
+}
+
+const ImportLayout* ImportLayout::workbook(const QString& name)
+{
+    if (name == QLatin1String("payroll")) {
+        return &payrollWorkbook();
+    }
+    if (name == QLatin1String("batch")) {
+        return &batch();
+    }
+    if (name == QLatin1String("roster")) {
+        return &roster();
+    }
+    return nullptr;
+}
+
+QStringList ImportLayout::listing()
+{
+    return {
+        QStringLiteral("payroll  跨行代发工资“导入Excel”，dxbk-cli convert：") + payrollWorkbook().workbookColumns(),
+        QStringLiteral("         跨行代发工资“导入文本”，dxbk-cli check、convert：") + payrollText().textColumns(u','),
+        QStringLiteral("batch    行内批量转账“导入Excel”：") + batch().workbookColumns(),
+        QStringLiteral("         行内批量转账“导入文本”：") + batch().textColumns(u'|'),
+        QStringLiteral("roster   代发账户名册“导入Excel”：") + roster().workbookColumns(),
+    };
+}
+
+bool ImportLayout::writeTemplate(const QString& path, QString* error) const
+{
+    SpreadsheetWriter sheet(QStringLiteral("Sheet1"));
+    for (int i = 0; i < columns.size(); ++i) {
+        sheet.setText(1, i + 1, columns.at(i).caption);
+    }
+    return sheet.save(path, error);
 }
 
 bool ImportLayout::isHeader(const QStringList& fields) const

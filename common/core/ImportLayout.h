@@ -37,6 +37,20 @@ struct ImportLayout
     static const ImportLayout& roster();
 
     QStringList captions() const;
+    // "A 收款人账号  B 收款人名称 ...", as a workbook holds the columns.
+    QString workbookColumns() const;
+    // "序号,业务序号,..." for ','; "|收款人账户|收款人名称|金额|" for '|', each field closed.
+    QString textColumns(QChar separator) const;
+
+    // The workbook layouts by the names `dxbk-cli template` takes: payroll, batch, roster.
+    static QStringList workbookNames();
+    static const ImportLayout* workbook(const QString& name);
+    // Every layout an import reads, one line each: the name, where it is read, the columns. The
+    // command-line help and the README list these lines.
+    static QStringList listing();
+    // An empty workbook for the layout: the header row, every column formatted as text, which the
+    // imports read back as a header and nothing else. error says why it could not be written.
+    bool writeTemplate(const QString& path, QString* error = nullptr) const;
     // A first row whose account is not digits and whose amount is not an amount is a header, skipped
     // without a word; any other first row is data, checked like the rest.
     bool isHeader(const QStringList& fields) const;

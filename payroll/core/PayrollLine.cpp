@@ -68,7 +68,7 @@ namespace PayrollExport {
 
 QString header()
 {
-    return ImportLayout::payrollText().captions().join(QLatin1Char(','));
+    return ImportLayout::payrollText().textColumns(u',');
 }
 
 QByteArray build(const QVector<PayrollLine>& lines)

@@ -2,6 +2,7 @@
 #include "Faults.h"
 #include "Workbooks.h"
 
+#include "common/core/ImportLayout.h"
 #include "common/core/SpreadsheetReader.h"
 #include "common/core/SpreadsheetWriter.h"
 
@@ -36,6 +37,7 @@ private slots:
     void usedRangeBelowRowOne_data() { addWorkbookRows("batch_offset"); }
     void usedRangeBelowRowOne();
     void limitOf1000();
+    void templateReadsBackAsAHeader();
     void unreadableWorkbook();
     void hostileWorkbookKeepsTheLines_data();
     void hostileWorkbookKeepsTheLines();
@@ -123,6 +125,17 @@ void TestBatchSpreadsheet::limitOf1000()
     f.dialogs.expect(summary(6, 5) + QStringLiteral("\r\n已达上限，文件中还有4条未读入"));
     importWorkbook(f, f.env.path("ten.xlsx"));
     QCOMPARE(f.list()->count(), 1000);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestBatchSpreadsheet::templateReadsBackAsAHeader()
+{
+    BatchFixture f;
+    QVERIFY(ImportLayout::batch().writeTemplate(f.env.path("模板.xlsx")));
+    f.dialogs.expect(summary(0, 0));
+    importWorkbook(f, f.env.path("模板.xlsx"));
+    QCOMPARE(f.list()->count(), 0);
+    QVERIFY(!f.screen.unsaved());
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -2,6 +2,8 @@
 #include "PayrollFixture.h"
 #include "Workbooks.h"
 #include "cli/Cli.h"
+#include "common/core/ImportLayout.h"
+#include "common/core/SpreadsheetReader.h"
 #include "common/core/SpreadsheetWriter.h"
 
 #include <QDir>
@@ -31,6 +33,8 @@ private slots:
     void convertWritesNoEmptyOrder_data();
     void convertWritesNoEmptyOrder();
     void banksAreFoundAsTheSearchDialogFindsThem();
+    void templatesReadBackAsAHeader_data();
+    void templatesReadBackAsAHeader();
     void usage();
 };
 
@@ -239,7 +243,8 @@ void TestCli::ordersOfMoreThan200Lines()
     env.write("big.txt", gbk(text));
     const Run refused = cli({"convert", env.path("big.txt"), "-o", env.path("out.txt")});
     QCOMPARE(refused.status, 1);
-    QVERIFY(refused.out.contains(QStringLiteral(":202: 已超过代发工具上限200条!导入终止")));
+    QVERIFY(refused.out.contains(
+        QStringLiteral(":202: 已超过代发工具上限200条!导入终止 文件中还有250条未读入，可用 convert --split 分成每份200条以内")));
     QVERIFY(!env.exists("out.txt"));
 
     // check --split reads a long file whole, as convert --split does.
@@ -437,11 +442,65 @@ void TestCli::banksAreFoundAsTheSearchDialogFindsThem()
     QCOMPARE(missing.err, QStringLiteral("打开联行号文件失败，请将联行号文件放在工具可执行程序目录中\n"));
 }
 
+void TestCli::templatesReadBackAsAHeader_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const QString& kind : ImportLayout::workbookNames()) {
+        QTest::newRow(qPrintable(kind)) << kind;
+    }
+}
+
+// A template holds the header row, its columns formatted as text; it is never overwritten unasked.
+void TestCli::templatesReadBackAsAHeader()
+{
+    QFETCH(QString, kind);
+    TestEnv env;
+    const QString path = env.path(QStringLiteral("模板.xlsx"));
+    const Run made = cli({"template", kind, path});
+    QCOMPARE(made.status, 0);
+    SpreadsheetReader reader;
+    QVERIFY(reader.open(path));
+    const ImportLayout& layout = *ImportLayout::workbook(kind);
+    QCOMPARE(reader.usedRange().rowCount, 1);
+    for (int c = 0; c < layout.columns.size(); ++c) {
+        QCOMPARE(reader.cell(1, c + 1).text(), layout.columns.at(c).caption);
+    }
+    // The text format of its columns is the writer's, which tst_spreadsheet reads back with openpyxl.
+
+    const QByteArray before = readFile(path);
+    const Run again = cli({"template", kind, path});
+    QCOMPARE(again.status, 2);
+    QVERIFY(again.err.contains(QStringLiteral("已有同名文件")));
+    QCOMPARE(readFile(path), before);
+    QCOMPARE(cli({"template", kind, path, "--overwrite"}).status, 0);
+
+    // The payroll template comes back through the screen's 导入Excel and the companion as a header.
+    if (kind == QLatin1String("payroll")) {
+        PayrollFixture f;
+        f.dialogs.expectFile(path);
+        f.dialogs.expect(summary(0, 0));
+        f.click(QStringLiteral("导入Excel"));
+        VERIFY_DIALOGS_DONE(f.dialogs);
+        const Run checked = cli({"check", path});
+        QCOMPARE(checked.status, 0);
+        QCOMPARE(checked.out, path + QStringLiteral(": 总笔数：0  总金额：0.00\n"));
+    }
+}
+
 void TestCli::usage()
 {
     const Run help = cli({"--help"});
     QCOMPARE(help.status, 0);
     QVERIFY(help.out.contains(QStringLiteral("dxbk-cli convert")));
+    // The help and the README list every import layout as the imports declare it.
+    QFile readme(QStringLiteral(DXBK_SOURCE_DIR "/README.md"));
+    QVERIFY(readme.open(QIODevice::ReadOnly));
+    const QString readmeText = QString::fromUtf8(readme.readAll());
+    for (const QString& line : ImportLayout::listing()) {
+        QVERIFY2(help.out.contains(line), qPrintable(line));
+        QVERIFY2(readmeText.contains(line.trimmed()), qPrintable(line));
+    }
+    QCOMPARE(cli({"template", "salary", "x.xlsx"}).status, 2);
     QCOMPARE(cli({}).status, 2);
     QCOMPARE(cli({"convert", "in.txt"}).status, 2); // no -o
     QCOMPARE(cli({"check", "--frobnicate", "x.txt"}).status, 2);

@@ -1,5 +1,6 @@
 #include "PayrollFixture.h"
 #include "common/core/Gbk.h"
+#include "lookup/core/BankCodeTable.h"
 
 #include <QFile>
 
@@ -54,6 +55,7 @@ private slots:
     void firstLineWithANumberIsNeverSkippedUnseen();
     void undecodableFirstLineIsAFormatError();
     void characterThatDoesNotComeBackIsRefused();
+    void bankNameComesFromTheCodeList();
 
 private:
     static void import(PayrollFixture& f, const QString& name, const QByteArray& bytes)
@@ -506,6 +508,26 @@ void TestPayrollImport::characterThatDoesNotComeBackIsRefused()
     import(f, "in.txt",
            (kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张") + odd, "1")).toUtf8());
     QCOMPARE(f.list()->count(), 0);
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+// An imported line shows the bank name BankNo.txt gives its code, or none; the export stays as it was.
+void TestPayrollImport::bankNameComesFromTheCodeList()
+{
+    PayrollFixture f;
+    f.env.write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n")));
+    BankCodeTable::loadFrom(f.env.path("BankNo.txt"));
+    const QString lines = dataLine(1, "6222020200012345", QStringLiteral("张三"), "1.00") + "\r\n" +
+                          dataLine(2, "6222020200099999", QStringLiteral("李四"), "2.00", QStringLiteral("工资"),
+                                   QStringLiteral("103306114012"));
+    f.dialogs.expect(summary(2, 2));
+    import(f, "in.txt", gbk(kHeader + "\r\n" + lines));
+    QCOMPARE(f.column(3), (QStringList{QStringLiteral("中国银行海安支行"), QString()}));
+    f.dialogs.expectFile(f.env.path("out.txt"));
+    f.dialogs.expect(QStringLiteral("保存成功"));
+    QVERIFY(f.screen.ExportLines());
+    QCOMPARE(f.env.read("out.txt"), gbk(kHeader + "\r\n" + lines));
+    BankCodeTable::loadFrom(f.env.path("none.txt")); // the next case starts without a list
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -4,6 +4,7 @@
 #include "Workbooks.h"
 #include "common/CMyEditCtrl.h"
 #include "common/RowList.h"
+#include "common/core/ImportLayout.h"
 #include "common/core/SpreadsheetWriter.h"
 #include "rosters/CDFBook.h"
 
@@ -62,6 +63,7 @@ private slots:
     void spreadsheetImport();
     void headerNumberAndDateCells_data() { addWorkbookRows("roster_number"); }
     void headerNumberAndDateCells();
+    void templateReadsBackAsAHeader();
     void entryFollowsTheListOnScreen();
     void nothingFoundLeavesNothingToChange();
     void formatErrorShowsTheRowsReadBefore();
@@ -373,6 +375,18 @@ void TestPayrollRoster::headerNumberAndDateCells()
     QCOMPARE(m_env->read(kFile), before); // not saved
     QCOMPARE(field("账号")->text(), QString());
     QCOMPARE(count(), QStringLiteral("5")); // the count is the rows listed
+}
+
+void TestPayrollRoster::templateReadsBackAsAHeader()
+{
+    QVERIFY(m_book->LoadDefaultGroup());
+    const QString path = m_env->path(QStringLiteral("模板.xlsx"));
+    QVERIFY(ImportLayout::roster().writeTemplate(path));
+    m_dialogs->expectFile(path);
+    m_dialogs->expect(QStringLiteral("总共导入0条信息\r\n成功导入0条信息"));
+    m_book->ImportSpreadsheet();
+    QCOMPARE(roster()->count(), 4);
+    VERIFY_DIALOGS_DONE(*m_dialogs);
 }
 
 void TestPayrollRoster::entryFollowsTheListOnScreen()
