@@ -200,6 +200,15 @@ void TestCli::checkReportsEveryProblemAndTheTotals()
                                 "请将文件整个另存为GBK或UTF-8后重新导入\n") +
                  env.path("odd.txt") + QStringLiteral(": 总笔数：1  总金额：2.00\n"));
 
+    // A workbook of number cells: the cell that stops it is named.
+    const QString numbers = testData(QStringLiteral("imports/payroll_numbers.libreoffice.xls"));
+    const Run numbered = cli({"check", numbers});
+    QCOMPARE(numbered.status, 1);
+    QCOMPARE(numbered.out, numbers + QStringLiteral(":2: 您所导入的文件中第2条，金额格式错误\n") + numbers +
+                               QStringLiteral(":3: excel格式错误，请将单元格设置成文本格式 "
+                                              "第3行A列：数字6.22202E+18超过15位，表格已丢失它的末尾几位\n") +
+                               numbers + QStringLiteral(": 总笔数：1  总金额：5200.50\n"));
+
     const Run missing = cli({"check", env.path("missing.txt")});
     QCOMPARE(missing.status, 2);
     QCOMPARE(missing.err, QStringLiteral("文件读取失败：missing.txt\n"));
