@@ -34,14 +34,12 @@ void CMyEditCtrl::postRejection()
     QCoreApplication::postEvent(this, new QEvent(AppInfo::WM_AMOUNTKEYREJECTED));
 }
 
-CMyEditCtrl::KeyVerdict CMyEditCtrl::amountVerdict(QChar k) const
+CMyEditCtrl::KeyVerdict CMyEditCtrl::amountVerdict(const QString& t, qsizetype cursor, QChar k)
 {
     const bool digit = k >= QLatin1Char('0') && k <= QLatin1Char('9');
-    const bool backspace = k == QLatin1Char('\b');
-    if (!digit && k != QLatin1Char('.') && !backspace) {
+    if (!digit && k != QLatin1Char('.')) {
         return KeyVerdict::Reject;
     }
-    const QString t = text();
     const qsizetype p = t.indexOf(QLatin1Char('.'));
     if (p < 0) {
         return KeyVerdict::Accept;
@@ -49,12 +47,28 @@ CMyEditCtrl::KeyVerdict CMyEditCtrl::amountVerdict(QChar k) const
     if (k == QLatin1Char('.')) {
         return KeyVerdict::Discard; // a second point
     }
-    if (backspace) {
-        return KeyVerdict::Accept;
-    }
     // Two decimals already: no further digit after the point.
-    if (p + 2 < t.size() && cursorPosition() > p) {
+    if (p + 2 < t.size() && cursor > p) {
         return KeyVerdict::Discard;
+    }
+    return KeyVerdict::Accept;
+}
+
+CMyEditCtrl::KeyVerdict CMyEditCtrl::amountVerdict(const QString& inserted) const
+{
+    // Each character as if typed in turn, into the text with the selection taken out.
+    QString t = text();
+    qsizetype cursor = cursorPosition();
+    if (hasSelectedText()) {
+        cursor = selectionStart();
+        t.remove(cursor, selectionLength());
+    }
+    for (QChar k : inserted) {
+        const KeyVerdict v = amountVerdict(t, cursor, k);
+        if (v != KeyVerdict::Accept) {
+            return v;
+        }
+        t.insert(cursor++, k);
     }
     return KeyVerdict::Accept;
 }
@@ -96,17 +110,27 @@ void CMyEditCtrl::pasteFitting(int clipboardMode)
         clip.truncate(lineEnd);
     }
     const QString part = fitting(clip);
-    if (!part.isEmpty() || hasSelectedText()) {
-        insert(part);
+    if (part.isEmpty() && !hasSelectedText()) {
+        return;
     }
+    // An amount goes in only as it could have been typed, or not at all.
+    if (m_amount && amountVerdict(part) != KeyVerdict::Accept) {
+        postRejection();
+        return;
+    }
+    insert(part);
 }
 
 void CMyEditCtrl::keyPressEvent(QKeyEvent* e)
 {
-    if (e->matches(QKeySequence::Paste) && !(m_amount && e->key() == Qt::Key_V)) {
-        // Ctrl+V in the amount field is a refused key like any control character (below).
+    if (e->matches(QKeySequence::Paste)) {
         pasteFitting(QClipboard::Clipboard);
         e->accept();
+        return;
+    }
+    if (e->matches(QKeySequence::SelectAll) || e->matches(QKeySequence::Copy) ||
+        e->matches(QKeySequence::Cut) || e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo)) {
+        QLineEdit::keyPressEvent(e);
         return;
     }
     switch (e->key()) {
@@ -116,6 +140,7 @@ void CMyEditCtrl::keyPressEvent(QKeyEvent* e)
     case Qt::Key_Enter:
     case Qt::Key_Escape:
     case Qt::Key_Delete:
+    case Qt::Key_Backspace:
         QLineEdit::keyPressEvent(e);
         return;
     default:
@@ -125,10 +150,8 @@ void CMyEditCtrl::keyPressEvent(QKeyEvent* e)
     const bool control = (e->modifiers() & Qt::ControlModifier) && !(e->modifiers() & Qt::AltModifier);
     const bool letterKey = e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z;
     QString typed = e->text();
-    if (e->key() == Qt::Key_Backspace) {
-        typed = QStringLiteral("\b");
-    } else if (control && (letterKey || !typed.isEmpty())) {
-        // Ctrl+letter types a control character, clipboard shortcuts included.
+    if (control && (letterKey || !typed.isEmpty())) {
+        // Any other Ctrl+letter types a control character.
         typed = QString(QChar(letterKey ? e->key() - Qt::Key_A + 1 : 0x1));
     }
     if (typed.isEmpty()) {
@@ -137,7 +160,7 @@ void CMyEditCtrl::keyPressEvent(QKeyEvent* e)
     }
 
     if (m_amount) {
-        switch (amountVerdict(typed.at(0))) {
+        switch (amountVerdict(typed)) {
         case KeyVerdict::Reject:
             e->accept();
             postRejection();

@@ -5,8 +5,9 @@
 // One-line entry field. The typing limit restricts what the operator puts in, typed, pasted or
 // composed by an input method: like the platform's edit control, pasted and composed text is cut
 // to what still fits. Text the program sets is never cut. As an amount field it lets through
-// digits, one point and backspace only, and reports any other typed character with a posted
-// WM_AMOUNTKEYREJECTED.
+// digits and one point with at most two decimals, and reports any other typed character with a
+// posted WM_AMOUNTKEYREJECTED. The editing keys work as in any field; a paste goes in only if
+// typing it would, and is otherwise refused whole with one WM_AMOUNTKEYREJECTED.
 class CMyEditCtrl : public QLineEdit
 {
     Q_OBJECT
@@ -38,7 +39,10 @@ private:
         Discard,
         Reject
     };
-    KeyVerdict amountVerdict(QChar k) const;
+    // Typing k at cursor into t.
+    static KeyVerdict amountVerdict(const QString& t, qsizetype cursor, QChar k);
+    // Typing inserted in place of the selection, one character after the other.
+    KeyVerdict amountVerdict(const QString& inserted) const;
     bool exceedsLimit(const QString& inserted) const;
     // The part of text that fits in the room the typing limit leaves.
     QString fitting(const QString& text) const;

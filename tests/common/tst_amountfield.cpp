@@ -1,6 +1,11 @@
+#include "ScriptedDialogs.h"
 #include "common/CMyEditCtrl.h"
+#include "common/Ui.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -13,7 +18,8 @@ private slots:
     void digitsAndOnePoint();
     void thirdDecimalRefusedAfterPointAcceptedBefore();
     void letterIsRejectedWithPostedNotice();
-    void clipboardShortcutsAreRejected();
+    void editingKeys_data();
+    void editingKeys();
     void backspaceAndCaretKeysPass();
     void typingLimitRestrictsKeystrokesOnly();
 
@@ -73,15 +79,76 @@ void TestAmountField::letterIsRejectedWithPostedNotice()
     QCOMPARE(m_field->text(), QStringLiteral("12"));
 }
 
-void TestAmountField::clipboardShortcutsAreRejected()
+void TestAmountField::editingKeys_data()
 {
-    QSignalSpy rejected(m_field, &CMyEditCtrl::amountKeyRejected);
-    m_field->setText("12");
-    QTest::keyClick(m_field, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(m_field, Qt::Key_C, Qt::ControlModifier);
-    QTest::keyClick(m_field, Qt::Key_X, Qt::ControlModifier);
-    QTRY_COMPARE(rejected.count(), 3);
-    QCOMPARE(m_field->text(), QStringLiteral("12"));
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selectFrom"); // -1: the cursor at the end, nothing selected
+    QTest::addColumn<int>("selectLength");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("expectedText");
+    QTest::addColumn<QString>("expectedClipboard");
+    QTest::addColumn<QString>("message");
+
+    const QKeySequence paste(Qt::CTRL | Qt::Key_V);
+    const QString refused = QStringLiteral("金额格式错误");
+    QTest::newRow("Ctrl+A, Ctrl+C copies all")
+        << "1500.50" << -1 << 0 << "old" << QKeySequence(Qt::CTRL | Qt::Key_A, Qt::CTRL | Qt::Key_C)
+        << "1500.50"
+        << "1500.50" << QString();
+    QTest::newRow("Ctrl+X cuts") << "1500.50" << 0 << 4 << "old" << QKeySequence(Qt::CTRL | Qt::Key_X)
+                                 << ".50"
+                                 << "1500" << QString();
+    QTest::newRow("Ctrl+Z undoes a typed digit")
+        << "12" << -1 << 0 << "old" << QKeySequence(QKeyCombination(Qt::Key_3), Qt::CTRL | Qt::Key_Z) << "12"
+        << "old" << QString();
+    QTest::newRow("redo after undo") << "12" << -1 << 0 << "old"
+                                     << QKeySequence(QKeyCombination(Qt::Key_3), Qt::CTRL | Qt::Key_Z,
+                                                     QKeySequence(QKeySequence::Redo)[0])
+                                     << "123"
+                                     << "old" << QString();
+    QTest::newRow("Ctrl+V pastes an amount") << "" << -1 << 0 << "1500.50" << paste << "1500.50"
+                                             << "1500.50" << QString();
+    QTest::newRow("Shift+Insert pastes an amount")
+        << "" << -1 << 0 << "88.8" << QKeySequence(Qt::SHIFT | Qt::Key_Insert) << "88.8"
+        << "88.8" << QString();
+    QTest::newRow("paste replaces the selection") << "1500.50" << 5 << 2 << "75" << paste << "1500.75"
+                                                  << "75" << QString();
+    QTest::newRow("pasted comma refused") << "12" << -1 << 0 << "1,500" << paste << "12"
+                                          << "1,500" << refused;
+    QTest::newRow("pasted letters refused") << "12" << -1 << 0 << "abc" << paste << "12"
+                                            << "abc" << refused;
+    QTest::newRow("pasted third decimal refused") << "1.2" << -1 << 0 << "34" << paste << "1.2"
+                                                  << "34" << refused;
+}
+
+void TestAmountField::editingKeys()
+{
+    QFETCH(QString, text);
+    QFETCH(int, selectFrom);
+    QFETCH(int, selectLength);
+    QFETCH(QString, clipboard);
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, expectedText);
+    QFETCH(QString, expectedClipboard);
+    QFETCH(QString, message);
+
+    ScriptedDialogs dialogs;
+    QLabel capital;
+    Ui::bindAmountField(m_field, &capital, m_field);
+    m_field->setText(text);
+    if (selectFrom >= 0) {
+        m_field->setSelection(selectFrom, selectLength);
+    }
+    QGuiApplication::clipboard()->setText(clipboard);
+    if (!message.isEmpty()) {
+        dialogs.expect(message, Msg::Ok, QStringLiteral("错误提示"));
+    }
+    QTest::keySequence(m_field, keys);
+    QCoreApplication::processEvents(); // the posted notice, if any
+    QCOMPARE(m_field->text(), expectedText);
+    QCOMPARE(QGuiApplication::clipboard()->text(), expectedClipboard);
+    VERIFY_DIALOGS_DONE(dialogs);
 }
 
 void TestAmountField::backspaceAndCaretKeysPass()
