@@ -110,7 +110,7 @@ OrderScreen::OrderScreen(const Config& config, QWidget* parent) : QWidget(parent
     connect(m_delete, &QPushButton::clicked, this, &OrderScreen::onDelete);
     connect(m_export, &QPushButton::clicked, this, [this] { exportReviewed(); });
     connect(m_exit, &QPushButton::clicked, this, &OrderScreen::onExit);
-    connect(m_pick, &QPushButton::clicked, this, [this] { PickPayee(); });
+    connect(m_pick, &QPushButton::clicked, this, &OrderScreen::onPick);
     connect(m_list, &RowList::selectionChanged, this, &OrderScreen::onSelectionChanged);
 
     Ui::bindAmountField(m_fields.at(m_amountField), m_capital, this);
@@ -336,6 +336,23 @@ void OrderScreen::onAdd()
     m_pick->setEnabled(true);
     setEntryEnabled(true);
     m_fields.at(m_config.formOrder.first())->setFocus();
+}
+
+void OrderScreen::onPick()
+{
+    auto entry = [this] {
+        QStringList texts;
+        for (const CMyEditCtrl* f : m_fields) {
+            texts << f->text();
+        }
+        return texts;
+    };
+    const QStringList before = entry();
+    PickPayee();
+    // A pick fills in the payee: the amount is what the clerk types next.
+    if (entry() != before) {
+        m_fields.at(m_amountField)->setFocus();
+    }
 }
 
 void OrderScreen::onModify()

@@ -108,6 +108,7 @@ private:
     bool decideAfterReview(ReviewDialog& dialog);
     void onSelectionChanged();
     void onAdd();
+    void onPick();
     void onModify();
     void onConfirm();
     void onCancel();

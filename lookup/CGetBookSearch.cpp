@@ -7,7 +7,7 @@ RosterPicker::Config config()
     return {QStringLiteral("收款账户选择"),
             QStringLiteral("kuahangacc.txt"),
             RosterFormat::Interbank,
-            {{QStringLiteral("收款账号"), 150, 0}, // room for 19-digit card numbers
+            {{QStringLiteral("收款账号"), 150, 0, true},
              {QStringLiteral("账户名称"), 120, 1},
              {QStringLiteral("开户行"), 120, 3},
              {QStringLiteral("联行号"), 120, 6}},

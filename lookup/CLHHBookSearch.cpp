@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 CLHHBookSearch::CLHHBookSearch(QWidget* parent) : QDialog(parent)
 {
@@ -66,12 +67,34 @@ CLHHBookSearch::CLHHBookSearch(QWidget* parent) : QDialog(parent)
     connect(m_search, &QPushButton::clicked, this, &CLHHBookSearch::onSearch);
     connect(m_back, &QPushButton::clicked, this, &CLHHBookSearch::onBack);
     connect(m_exit, &QPushButton::clicked, this, &CLHHBookSearch::onExit);
-    connect(m_list, &RowList::rowDoubleClicked, this, &CLHHBookSearch::onRowDoubleClicked);
+    connect(m_list, &RowList::rowDoubleClicked, this, &CLHHBookSearch::pick);
 
-    // Enter never closes the dialog: on "查找" it searches, elsewhere it moves the focus.
+    // Enter never closes the dialog by itself: on "查找" or in a criterion it searches, on the
+    // list it picks the selected row, elsewhere it moves the focus.
     auto* enter = new EnterKeyHandler(this, EnterKeyHandler::Mode::MoveFocus);
-    enter->setAction(m_search, [this] { onSearch(); });
+    for (QWidget* w : std::initializer_list<QWidget*>{m_search, m_nameField, m_codeField}) {
+        enter->setAction(w, [this] { onSearch(); });
+    }
+    enter->setAction(m_list, [this] { pick(m_list->selectedRow()); });
     m_nameField->setFocus();
+}
+
+int CLHHBookSearch::execFor(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    const bool code = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    CMyEditCtrl* criterion = code ? m_codeField : m_nameField;
+    criterion->setText(text);
+    criterion->setFocus();
+    if (!text.isEmpty()) {
+        // Shown before the search, so that a search finding nothing says so over the dialog.
+        setModal(true);
+        show();
+        onSearch();
+    }
+    return exec();
 }
 
 void CLHHBookSearch::onSearch()
@@ -82,6 +105,13 @@ void CLHHBookSearch::onSearch()
                                     rows.append(QStringList{std::move(name), std::move(code)});
                                 });
     m_list->rows()->setRows(std::move(rows));
+    if (m_list->count() > 0) {
+        // Taken from the first row on with Enter or the arrow keys.
+        m_list->selectRow(0);
+        m_list->setFocus();
+    } else if (!m_nameField->text().isEmpty() || !m_codeField->text().isEmpty()) {
+        Msg::show(this, QStringLiteral("没有找到符合条件的联行号"));
+    }
 }
 
 void CLHHBookSearch::onBack()
@@ -98,7 +128,7 @@ void CLHHBookSearch::onExit()
     accept();
 }
 
-void CLHHBookSearch::onRowDoubleClicked(int row)
+void CLHHBookSearch::pick(int row)
 {
     if (row < 0) {
         Msg::show(this, QStringLiteral("请选择"));

@@ -67,26 +67,33 @@ RosterPicker::RosterPicker(const Config& config, QWidget* parent) : QDialog(pare
     main->addWidget(m_all, 1);
     main->addWidget(m_found, 1);
 
-    int width = 60;
-    for (const Column& c : config.columns) {
-        width += c.width;
-    }
-    resize(qMax(width, 560), 460);
-
     connect(m_search, &QPushButton::clicked, this, &RosterPicker::onSearch);
     connect(m_back, &QPushButton::clicked, this, &RosterPicker::onBack);
     connect(m_exit, &QPushButton::clicked, this, &RosterPicker::onExit);
     connect(m_all, &RowList::rowDoubleClicked, this, [this](int row) { pick(m_all, row); });
     connect(m_found, &RowList::rowDoubleClicked, this, [this](int row) { pick(m_found, row); });
 
-    // Enter never closes the dialog: on "查找" it searches, elsewhere it moves the focus.
+    // Enter never closes the dialog by itself: on "查找" or in a criterion it searches, on a list
+    // it picks the selected row, elsewhere it moves the focus.
     auto* enter = new EnterKeyHandler(this, EnterKeyHandler::Mode::MoveFocus);
     enter->setAction(m_search, [this] { onSearch(); });
+    for (CMyEditCtrl* f : m_fields) {
+        enter->setAction(f, [this] { onSearch(); });
+    }
+    for (RowList* list : {m_all, m_found}) {
+        enter->setAction(list, [this, list] { pick(list, list->selectedRow()); });
+    }
     if (!m_fields.isEmpty()) {
         m_fields.first()->setFocus();
     }
 
     loadRoster();
+    fitWholeColumns();
+    int width = 60;
+    for (int c = 0; c < config.columns.size(); ++c) {
+        width += m_all->columnWidth(c);
+    }
+    resize(qMax(width, 560), 460);
 }
 
 bool RosterPicker::hasResult() const
@@ -141,6 +148,30 @@ void RosterPicker::loadRoster()
     }
 }
 
+void RosterPicker::fitWholeColumns()
+{
+    for (int c = 0; c < m_config.columns.size(); ++c) {
+        if (!m_config.columns.at(c).whole) {
+            continue;
+        }
+        // Accounts are digits: the longest text is the widest.
+        int longest = -1;
+        for (int r = 0; r < m_all->count(); ++r) {
+            if (longest < 0 || m_all->text(r, c).size() > m_all->text(longest, c).size()) {
+                longest = r;
+            }
+        }
+        if (longest < 0) {
+            continue;
+        }
+        // What the list's own text takes with its margins, and the grid line.
+        const int needed = m_all->sizeHintForIndex(m_all->rows()->index(longest, c)).width() + 1;
+        const int width = qMax(m_config.columns.at(c).width, needed);
+        m_all->setColumnWidth(c, width);
+        m_found->setColumnWidth(c, width);
+    }
+}
+
 bool RosterPicker::matches(const QStringList& row) const
 {
     for (int i = 0; i < m_fields.size(); ++i) {
@@ -175,6 +206,11 @@ void RosterPicker::onSearch()
         }
     }
     m_found->rows()->setRows(std::move(rows));
+    // Found rows are taken from the first one on with Enter or the arrow keys.
+    if (m_found->count() > 0) {
+        m_found->selectRow(0);
+        m_found->setFocus();
+    }
 }
 
 void RosterPicker::onBack()

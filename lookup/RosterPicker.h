@@ -11,8 +11,9 @@ class QPushButton;
 class RowList;
 
 // A modal picker over one roster file: the whole roster in one list, criteria that filter it into
-// a second list in the same place, "查找", "返回", "退出", and a double-clicked row as the result.
-// "退出" closes with OK and no result; Esc and the close box cancel. The file is only read.
+// a second list in the same place, "查找", "返回", "退出", and a row double-clicked or taken with
+// Enter as the result. Enter in a criterion searches. "退出" closes with OK and no result; Esc and
+// the close box cancel. The file is only read.
 class RosterPicker : public QDialog
 {
     Q_OBJECT
@@ -27,7 +28,8 @@ public:
     {
         QString caption;
         int width;
-        int field; // index of the roster line's field shown here, from 0
+        int field;          // index of the roster line's field shown here, from 0
+        bool whole = false; // widened to show the longest text of the roster in full
     };
     struct Criterion
     {
@@ -49,13 +51,14 @@ public:
     // Reads the roster at once; a format error is reported before the dialog is shown.
     explicit RosterPicker(const Config& config, QWidget* parent = nullptr);
 
-    // Texts of the picked row, one per column; empty unless a row was double-clicked.
+    // Texts of the picked row, one per column; empty unless a row was picked.
     QString resultAt(int column) const { return m_result.value(column); }
     QStringList results() const { return m_result; }
     bool hasResult() const;
 
 private:
     void loadRoster();
+    void fitWholeColumns();
     bool matches(const QStringList& row) const;
     void onSearch();
     void onBack();

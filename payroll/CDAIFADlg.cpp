@@ -11,11 +11,16 @@
 #include "common/core/SpreadsheetRows.h"
 #include "common/core/TextImportFile.h"
 #include "lookup/CGetBookSearch.h"
+#include "lookup/CLHHBookSearch.h"
 #include "lookup/core/BankCodeTable.h"
 #include "print/ReportPreview.h"
 #include "rosters/RosterFiles.h"
 #include "rosters/core/RosterFormat.h"
 
+#include <QAction>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 
 namespace {
@@ -57,6 +62,20 @@ OrderScreen::Config payrollConfig()
     c.previousFilter = QStringLiteral("Text Files (*.txt)|*.txt||");
     return c;
 }
+
+// A magnifying glass, drawn at the end of the 联行号 field.
+QIcon lookupIcon()
+{
+    QPixmap glass(16, 16);
+    glass.fill(Qt::transparent);
+    QPainter p(&glass);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(70, 70, 70), 1.6));
+    p.drawEllipse(QRectF(2.5, 2.5, 8, 8));
+    p.setPen(QPen(QColor(70, 70, 70), 2.4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(10, 10), QPointF(13.5, 13.5));
+    return QIcon(glass);
+}
 } // namespace
 
 CDAIFADlg::CDAIFADlg(QWidget* parent) : OrderScreen(payrollConfig(), parent)
@@ -72,6 +91,15 @@ CDAIFADlg::CDAIFADlg(QWidget* parent) : OrderScreen(payrollConfig(), parent)
     connect(openRoster, &QPushButton::clicked, this,
             [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster); });
     addCompareButton();
+
+    // The routing-code lookup: F2 in the field or the glass at its end, inside the field, so that
+    // nothing on the screen moves.
+    auto* lookup = new QAction(lookupIcon(), QStringLiteral("联行号查询（F2）"), field(RoutingCode));
+    lookup->setObjectName(QStringLiteral("联行号查询"));
+    lookup->setShortcut(Qt::Key_F2);
+    lookup->setShortcutContext(Qt::WidgetShortcut);
+    field(RoutingCode)->addAction(lookup, QLineEdit::TrailingPosition);
+    connect(lookup, &QAction::triggered, this, &CDAIFADlg::LookUpRoutingCode);
 }
 
 QVector<PayrollLine> CDAIFADlg::lines() const
@@ -135,6 +163,17 @@ void CDAIFADlg::PickPayee()
     setFieldText(Name, picker.name());
     setFieldText(BankName, picker.bankName());
     setFieldText(RoutingCode, picker.code());
+}
+
+void CDAIFADlg::LookUpRoutingCode()
+{
+    CLHHBookSearch lookup(this);
+    if (lookup.execFor(field(RoutingCode)->text()) != QDialog::Accepted || lookup.code().isEmpty()) {
+        return;
+    }
+    setFieldText(RoutingCode, lookup.code());
+    setFieldText(BankName, lookup.bankName());
+    field(AmountField)->setFocus();
 }
 
 QVector<OrderReview::Line> CDAIFADlg::reviewLines() const

@@ -30,4 +30,6 @@ protected:
 
 private:
     void showEntry(const PayrollCheck::Entry& e);
+    // 联行号查询 with what the 联行号 field holds; the picked code and bank name fill the fields.
+    void LookUpRoutingCode();
 };

@@ -287,14 +287,21 @@ void TestBatchScreen::inBankPickerFillsAccountAndName()
 {
     BatchFixture f;
     f.env.write("hangneiacc.txt", gbk(QStringLiteral("|1234567890|甲公司||\r\n|1234567891|王珅商行||\r\n")));
+    f.screen.activateWindow();
+    QTRY_VERIFY(f.screen.isActiveWindow());
     f.click("新增");
     onNextModal([](QWidget* picker) {
         QCOMPARE(picker->windowTitle(), QStringLiteral("行内账户选择"));
-        doubleClickRow(picker->findChildren<RowList*>().first(), 1);
+        RowList* list = picker->findChildren<RowList*>().first();
+        list->setFocus();
+        list->selectRow(1);
+        QTest::keyClick(list, Qt::Key_Return);
     });
     f.click("行内账户选择");
     QCOMPARE(f.field("收款人账户")->text(), QStringLiteral("1234567891"));
     QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("王珅商行"));
+    f.screen.activateWindow(); // as when the picker's window has gone
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.field("金额")));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

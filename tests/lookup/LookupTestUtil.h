@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QInputMethodEvent>
 #include <QPointer>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -52,6 +53,15 @@ inline QStringList column(RowList* list, int c)
         out << list->text(r, c);
     }
     return out;
+}
+
+// Whether column c of list shows text whole: the cell leaves the delegate's margins and the grid
+// line beside the text, and the column stands inside the list.
+inline bool shownWhole(RowList* list, int c, const QString& text)
+{
+    const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 1;
+    return list->columnWidth(c) >= list->viewport()->fontMetrics().horizontalAdvance(text) + margins &&
+           list->columnViewportPosition(c) + list->columnWidth(c) <= list->viewport()->width();
 }
 
 // Runs dialog modally; steps are run inside its event loop against the active modal widget.

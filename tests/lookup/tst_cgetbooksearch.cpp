@@ -87,11 +87,14 @@ private slots:
     void prefixAndSubstringCriteria();
     void criteriaTogether();
     void emptySearchThenBack();
+    void accountShownWhole_data();
+    void accountShownWhole();
     void doubleClickOnResultListReturnsResultRow();
     void doubleClickOnFullList();
     void doubleClickWithoutRowAsksToChoose();
     void exitClosesWithOkAndNoResult();
     void escapeCancels();
+    void enterRule_data();
     void enterRule();
 };
 
@@ -119,7 +122,7 @@ void TestCGetBookSearch::controlsAndTexts()
         for (int c = 0; c < 4; ++c) {
             QCOMPARE(list->rows()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), captions.at(c));
         }
-        QCOMPARE(list->columnWidth(0), 150); // widened for 19-digit card numbers
+        QCOMPARE(list->columnWidth(0), 150); // at least; wider for a longer account
         QCOMPARE(list->columnWidth(2), 120);
         QVERIFY(list->horizontalHeader()->stretchLastSection());
         QVERIFY(!list->isSortingEnabled());
@@ -265,6 +268,25 @@ void TestCGetBookSearch::emptySearchThenBack()
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
+void TestCGetBookSearch::accountShownWhole_data()
+{
+    QTest::addColumn<QString>("account");
+    QTest::newRow("19-digit card") << "6222020200012345678";
+    QTest::newRow("30 digits") << "622202020001234567890123456789";
+}
+
+void TestCGetBookSearch::accountShownWhole()
+{
+    QFETCH(QString, account);
+    Fixture f{roster(
+        {kRoster.at(0), account + QStringLiteral("|长卡||中国银行海安支行|||104306114010|"), kRoster.at(1)})};
+    QVERIFY(shownWhole(f.all(), 0, account));
+    f.search(account, "", "", "");
+    QCOMPARE(f.found()->count(), 1);
+    QVERIFY(shownWhole(f.found(), 0, account));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
 void TestCGetBookSearch::doubleClickOnResultListReturnsResultRow()
 {
     Fixture f{roster(kRoster), QString(), false};
@@ -334,30 +356,52 @@ void TestCGetBookSearch::escapeCancels()
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
+void TestCGetBookSearch::enterRule_data()
+{
+    // Enter in 账户名称 searches when it holds text; Enter on the focused list then takes the
+    // selected row, after Down pressed downs times. Without a criterion the full list is used.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("picked"); // empty: the picker stays open
+    QTest::newRow("first found row") << QStringLiteral("张") << 0 << "6222020200012345";
+    QTest::newRow("second found row") << QStringLiteral("张") << 1 << "6228480000000002";
+    QTest::newRow("nothing found") << QStringLiteral("无此人") << 0 << "";
+    QTest::newRow("full list") << "" << 2 << "6222999900000001";
+}
+
 void TestCGetBookSearch::enterRule()
 {
+    QFETCH(QString, name);
+    QFETCH(int, downs);
+    QFETCH(QString, picked);
     Fixture f{roster(kRoster), QString(), false};
     bool stillOpen = false;
     const int rc = runModal(*f.dlg, [&](QDialog* d) {
         d->activateWindow();
         QTRY_VERIFY(d->isActiveWindow());
-        f.field("收款账号")->setFocus();
-        QTest::keyClicks(f.field("收款账号"), "6222");
-        QTest::keyClick(f.field("收款账号"), Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.field("账户名称")));
-        QVERIFY(f.all()->isVisible()); // no search yet
-        f.button(QStringLiteral("查找"))->setFocus();
-        QTest::keyClick(f.button(QStringLiteral("查找")), Qt::Key_Return);
-        QVERIFY(f.found()->isVisible());
-        QCOMPARE(f.found()->count(), 2);
-        f.found()->setFocus();
-        QTest::keyClick(f.found(), Qt::Key_Enter);
-        QTest::keyClick(d, Qt::Key_Return);
+        if (name.isEmpty()) {
+            f.all()->setFocus();
+            f.all()->selectRow(0);
+        } else {
+            f.field("账户名称")->setFocus();
+            typeText(f.field("账户名称"), name);
+            QTest::keyClick(f.field("账户名称"), Qt::Key_Return);
+            QVERIFY(f.found()->isVisible());
+        }
+        for (int i = 0; i < downs; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         stillOpen = d->isVisible();
-        d->reject();
+        if (stillOpen) {
+            QCOMPARE(f.found()->count(), 0);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.field("账户名称")));
+            d->reject();
+        }
     });
-    QVERIFY(stillOpen);
-    QCOMPARE(rc, int(QDialog::Rejected));
+    QCOMPARE(stillOpen, picked.isEmpty());
+    QCOMPARE(rc, int(picked.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
+    QCOMPARE(f.dlg->account(), picked);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

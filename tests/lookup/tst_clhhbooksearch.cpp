@@ -58,7 +58,8 @@ private slots:
     void doubleClickWithoutRowAsksToChoose();
     void exitClosesWithOkAndNoResult();
     void escapeCancels();
-    void enterSearchesOnButtonAndMovesFocusElsewhere();
+    void enterRule_data();
+    void enterRule();
     void headerClickDoesNotSort();
 };
 
@@ -110,6 +111,7 @@ void TestCLHHBookSearch::searchListsMatches()
     QCOMPARE(column(f.list(), 1), QStringList{"104306114011"});
     f.field("开户行")->clear();
     f.field("联行号")->setText("10430611401");
+    f.dialogs.expect(QStringLiteral("没有找到符合条件的联行号"), Msg::Ok, QStringLiteral("DXBK-TOOL"));
     f.click("查找");
     QCOMPARE(f.list()->count(), 0);
     VERIFY_DIALOGS_DONE(f.dialogs);
@@ -203,34 +205,64 @@ void TestCLHHBookSearch::escapeCancels()
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
-void TestCLHHBookSearch::enterSearchesOnButtonAndMovesFocusElsewhere()
+void TestCLHHBookSearch::enterRule_data()
 {
+    // Enter where the text was typed (or on "查找") searches; Enter on the focused list then
+    // takes the selected row, after Down pressed downs times.
+    QTest::addColumn<QString>("criterion");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("onButton");
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("picked"); // empty: nothing found, said once, the dialog stays open
+    QTest::newRow("name, first row") << "开户行" << QStringLiteral("中国银行%海安") << false << 0
+                                     << "104306114010";
+    QTest::newRow("name, second row")
+        << "开户行" << QStringLiteral("中国银行%海安") << false << 1 << "104306114011";
+    QTest::newRow("code") << "联行号"
+                          << "102306400019" << false << 0 << "102306400019";
+    QTest::newRow("on 查找") << "开户行" << QStringLiteral("弢甫") << true << 0 << "313306400011";
+    QTest::newRow("nothing found") << "联行号"
+                                   << "10430611401" << false << 0 << "";
+}
+
+void TestCLHHBookSearch::enterRule()
+{
+    QFETCH(QString, criterion);
+    QFETCH(QString, text);
+    QFETCH(bool, onButton);
+    QFETCH(int, downs);
+    QFETCH(QString, picked);
     Fixture f{false};
     bool stillOpen = false;
     const int rc = runModal(*f.dlg, [&](QDialog* d) {
         d->activateWindow();
         QTRY_VERIFY(d->isActiveWindow());
-        f.field("开户行")->setFocus();
-        typeText(f.field("开户行"), QStringLiteral("中国银行"));
-        QTest::keyClick(f.field("开户行"), Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.field("联行号")));
-        QCOMPARE(f.list()->count(), 0);
-        QTest::keyClick(f.field("联行号"), Qt::Key_Enter);
-        QVERIFY(QApplication::focusWidget());
-        QVERIFY(QApplication::focusWidget() != f.field("联行号"));
-        f.button("查找")->setFocus();
-        QTest::keyClick(f.button("查找"), Qt::Key_Return);
-        QCOMPARE(f.list()->count(), 3);
-        // Enter with the list focused, and sent to the dialog itself, closes nothing.
-        f.list()->setFocus();
+        f.field(criterion)->setFocus();
+        typeText(f.field(criterion), text);
+        if (picked.isEmpty()) {
+            f.dialogs.expect(QStringLiteral("没有找到符合条件的联行号"), Msg::Ok,
+                             QStringLiteral("DXBK-TOOL"));
+        }
+        if (onButton) {
+            f.button("查找")->setFocus();
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        for (int i = 0; i < downs; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        }
+        if (picked.isEmpty()) {
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.field(criterion)));
+            QTest::keyClick(d, Qt::Key_Return); // sent to the dialog itself
+            stillOpen = d->isVisible();
+            d->reject();
+            return;
+        }
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.list()));
         QTest::keyClick(f.list(), Qt::Key_Return);
-        QTest::keyClick(d, Qt::Key_Return);
-        stillOpen = d->isVisible();
-        d->reject();
     });
-    QVERIFY(stillOpen);
-    QCOMPARE(rc, int(QDialog::Rejected));
-    QVERIFY(f.dlg->bankName().isEmpty());
+    QCOMPARE(stillOpen, picked.isEmpty());
+    QCOMPARE(rc, int(picked.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
+    QCOMPARE(f.dlg->code(), picked);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

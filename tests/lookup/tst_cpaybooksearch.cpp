@@ -64,6 +64,8 @@ private slots:
     void lineWithoutLeadingBarIsFormatError_data();
     void lineWithoutLeadingBarIsFormatError();
     void prefixAndSubstringCriteria();
+    void accountShownWhole_data();
+    void accountShownWhole();
     void doubleClickReturnsResultRow();
     void exitAndEscape();
 };
@@ -160,6 +162,23 @@ void TestCPayBookSearch::prefixAndSubstringCriteria()
     QCOMPARE(f.search("3200", QStringLiteral("海安")), QStringList{"3200000000000001"});
     QCOMPARE(f.search("", QStringLiteral("弢甫")), QStringList{"3200000000000004"});
     QCOMPARE(f.search("", ""), QStringList());
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestCPayBookSearch::accountShownWhole_data()
+{
+    QTest::addColumn<QString>("account");
+    QTest::newRow("19 digits") << "3200000000000000019";
+    QTest::newRow("30 digits") << "320000000000000000000000000030";
+}
+
+void TestCPayBookSearch::accountShownWhole()
+{
+    QFETCH(QString, account);
+    Fixture f{kRoster + "|" + account + QStringLiteral("|长账户公司||\r\n")};
+    QVERIFY(shownWhole(f.all(), 0, account));
+    QCOMPARE(f.search(account, ""), QStringList{account});
+    QVERIFY(shownWhole(f.found(), 0, account));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -3,8 +3,11 @@
 
 #include "ModalDriver.h"
 #include "common/ScreenSwitch.h"
+#include "lookup/core/BankCodeTable.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QToolButton>
 
 namespace {
 const QStringList kControls{"新增",         "导入文本",   "代发明细",   "确定",   "取消",
@@ -15,6 +18,20 @@ const QString kIdle = "111000000000000";
 const QString kView = "111000000000111";
 const QString kAdding = "000111111111000";
 const QString kModifying = "000110111111000";
+
+// A routing-code list in the program directory, read into the table while it lives.
+struct CodeList
+{
+    const QString none;
+    explicit CodeList(const TestEnv& env) : none(env.path("none.txt"))
+    {
+        env.write("BankNo.txt", gbk(QStringLiteral("104306114012|中国银行南通分行|\n"
+                                                   "104306114010|中国银行股份有限公司海安支行|\n"
+                                                   "104306114011|海安中国银行营业部|\n")));
+        BankCodeTable::loadFrom(env.path("BankNo.txt"));
+    }
+    ~CodeList() { BankCodeTable::loadFrom(none); } // empties the table
+};
 
 class SwitchRecorder : public QObject
 {
@@ -54,6 +71,9 @@ private slots:
     void rememberPayeeKeepsBankNameAsTyped();
     void exitAsksAboutUnsavedLines();
     void payeePickerFillsFourFields();
+    void routingCodeLookup_data();
+    void routingCodeLookup();
+    void routingCodeLookupMovesNothing();
     void hiddenPrintButtonOpensThePreview();
 };
 
@@ -455,11 +475,17 @@ void TestPayrollScreen::payeePickerFillsFourFields()
     f.env.write("kuahangacc.txt",
                 gbk(QStringLiteral("6222000000000001|王五||中国银行|||104306114010|\r\n"
                                    "6222000000000002|王珅||弢县信用社|||402306100018|\r\n")));
+    f.screen.activateWindow();
+    QTRY_VERIFY(f.screen.isActiveWindow());
     f.click("新增");
     f.field("金额")->setText("12");
     onNextModal([](QWidget* picker) {
         QCOMPARE(picker->windowTitle(), QStringLiteral("收款账户选择"));
-        doubleClickRow(picker->findChildren<RowList*>().first(), 1);
+        RowList* list = picker->findChildren<RowList*>().first();
+        list->setFocus();
+        list->selectRow(0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
     });
     f.click("跨行账户选择");
     QCOMPARE(f.field("收款人账号")->text(), QStringLiteral("6222000000000002"));
@@ -467,12 +493,106 @@ void TestPayrollScreen::payeePickerFillsFourFields()
     QCOMPARE(f.field("开户行")->text(), QStringLiteral("弢县信用社"));
     QCOMPARE(f.field("联行号")->text(), QStringLiteral("402306100018"));
     QCOMPARE(f.field("金额")->text(), QStringLiteral("12")); // left alone
+    f.screen.activateWindow();                               // as when the picker's window has gone
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.field("金额")));
 
     // Leaving the picker without a pick changes nothing.
     onNextModal(
         [](QWidget* picker) { QTest::mouseClick(picker->findChild<QPushButton*>("退出"), Qt::LeftButton); });
     f.click("跨行账户选择");
     QCOMPARE(f.field("收款人名称")->text(), QStringLiteral("王珅"));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollScreen::routingCodeLookup_data()
+{
+    // What 联行号 holds when F2 is pressed in it, the lookup's criterion that takes it, and the row
+    // taken with Enter after Down pressed downs times. No code: the lookup is left with Esc.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("criterion");
+    QTest::addColumn<int>("downs");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("bank");
+    QTest::newRow("bank name") << QStringLiteral("中国银行%海安") << "开户行" << 1 << "104306114011"
+                               << QStringLiteral("海安中国银行营业部");
+    QTest::newRow("whole code") << "104306114012"
+                                << "联行号" << 0 << "104306114012" << QStringLiteral("中国银行南通分行");
+    QTest::newRow("part of a code, nothing found") << "1043061"
+                                                   << "联行号" << 0 << ""
+                                                   << "";
+    QTest::newRow("nothing typed") << ""
+                                   << "开户行" << 0 << ""
+                                   << "";
+}
+
+void TestPayrollScreen::routingCodeLookup()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, criterion);
+    QFETCH(int, downs);
+    QFETCH(QString, code);
+    QFETCH(QString, bank);
+    PayrollFixture f;
+    const CodeList codes(f.env);
+    f.screen.activateWindow();
+    QTRY_VERIFY(f.screen.isActiveWindow());
+    f.click("新增");
+    CMyEditCtrl* field = f.field("联行号");
+    field->setFocus();
+    field->setText(typed);
+    if (code.isEmpty() && !typed.isEmpty()) {
+        f.dialogs.expect(QStringLiteral("没有找到符合条件的联行号"), Msg::Ok, QStringLiteral("DXBK-TOOL"));
+    }
+    onNextModal([&](QWidget* lookup) {
+        QCOMPARE(lookup->windowTitle(), QStringLiteral("联行号查询"));
+        auto* given = lookup->findChild<CMyEditCtrl*>(criterion);
+        QCOMPARE(given->text(), typed);
+        RowList* list = lookup->findChild<RowList*>();
+        if (code.isEmpty()) {
+            QCOMPARE(list->count(), 0);
+            QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(given));
+            QTest::keyClick(given, Qt::Key_Escape);
+            return;
+        }
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
+        for (int i = 0; i < downs; ++i) {
+            QTest::keyClick(list, Qt::Key_Down);
+        }
+        QTest::keyClick(list, Qt::Key_Return);
+    });
+    QTest::keyClick(field, Qt::Key_F2);
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(field->text(), code.isEmpty() ? typed : code);
+    QCOMPARE(f.field("开户行")->text(), bank);
+    f.screen.activateWindow(); // as when the lookup's window has gone
+    QTRY_COMPARE(QApplication::focusWidget(),
+                 static_cast<QWidget*>(code.isEmpty() ? field : f.field("金额")));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestPayrollScreen::routingCodeLookupMovesNothing()
+{
+    PayrollFixture f;
+    f.click("新增");
+    CMyEditCtrl* field = f.field("联行号");
+    auto* glass = field->findChild<QToolButton*>();
+    QVERIFY(glass && glass->isVisible() && glass->isEnabled());
+    QVERIFY(field->rect().contains(glass->geometry()));
+    QCOMPARE(glass->toolTip(), QStringLiteral("联行号查询（F2）"));
+    // Every control of the screen stands where it stands without the glass.
+    auto places = [&f, field] {
+        QList<QRect> out;
+        for (const QWidget* w : f.screen.findChildren<QWidget*>()) {
+            if (!field->isAncestorOf(w)) {
+                out << w->geometry();
+            }
+        }
+        return out;
+    };
+    const QList<QRect> with = places();
+    field->removeAction(field->findChild<QAction*>(QStringLiteral("联行号查询")));
+    QApplication::processEvents();
+    QCOMPARE(places(), with);
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 
