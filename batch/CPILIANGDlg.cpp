@@ -103,14 +103,15 @@ void CPILIANGDlg::RememberPayee()
                           });
 }
 
-void CPILIANGDlg::PickPayee()
+bool CPILIANGDlg::PickPayee()
 {
     CPayBookSearch picker(this);
     if (picker.exec() != QDialog::Accepted || !picker.hasResult()) {
-        return;
+        return false;
     }
     setFieldText(Account, picker.account());
     setFieldText(Name, picker.name());
+    return true;
 }
 
 QVector<OrderReview::Line> CPILIANGDlg::reviewLines() const

@@ -27,7 +27,7 @@ protected:
     void importLines(TextImportFile& file,
                      const std::function<std::optional<BatchLine::Entry>(const QString&)>& parse,
                      bool fromRoster);
-    void PickPayee() override;
+    bool PickPayee() override;
     QVector<OrderReview::Line> reviewLines() const override;
     OrderReview::Knowledge reviewKnowledge(const QVector<OrderReview::Line>& order) const override;
     std::optional<QString> readPreviousOrder(const QString& path,

@@ -340,17 +340,8 @@ void OrderScreen::onAdd()
 
 void OrderScreen::onPick()
 {
-    auto entry = [this] {
-        QStringList texts;
-        for (const CMyEditCtrl* f : m_fields) {
-            texts << f->text();
-        }
-        return texts;
-    };
-    const QStringList before = entry();
-    PickPayee();
     // A pick fills in the payee: the amount is what the clerk types next.
-    if (entry() != before) {
+    if (PickPayee()) {
         m_fields.at(m_amountField)->setFocus();
     }
 }

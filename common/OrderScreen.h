@@ -65,7 +65,8 @@ protected:
     OrderScreen(const Config& config, QWidget* parent);
 
     virtual void RememberPayee() = 0;
-    virtual void PickPayee() = 0;
+    // Fills the entry from a roster picker; false when nothing was picked.
+    virtual bool PickPayee() = 0;
     // The order's lines as the review sees them, what the program knows about them, and how
     // last time's order is read.
     virtual QVector<OrderReview::Line> reviewLines() const = 0;

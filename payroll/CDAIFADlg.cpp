@@ -153,16 +153,17 @@ void CDAIFADlg::RememberPayee()
                           });
 }
 
-void CDAIFADlg::PickPayee()
+bool CDAIFADlg::PickPayee()
 {
     CGetBookSearch picker(this);
     if (picker.exec() != QDialog::Accepted || !picker.hasResult()) {
-        return;
+        return false;
     }
     setFieldText(Account, picker.account());
     setFieldText(Name, picker.name());
     setFieldText(BankName, picker.bankName());
     setFieldText(RoutingCode, picker.code());
+    return true;
 }
 
 void CDAIFADlg::LookUpRoutingCode()

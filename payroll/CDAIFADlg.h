@@ -22,7 +22,7 @@ protected:
     void RememberPayee() override;
     // One import for a text file and a workbook alike.
     void importFrom(PayrollSource& source);
-    void PickPayee() override;
+    bool PickPayee() override;
     QVector<OrderReview::Line> reviewLines() const override;
     OrderReview::Knowledge reviewKnowledge(const QVector<OrderReview::Line>& order) const override;
     std::optional<QString> readPreviousOrder(const QString& path,
