@@ -85,8 +85,9 @@ CDAIFADlg::CDAIFADlg(QWidget* parent) : OrderScreen(payrollConfig(), parent)
             &CDAIFADlg::ImportSpreadsheet);
     QPushButton* print = addExtraButton(QStringLiteral("打印"));
     enableWithLines(print);
-    connect(print, &QPushButton::clicked, this,
-            [this] { showReportPreview(this, ReportLayout::payroll(), list()->rows()); });
+    connect(print, &QPushButton::clicked, this, [this] {
+        showReportPreview(this, ReportLayout::payroll(), list()->rows(), ReportLayout::PayrollKind);
+    });
     QPushButton* openRoster = addExtraButton(QStringLiteral("打开代发账户名册"), true);
     connect(openRoster, &QPushButton::clicked, this,
             [] { ScreenSwitch::postToHost(ScreenSwitch::AccountBooks, ScreenSwitch::PayrollRoster); });

@@ -1,6 +1,8 @@
 #include "print/ReportRenderer.h"
 
 #include "common/Dialogs.h"
+#include "common/core/Amount.h"
+#include "common/core/CMyTool.h"
 #include "common/core/Clock.h"
 #include "print/ReportRequest.h"
 #include "print/core/Pagination.h"
@@ -10,6 +12,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPrinter>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -138,6 +141,7 @@ void ReportRenderer::drawPage(QPainter& p, const ReportRequest& request, int pag
     p.setFont(bodyFont(*p.device()));
     const int left = u.x(m_layout.tableLeftMm);
     const int right = u.x(m_layout.tableRightMm);
+    const int flags = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
     auto cellRect = [&](const ReportColumn& c, double topMm) {
         return bandRect(u.x(c.fromMm), u.x(c.toMm), u.y(topMm), u.y(topMm + kRowMm));
     };
@@ -148,42 +152,71 @@ void ReportRenderer::drawPage(QPainter& p, const ReportRequest& request, int pag
         }
     };
 
-    const double tableTopMm = page == 1 ? 25 : 18;
-    p.drawLine(left, u.y(tableTopMm), right, u.y(tableTopMm));
-    for (const ReportColumn& c : m_layout.columns) {
-        const QRect cell = cellRect(c, tableTopMm);
-        cellText(p, cell, cell, Qt::AlignHCenter, c.caption);
-    }
-    separators(tableTopMm);
-    p.drawLine(left, u.y(tableTopMm + kRowMm), right, u.y(tableTopMm + kRowMm));
-
-    double bandMm = tableTopMm + kRowMm;
     const int available = request.source ? std::min(request.rowCount, request.source->rowCount()) : 0;
     const int first = Pagination::pageStart(page);
     const int last = first + Pagination::pageRows(page, available);
+    const double tableTopMm = page == 1 ? 25 : 18;
+    double bandMm = tableTopMm;
+    // A page of its own for the summary has no table.
+    if (page == 1 || last > first) {
+        p.drawLine(left, u.y(tableTopMm), right, u.y(tableTopMm));
+        for (const ReportColumn& c : m_layout.columns) {
+            const QRect cell = cellRect(c, tableTopMm);
+            cellText(p, cell, cell, Qt::AlignHCenter, c.caption);
+        }
+        separators(tableTopMm);
+        bandMm += kRowMm;
+        p.drawLine(left, u.y(bandMm), right, u.y(bandMm));
+    }
     for (int row = first; row < last; ++row) {
         for (const ReportColumn& c : m_layout.columns) {
             if (c.listColumn < 0) {
                 continue;
             }
+            // The text keeps off the grid lines on both sides; the cell alone clips it.
             const QRect cell = cellRect(c, bandMm);
-            if (c.alignRight) {
-                cellText(p, cell, cell, Qt::AlignRight, request.source->text(row, c.listColumn), c.whole);
-            } else {
-                QRect inner = cell;
-                inner.setLeft(u.x(c.fromMm + kInsetMm));
-                cellText(p, cell, inner, Qt::AlignLeft, request.source->text(row, c.listColumn), c.whole);
-            }
+            QRect inner = cell;
+            inner.setLeft(u.x(c.fromMm + kInsetMm));
+            inner.setRight(u.x(c.toMm - kInsetMm) - 1);
+            cellText(p, cell, inner, c.alignRight ? Qt::AlignRight : Qt::AlignLeft,
+                     request.source->text(row, c.listColumn), c.whole);
         }
         separators(bandMm);
         bandMm += kRowMm;
         p.drawLine(left, u.y(bandMm), right, u.y(bandMm));
     }
-    p.drawLine(left, u.y(tableTopMm), left, u.y(bandMm));
-    p.drawLine(right, u.y(tableTopMm), right, u.y(bandMm));
+    if (bandMm > tableTopMm) {
+        p.drawLine(left, u.y(tableTopMm), left, u.y(bandMm));
+        p.drawLine(right, u.y(tableTopMm), right, u.y(bandMm));
+    }
+
+    if (page == request.pageCount) {
+        // The summary under the last row: totals as the screen's footer shows them, the sum in
+        // words, and the lines the clerk and the checker sign on.
+        static_assert(Pagination::kSummaryRows == 3, "the summary has three lines");
+        QStringList amounts;
+        for (int row = 0; row < available; ++row) {
+            amounts << request.source->text(row, m_layout.amountListColumn);
+        }
+        const Amount::Totals totals = Amount::listTotals(amounts);
+        const QStringList lines[] = {
+            {QStringLiteral("总笔数：") + totals.count, QStringLiteral("总金额：") + totals.sum},
+            {QStringLiteral("大写金额：") + CMyTool::CapitalAmount(totals.sum).value_or(QString())},
+            {QStringLiteral("经办：________"), QStringLiteral("复核：________")}};
+        const int textLeft = u.x(m_layout.tableLeftMm + kInsetMm);
+        const int middle = u.x((m_layout.tableLeftMm + m_layout.tableRightMm) / 2);
+        for (const QStringList& line : lines) {
+            const int top = u.y(bandMm);
+            const int bottom = u.y(bandMm + kRowMm);
+            p.drawText(bandRect(textLeft, middle, top, bottom), Qt::AlignLeft | flags, line.at(0));
+            if (line.size() > 1) {
+                p.drawText(bandRect(middle, right, top, bottom), Qt::AlignLeft | flags, line.at(1));
+            }
+            bandMm += kRowMm;
+        }
+    }
 
     const QRect footer = bandRect(left, right, u.y(bandMm), u.y(bandMm + kRowMm));
-    const int flags = Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip;
     p.drawText(footer, Qt::AlignLeft | flags,
                QStringLiteral("报表日期:") + Clock::today().toString(QStringLiteral("yyyy-MM-dd")));
     p.drawText(footer, Qt::AlignRight | flags,

@@ -4,12 +4,22 @@
 
 namespace Pagination {
 
+namespace {
+
+int capacity(int page)
+{
+    return page <= 1 ? kFirstPageRows : kLaterPageRows;
+}
+
+} // namespace
+
 int pageCount(int rowCount)
 {
-    if (rowCount <= kFirstPageRows) {
-        return 1;
+    int pages = 1;
+    if (rowCount > kFirstPageRows) {
+        pages += (rowCount - kFirstPageRows + kLaterPageRows - 1) / kLaterPageRows;
     }
-    return 1 + (rowCount - kFirstPageRows + kLaterPageRows - 1) / kLaterPageRows;
+    return pageRows(pages, rowCount) + kSummaryRows > capacity(pages) ? pages + 1 : pages;
 }
 
 int pageStart(int page)
@@ -22,8 +32,7 @@ int pageStart(int page)
 
 int pageRows(int page, int rowCount)
 {
-    const int capacity = page <= 1 ? kFirstPageRows : kLaterPageRows;
-    return std::clamp(rowCount - pageStart(page), 0, capacity);
+    return std::clamp(rowCount - pageStart(page), 0, capacity(page));
 }
 
 } // namespace Pagination

@@ -14,6 +14,7 @@ ReportLayout ReportLayout::payroll()
                  {QStringLiteral("户名"), 65, 90, 2, false},
                  {QStringLiteral("金额"), 90, 118, 5, true, true},
                  {QStringLiteral("备注"), 118, 195, 6, false}};
+    l.amountListColumn = 5;
     return l;
 }
 
@@ -32,5 +33,6 @@ ReportLayout ReportLayout::batch()
                  {QStringLiteral("金额"), 95, 120, 3, true, true},
                  {QStringLiteral("收款账号"), 120, 150, 1, false, true},
                  {QStringLiteral("收款账户名称"), 150, 195, 2, false}};
+    l.amountListColumn = 3;
     return l;
 }

@@ -19,12 +19,16 @@ struct ReportColumn
 // Everything in which the payroll report and the batch report differ; the drawing routine is shared.
 struct ReportLayout
 {
+    // Report kinds of the payroll layout: 0 prints the withdrawal list, PayrollKind the payroll list.
+    static constexpr int PayrollKind = 1;
+
     QString titleKindZero; // title for report kind 0
     QString titleOther;    // title for any other report kind
     int bodyFontPoints;    // body font height is points * (vertical dpi - 1) / 72 device units
     double tableLeftMm;
     double tableRightMm;
     QVector<ReportColumn> columns;
+    int amountListColumn = -1; // list column summed in the summary on the last page
 
     QString title(int kind) const { return kind == 0 ? titleKindZero : titleOther; }
 

@@ -88,6 +88,7 @@ private slots:
     void noPrinter();
     void noDefaultPrinterOnThisMachine();
     void printJobCannotStart();
+    void showReportPreviewFromAList_data();
     void showReportPreviewFromAList();
     void showReportPreviewEmptyList();
 
@@ -153,9 +154,9 @@ void TestCPreParent::openingState_data()
     QTest::addColumn<QString>("state");
     QTest::addColumn<bool>("gotoOn");
     QTest::newRow("1") << 1 << 1 << "fpnl" << false;
-    QTest::newRow("29") << 29 << 1 << "fpnl" << false;
+    QTest::newRow("26") << 26 << 1 << "fpnl" << false;
     QTest::newRow("30") << 30 << 2 << "fpNL" << true;
-    QTest::newRow("89") << 89 << 3 << "fpNL" << true;
+    QTest::newRow("60") << 60 << 3 << "fpNL" << true;
     QTest::newRow("90") << 90 << 4 << "fpNL" << true;
 }
 
@@ -365,12 +366,27 @@ void TestCPreParent::printJobCannotStart()
     QCOMPARE(msgs.messages.at(1).icon, Msg::Icon::Critical);
 }
 
+void TestCPreParent::showReportPreviewFromAList_data()
+{
+    QTest::addColumn<bool>("isBatch");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("batch") << true << 0;
+    QTest::newRow("payroll list") << false << ReportLayout::PayrollKind;
+}
+
 void TestCPreParent::showReportPreviewFromAList()
 {
+    QFETCH(bool, isBatch);
+    QFETCH(int, kind);
     TestEnv env;
     QWidget owner;
-    RowListModel batch;
-    fillBatch(batch, 31);
+    RowListModel list;
+    if (isBatch) {
+        fillBatch(list, 31);
+    } else {
+        fillPayroll(list, 31);
+    }
+    const ReportLayout layout = isBatch ? ReportLayout::batch() : ReportLayout::payroll();
     int pages = 0;
     QString title;
     bool maximised = false;
@@ -381,14 +397,14 @@ void TestCPreParent::showReportPreviewFromAList()
         title = preview->windowTitle();
         maximised = preview->windowState() & Qt::WindowMaximized;
         QCOMPARE(preview->parentWidget(), &owner);
-        // The view draws the list as the batch report.
-        const RowListReportSource source(&batch);
-        QCOMPARE(preview->view()->renderPage(),
-                 renderSheet(ReportRenderer(ReportLayout::batch()), requestFor(source),
-                             preview->view()->logicalDpiY()));
+        // The view draws the list as the given report, with the title of the given kind.
+        const RowListReportSource source(&list);
+        QCOMPARE(
+            preview->view()->renderPage(),
+            renderSheet(ReportRenderer(layout), requestFor(source, 1, kind), preview->view()->logicalDpiY()));
         trigger(*preview, "close");
     });
-    showReportPreview(&owner, ReportLayout::batch(), &batch);
+    showReportPreview(&owner, layout, &list, kind);
     QCOMPARE(pages, 2);
     QCOMPARE(title, QStringLiteral("打印预览"));
     QVERIFY(maximised);

@@ -39,11 +39,15 @@ private slots:
     void millimetresCutPerPosition_data();
     void millimetresCutPerPosition();
     void previewDrawsSheetFrame();
-    void longAmountClippedOnTheLeft();
+    void textKeepsOffTheLines_data();
+    void textKeepsOffTheLines();
     void longNameClippedAtItsRightLine();
     void textsAreDrawnWhole();
     void accountsAndAmountsFitTheirCellsOnPaper();
+    void titles_data();
     void titles();
+    void summaryOnLastPageOnly_data();
+    void summaryOnLastPageOnly();
     void pageShowsItsRowsAndFooter();
     void batchColumns();
     void printsEveryPageAsOneJob();
@@ -63,13 +67,16 @@ void TestReportRenderer::singleRowPageGeometry()
     for (int x : {150, 250, 650, 900, 1180, 1950}) {
         QVERIFY2(lineDown(page, x, 250, 390), qPrintable(QString::number(x)));
     }
-    // The side lines stop under the last row; the footer band follows directly.
+    // The side lines stop under the last row; the summary's three bands follow, then the footer.
     QCOMPARE(inkCount(page, 150, 391, 151, 401), 0);
     QCOMPARE(inkCount(page, 1950, 391, 1951, 401), 0);
-    QVERIFY(inkCount(page, 150, 391, 1000, 460) > 50);  // 报表日期
-    QVERIFY(inkCount(page, 1000, 391, 1951, 460) > 50); // 第 1 页/共 1 页
-    QCOMPARE(inkCount(page, 1951, 391, 2090, 460), 0);  // right-aligned on the table's right line
-    QCOMPARE(inkCount(page, 5, 460, 2090, 2960), 0);
+    for (int top : {390, 460, 530}) {
+        QVERIFY2(inkCount(page, 150, top + 1, 1000, top + 70) > 50, qPrintable(QString::number(top)));
+    }
+    QVERIFY(inkCount(page, 150, 601, 1000, 670) > 50);  // 报表日期
+    QVERIFY(inkCount(page, 1000, 601, 1951, 670) > 50); // 第 1 页/共 1 页
+    QCOMPARE(inkCount(page, 1951, 391, 2090, 670), 0);  // right-aligned on the table's right line
+    QCOMPARE(inkCount(page, 5, 670, 2090, 2960), 0);
     // The title sits in its band between 10 and 20 mm.
     QVERIFY(inkCount(page, 5, 100, 2090, 200) > 100);
     QCOMPARE(inkCount(page, 5, 5, 2090, 100), 0);
@@ -88,8 +95,8 @@ void TestReportRenderer::laterPageStartsHigherWithoutTitle()
     QVERIFY(lineDown(page, 150, 180, 390));
     QVERIFY(lineDown(page, 1950, 180, 390));
     QCOMPARE(inkCount(page, 5, 5, 2090, 180), 0); // no title
-    QVERIFY(inkCount(page, 150, 391, 1951, 460) > 100);
-    QCOMPARE(inkCount(page, 5, 460, 2090, 2960), 0);
+    QVERIFY(inkCount(page, 150, 391, 1951, 670) > 100);
+    QCOMPARE(inkCount(page, 5, 670, 2090, 2960), 0);
 }
 
 void TestReportRenderer::fullPagesEndAt235mm()
@@ -109,11 +116,11 @@ void TestReportRenderer::fullPagesEndAt235mm()
         QVERIFY(inkCount(page, 150, 2351, 1951, 2420) > 100);
         QCOMPARE(inkCount(page, 5, 2420, 2090, 2960), 0);
     }
-    // The last page holds the one remaining row and its footer right under it.
+    // The last page holds the one remaining row, the summary and the footer right under it.
     const QImage last = renderSheet(renderer, requestFor(source, 4));
     QCOMPARE(inkRows(last, 1500, 5, 2960), (QVector<int>{180, 250, 320}));
-    QVERIFY(inkCount(last, 150, 321, 1951, 390) > 100);
-    QCOMPARE(inkCount(last, 5, 390, 2090, 2960), 0);
+    QVERIFY(inkCount(last, 150, 531, 1951, 600) > 100);
+    QCOMPARE(inkCount(last, 5, 600, 2090, 2960), 0);
 }
 
 void TestReportRenderer::millimetresCutPerPosition_data()
@@ -164,27 +171,58 @@ void TestReportRenderer::previewDrawsSheetFrame()
     QCOMPARE(page.pixel(3, 3), qRgb(255, 255, 255));
 }
 
-void TestReportRenderer::longAmountClippedOnTheLeft()
+void TestReportRenderer::textKeepsOffTheLines_data()
 {
-    TestEnv env;
-    RowListModel model;
-    model.appendRow({QStringLiteral("1"), QStringLiteral("6222"), QString(), QString(), QString(),
-                     QStringLiteral("123456789012345678901234567890123456789.00"), QString()});
-    RowListReportSource source(&model);
-    const QImage page = renderSheet(ReportRenderer(ReportLayout::payroll()), requestFor(source));
-    // 户名 runs from 65 to 90 mm and stays clean; the amount fills its own column up to the right line.
-    QCOMPARE(inkCount(page, 651, 321, 900, 390), 0);
-    QVERIFY(inkCount(page, 901, 321, 950, 390) > 20);
-    QVERIFY(inkCount(page, 1150, 321, 1180, 390) > 20);
-    QCOMPARE(inkCount(page, 1181, 321, 1195, 390), 0);
+    QTest::addColumn<bool>("isBatch");
+    QTest::addColumn<int>("column"); // list column
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("fromMm"); // the cell's lines
+    QTest::addColumn<double>("toMm");
+    const QString tooLong = QStringLiteral("123456789012345678901234567890123456789.00");
+    QTest::newRow("payroll amount") << false << 5 << QStringLiteral("1500.50") << 90.0 << 118.0;
+    QTest::newRow("payroll amount shrunk to its cell") << false << 5 << tooLong << 90.0 << 118.0;
+    QTest::newRow("payroll account shrunk to its cell")
+        << false << 1 << QStringLiteral("622202020001234567890123456789") << 25.0 << 65.0;
+    QTest::newRow("batch amount") << true << 3 << QStringLiteral("200.00") << 95.0 << 120.0;
+    QTest::newRow("batch amount shrunk to its cell") << true << 3 << tooLong << 95.0 << 120.0;
+}
 
-    RowListModel batch;
-    batch.appendRow({QStringLiteral("1"), QStringLiteral("6222"), QStringLiteral("王五"),
-                     QStringLiteral("98765432109876543210987654321.00")});
-    RowListReportSource batchSource(&batch);
-    const QImage batchPage = renderSheet(ReportRenderer(ReportLayout::batch()), requestFor(batchSource));
-    QCOMPARE(inkCount(batchPage, 501, 321, 950, 390), 0);
-    QVERIFY(inkCount(batchPage, 951, 321, 1000, 390) > 20);
+void TestReportRenderer::textKeepsOffTheLines()
+{
+    QFETCH(bool, isBatch);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(double, fromMm);
+    QFETCH(double, toMm);
+    TestEnv env;
+    QStringList row(isBatch ? 4 : 7);
+    row[0] = QStringLiteral("1");
+    row[column] = text;
+    RowListModel model;
+    model.appendRow(row);
+    RowListReportSource source(&model);
+    const ReportLayout layout = isBatch ? ReportLayout::batch() : ReportLayout::payroll();
+    const QImage page = renderSheet(ReportRenderer(layout), requestFor(source));
+    // The first row's band is 32 to 39 mm; 1 mm is 10 px. A 1.5 mm strip inside either line stays
+    // paper-white, and the text is right beside it.
+    auto touched = [&](int x0, int x1) {
+        int n = 0;
+        for (int y = 321; y < 390; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                n += page.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+            }
+        }
+        return n;
+    };
+    const int left = int(fromMm * 10);
+    const int right = int(toMm * 10);
+    QCOMPARE(touched(left + 1, left + 15), 0);
+    QCOMPARE(touched(right - 15, right), 0);
+    if (column == layout.amountListColumn) {
+        QVERIFY(touched(right - 40, right - 15) > 20);
+    } else {
+        QVERIFY(touched(left + 15, left + 40) > 20);
+    }
 }
 
 void TestReportRenderer::longNameClippedAtItsRightLine()
@@ -308,23 +346,98 @@ void TestReportRenderer::accountsAndAmountsFitTheirCellsOnPaper()
     }
 }
 
+void TestReportRenderer::titles_data()
+{
+    QTest::addColumn<bool>("isBatch");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("payroll list") << false << ReportLayout::PayrollKind << QStringLiteral("代发清单");
+    QTest::newRow("payroll layout, kind 0") << false << 0 << QStringLiteral("批量提现清单");
+    QTest::newRow("batch") << true << 0 << QStringLiteral("批量转账记录");
+    QTest::newRow("batch, payroll kind")
+        << true << ReportLayout::PayrollKind << QStringLiteral("批量转账记录");
+}
+
 void TestReportRenderer::titles()
 {
+    QFETCH(bool, isBatch);
+    QFETCH(int, kind);
+    QFETCH(QString, title);
     TestEnv env;
     RowListModel model;
     fillPayroll(model, 40);
     RowListReportSource source(&model);
-    const ReportRenderer payroll(ReportLayout::payroll());
-    QVERIFY(pageTexts(payroll, requestFor(source, 1, 1)).startsWith(QStringLiteral("代发清单")));
-    QVERIFY(pageTexts(payroll, requestFor(source, 1, 0)).startsWith(QStringLiteral("批量提现清单")));
-    const QString second = pageTexts(payroll, requestFor(source, 2, 1));
-    QVERIFY(!second.contains(QStringLiteral("代发清单")));
-    QVERIFY(second.startsWith(QStringLiteral("序号")));
+    const ReportRenderer renderer(isBatch ? ReportLayout::batch() : ReportLayout::payroll());
+    QCOMPARE(renderer.title(requestFor(source, 1, kind)), title);
+    QVERIFY(pageTexts(renderer, requestFor(source, 1, kind))
+                .startsWith(title + renderer.layout().columns.at(0).caption));
+    // Only the first page carries it.
+    QVERIFY(
+        pageTexts(renderer, requestFor(source, 2, kind)).startsWith(renderer.layout().columns.at(0).caption));
+}
 
-    const ReportRenderer batch(ReportLayout::batch());
-    QVERIFY(pageTexts(batch, requestFor(source, 1, 0)).startsWith(QStringLiteral("批量转账记录")));
-    QVERIFY(pageTexts(batch, requestFor(source, 1, 1)).startsWith(QStringLiteral("批量转账记录")));
-    QVERIFY(!pageTexts(batch, requestFor(source, 2, 0)).contains(QStringLiteral("批量转账记录")));
+void TestReportRenderer::summaryOnLastPageOnly_data()
+{
+    QTest::addColumn<bool>("isBatch");
+    QTest::addColumn<QStringList>("amounts");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("summary"); // empty: the page has none
+    QTest::addColumn<bool>("table");
+    QTest::addColumn<QString>("footer");
+    const QStringList two = {QStringLiteral("1500.50"), QStringLiteral("200")};
+    const QString twoSummary = QStringLiteral("总笔数：2总金额：1700.50大写金额：壹仟柒佰元伍角"
+                                              "经办：________复核：________");
+    QTest::newRow("payroll, two rows")
+        << false << two << 1 << twoSummary << true << QStringLiteral("第 1 页/共 1 页");
+    QTest::newRow("batch, two rows") << true << two << 1 << twoSummary << true
+                                     << QStringLiteral("第 1 页/共 1 页");
+    // 40 rows of 100.00: page 1 has 29, page 2 the other 11 and the summary.
+    const QStringList forty(40, QStringLiteral("100.00"));
+    const QString fortySummary = QStringLiteral("总笔数：40总金额：4000.00大写金额：肆仟元"
+                                                "经办：________复核：________");
+    QTest::newRow("payroll, 40 rows, page 1")
+        << false << forty << 1 << QString() << true << QStringLiteral("第 1 页/共 2 页");
+    QTest::newRow("payroll, 40 rows, page 2")
+        << false << forty << 2 << fortySummary << true << QStringLiteral("第 2 页/共 2 页");
+    QTest::newRow("batch, 40 rows, page 2")
+        << true << forty << 2 << fortySummary << true << QStringLiteral("第 2 页/共 2 页");
+    // Rows that fill their last page leave no room: the summary takes a page of its own.
+    const QStringList full(29, QStringLiteral("0.01"));
+    const QString fullSummary = QStringLiteral("总笔数：29总金额：0.29大写金额：贰角玖分"
+                                               "经办：________复核：________");
+    QTest::newRow("payroll, 29 rows, page 1")
+        << false << full << 1 << QString() << true << QStringLiteral("第 1 页/共 2 页");
+    QTest::newRow("payroll, 29 rows, summary page")
+        << false << full << 2 << fullSummary << false << QStringLiteral("第 2 页/共 2 页");
+    QTest::newRow("batch, 29 rows, summary page")
+        << true << full << 2 << fullSummary << false << QStringLiteral("第 2 页/共 2 页");
+}
+
+void TestReportRenderer::summaryOnLastPageOnly()
+{
+    QFETCH(bool, isBatch);
+    QFETCH(QStringList, amounts);
+    QFETCH(int, page);
+    QFETCH(QString, summary);
+    QFETCH(bool, table);
+    QFETCH(QString, footer);
+    TestEnv env(QDate(2021, 3, 7));
+    const ReportLayout layout = isBatch ? ReportLayout::batch() : ReportLayout::payroll();
+    RowListModel model;
+    if (isBatch) {
+        fillBatch(model, int(amounts.size()));
+    } else {
+        fillPayroll(model, int(amounts.size()));
+    }
+    for (int r = 0; r < amounts.size(); ++r) {
+        model.setText(r, layout.amountListColumn, amounts.at(r));
+    }
+    RowListReportSource source(&model);
+    const QString texts = pageTexts(ReportRenderer(layout), requestFor(source, page));
+    QCOMPARE(texts.contains(QStringLiteral("总笔数")), !summary.isEmpty());
+    QCOMPARE(texts.contains(layout.columns.at(0).caption), table);
+    // The summary closes the page's contents, just above the footer.
+    QVERIFY2(texts.endsWith(summary + QStringLiteral("报表日期:2021-03-07") + footer), qPrintable(texts));
 }
 
 void TestReportRenderer::pageShowsItsRowsAndFooter()
@@ -360,7 +473,7 @@ void TestReportRenderer::batchColumns()
     const QString all = recorder.all();
     QVERIFY(all.startsWith(QStringLiteral("批量转账记录客户号付款账号付款账户名称金额收款账号收款账户名称")));
     // The payer columns stay empty: after the captions come amount, payee account, payee name.
-    QVERIFY(all.contains(QStringLiteral("收款账户名称1.506222000000000001李四1报表日期:2020-12-31")));
+    QVERIFY(all.contains(QStringLiteral("收款账户名称1.506222000000000001李四1总笔数")));
 }
 
 void TestReportRenderer::printsEveryPageAsOneJob()
