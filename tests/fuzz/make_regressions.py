@@ -140,60 +140,42 @@ def record(rid, body=b""):
     return struct.pack("<HH", rid, len(body)) + body
 
 
+def bof(kind):
+    return record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
+
+
+def short_wide(text):
+    return struct.pack("<BB", len(text), 1) + text.encode("utf-16-le")
+
+
+def biff_globals(offset, extra=b""):
+    """The globals of a BIFF8 workbook whose one sheet starts at offset; extra goes before EOF."""
+    body = bof(0x0005)
+    body += record(0x0042, struct.pack("<H", 1200))
+    body += record(0x003D, struct.pack("<HHHHHHHHH", 0, 0, 16000, 9000, 0x38, 0, 0, 1, 600))
+    body += record(0x0031, struct.pack("<HHHHHBBBB", 200, 0, 400, 0, 0, 0, 0, 0, 0) + short_wide("Arial"))
+    for _ in range(16):
+        body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0xFFF5, 0x20, 0, 0, 0, 0, 0, 0x20C0))
+    body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0x0001, 0x20, 0, 0, 0, 0, 0, 0x20C0))
+    body += record(0x0085, struct.pack("<IBB", offset, 0, 0) + short_wide("Sheet1"))
+    return body + extra + record(0x000A)
+
+
+def biff_workbook(sheet_records, extra=b""):
+    """A Workbook stream: the globals, then one worksheet of the given cell records."""
+    sheet = bof(0x0010) + sheet_records + record(0x000A)
+    return biff_globals(len(biff_globals(0, extra)), extra) + sheet
+
+
 def huge_dimensions(path):
-    def bof(kind):
-        return record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
-
-    def short_wide(text):
-        return struct.pack("<BB", len(text), 1) + text.encode("utf-16-le")
-
-    sheet = bof(0x0010)
-    sheet += record(0x0200, struct.pack("<IIHHH", 0, 65536, 0, 256, 0))  # DIMENSIONS
+    sheet = record(0x0200, struct.pack("<IIHHH", 0, 65536, 0, 256, 0))  # DIMENSIONS
     sheet += record(0x00FD, struct.pack("<HHHI", 0, 0, 15, 0))          # A1: string 0
     sheet += record(0x0203, struct.pack("<HHHd", 65535, 255, 15, 1.0))  # IV65536: 1
-    sheet += record(0x000A)
-
-    def globals_stream(offset):
-        body = bof(0x0005)
-        body += record(0x0042, struct.pack("<H", 1200))
-        body += record(0x003D, struct.pack("<HHHHHHHHH", 0, 0, 16000, 9000, 0x38, 0, 0, 1, 600))
-        body += record(0x0031, struct.pack("<HHHHHBBBB", 200, 0, 400, 0, 0, 0, 0, 0, 0) + short_wide("Arial"))
-        for _ in range(16):
-            body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0xFFF5, 0x20, 0, 0, 0, 0, 0, 0x20C0))
-        body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0x0001, 0x20, 0, 0, 0, 0, 0, 0x20C0))
-        body += record(0x0085, struct.pack("<IBB", offset, 0, 0) + short_wide("Sheet1"))
-        body += record(0x00FC, struct.pack("<II", 1, 1) + struct.pack("<HB", 1, 0) + b"x")
-        return body + record(0x000A)
-
-    size = len(globals_stream(0))
-    workbook = globals_stream(size) + sheet
+    workbook = biff_workbook(sheet, record(0x00FC, struct.pack("<II", 1, 1) + struct.pack("<HB", 1, 0) + b"x"))
     data = bytearray(compound_file([("Workbook", workbook)]))
     struct.pack_into("<I", data, 0x4C + 4, struct.unpack_from("<I", data, 0x4C)[0])
     struct.pack_into("<I", data, 0x2C, 2)
     open(path, "wb").write(bytes(data))
-
-
-def biff_workbook(sheet_records):
-    """A Workbook stream: the globals, then one worksheet of the given cell records."""
-    def bof(kind):
-        return record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
-
-    def short_wide(text):
-        return struct.pack("<BB", len(text), 1) + text.encode("utf-16-le")
-
-    def globals_stream(offset):
-        body = bof(0x0005)
-        body += record(0x0042, struct.pack("<H", 1200))
-        body += record(0x003D, struct.pack("<HHHHHHHHH", 0, 0, 16000, 9000, 0x38, 0, 0, 1, 600))
-        body += record(0x0031, struct.pack("<HHHHHBBBB", 200, 0, 400, 0, 0, 0, 0, 0, 0) + short_wide("Arial"))
-        for _ in range(16):
-            body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0xFFF5, 0x20, 0, 0, 0, 0, 0, 0x20C0))
-        body += record(0x00E0, struct.pack("<HHHBBBBIIH", 0, 0, 0x0001, 0x20, 0, 0, 0, 0, 0, 0x20C0))
-        body += record(0x0085, struct.pack("<IBB", offset, 0, 0) + short_wide("Sheet1"))
-        return body + record(0x000A)
-
-    sheet = bof(0x0010) + sheet_records + record(0x000A)
-    return globals_stream(len(globals_stream(0))) + sheet
 
 
 def short_last_sector(path):
