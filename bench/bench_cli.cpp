@@ -45,7 +45,8 @@ int main(int argc, char** argv)
         QProcess cli;
         cli.start(QStringLiteral(DXBK_CLI),
                   {QStringLiteral("convert"), book, QStringLiteral("-o"), out, QStringLiteral("--split")});
-        if (!cli.waitForFinished(60000) || cli.exitCode() != 0) {
+        // 3: written, with reminders of the review (the made-up card numbers fail their check digit).
+        if (!cli.waitForFinished(60000) || (cli.exitCode() != 0 && cli.exitCode() != 3)) {
             std::fprintf(stderr, "dxbk-cli failed: %s\n", cli.readAllStandardError().constData());
             return 1;
         }
