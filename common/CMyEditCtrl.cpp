@@ -184,14 +184,11 @@ void CMyEditCtrl::inputMethodEvent(QInputMethodEvent* e)
 {
     const QString commit = e->commitString();
     if (!commit.isEmpty()) {
-        if (m_amount) {
-            for (QChar c : commit) {
-                if ((c < QLatin1Char('0') || c > QLatin1Char('9')) && c != QLatin1Char('.')) {
-                    e->accept();
-                    postRejection();
-                    return;
-                }
-            }
+        // Composed text into an amount goes in only as it could have been typed, like a paste.
+        if (m_amount && amountVerdict(commit) != KeyVerdict::Accept) {
+            e->accept();
+            postRejection();
+            return;
         }
         const QString part = fitting(commit);
         if (part.size() < commit.size()) {

@@ -4,6 +4,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
@@ -21,6 +22,7 @@ private slots:
     void editingKeys_data();
     void editingKeys();
     void backspaceAndCaretKeysPass();
+    void composedTextFollowsTheTypingRule();
     void typingLimitRestrictsKeystrokesOnly();
 
 private:
@@ -149,6 +151,18 @@ void TestAmountField::editingKeys()
     QCOMPARE(m_field->text(), expectedText);
     QCOMPARE(QGuiApplication::clipboard()->text(), expectedClipboard);
     VERIFY_DIALOGS_DONE(dialogs);
+}
+
+void TestAmountField::composedTextFollowsTheTypingRule()
+{
+    QSignalSpy rejected(m_field, &CMyEditCtrl::amountKeyRejected);
+    for (const QString& text : {QStringLiteral("1.2.3"), QStringLiteral("1.234"), QStringLiteral("12.5")}) {
+        QInputMethodEvent e;
+        e.setCommitString(text);
+        QCoreApplication::sendEvent(m_field, &e);
+    }
+    QCOMPARE(m_field->text(), QStringLiteral("12.5"));
+    QTRY_COMPARE(rejected.count(), 2);
 }
 
 void TestAmountField::backspaceAndCaretKeysPass()
