@@ -285,11 +285,12 @@ void CPILIANGDlg::importLines(TextImportFile& file,
         }
         ++read;
         if (!entry) {
-            formatError = QStringLiteral("第%1行：").arg(lineNumber) +
-                          (!line.text ? QStringLiteral("该行不是GBK或UTF-8文本")
-                           : line.text->trimmed().isEmpty()
-                               ? QStringLiteral("该行是空行")
-                               : QStringLiteral("该行不是“%1”的格式").arg(ImportLayout::batch().textColumns(u'|')));
+            formatError =
+                QStringLiteral("第%1行：").arg(lineNumber) +
+                (!line.text ? QStringLiteral("该行不是GBK或UTF-8文本")
+                 : line.text->trimmed().isEmpty()
+                     ? QStringLiteral("该行是空行")
+                     : QStringLiteral("该行不是“%1”的格式").arg(ImportLayout::batch().textColumns(u'|')));
             break;
         }
         // A group's roster line comes in only when the roster screen shows it: its own check

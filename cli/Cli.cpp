@@ -2,8 +2,8 @@
 
 #include "common/core/Amount.h"
 #include "common/core/CMyTool.h"
-#include "common/core/ImportLayout.h"
 #include "common/core/Clock.h"
+#include "common/core/ImportLayout.h"
 #include "common/core/OrderReview.h"
 #include "common/core/SafeWrite.h"
 #include "common/core/SpreadsheetReader.h"
@@ -64,7 +64,9 @@ const QString kUsage = QStringLiteral(
 // The usage, then every import layout as the core declares it.
 QString usage()
 {
-    QString text = kUsage + QStringLiteral("导入的格式（各列的次序；第一行的账号不是数字、金额也不是金额时，它是表头，不读）：\n");
+    QString text =
+        kUsage + QStringLiteral(
+                     "导入的格式（各列的次序；第一行的账号不是数字、金额也不是金额时，它是表头，不读）：\n");
     for (const QString& line : ImportLayout::listing()) {
         text += QStringLiteral("  ") + line + QLatin1Char('\n');
     }
@@ -676,9 +678,8 @@ int run(const QStringList& arguments, QTextStream& out, QTextStream& err)
                                                QStringLiteral("--skip-invalid"), QStringLiteral("--split"),
                                                QStringLiteral("--overwrite"), QStringLiteral("--strict")}))) {
         status = convert(*o, out, err);
-    } else if (command == QLatin1String("template") &&
-               (o = parse(rest, {QStringLiteral("--overwrite")})) && o->positional.size() == 2 &&
-               ImportLayout::workbook(o->positional.at(0))) {
+    } else if (command == QLatin1String("template") && (o = parse(rest, {QStringLiteral("--overwrite")})) &&
+               o->positional.size() == 2 && ImportLayout::workbook(o->positional.at(0))) {
         status = writeTemplate(*o, out, err);
     } else if (command == QLatin1String("banks") &&
                (o = parse(rest, {QStringLiteral("--json"), QStringLiteral("--bankno")}))) {

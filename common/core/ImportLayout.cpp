@@ -122,8 +122,10 @@ const ImportLayout* ImportLayout::workbook(const QString& name)
 QStringList ImportLayout::listing()
 {
     return {
-        QStringLiteral("payroll  跨行代发工资“导入Excel”，dxbk-cli convert：") + payrollWorkbook().workbookColumns(),
-        QStringLiteral("         跨行代发工资“导入文本”，dxbk-cli check、convert：") + payrollText().textColumns(u','),
+        QStringLiteral("payroll  跨行代发工资“导入Excel”，dxbk-cli convert：") +
+            payrollWorkbook().workbookColumns(),
+        QStringLiteral("         跨行代发工资“导入文本”，dxbk-cli check、convert：") +
+            payrollText().textColumns(u','),
         QStringLiteral("batch    行内批量转账“导入Excel”：") + batch().workbookColumns(),
         QStringLiteral("         行内批量转账“导入文本”：") + batch().textColumns(u'|'),
         QStringLiteral("roster   代发账户名册“导入Excel”：") + roster().workbookColumns(),

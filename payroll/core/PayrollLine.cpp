@@ -320,7 +320,8 @@ Reading read(const QString& path, bool limit)
         }
         ++read;
         if (item.type == PayrollSource::Item::FormatError) {
-            r.problems.append({item.location, read, QStringLiteral("导入文件格式错误，导入失败！ ") + item.detail});
+            r.problems.append(
+                {item.location, read, QStringLiteral("导入文件格式错误，导入失败！ ") + item.detail});
             r.stopped = true;
             break;
         }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/core/FieldCheck.h"
-#include "common/core/OrderReview.h"
 #include "common/core/ImportLayout.h"
+#include "common/core/OrderReview.h"
 #include "common/core/SpreadsheetReader.h"
 #include "common/core/TextImportFile.h"
 

@@ -75,7 +75,8 @@ void TestBatchSpreadsheet::numberCellsAndADate()
     f.dialogs.expect(QStringLiteral("excel格式错误，请将单元格设置成文本格式\r\n"
                                     "第3行C列：单元格是日期、逻辑值或错误值，不是文本"));
     importWorkbook(f, path);
-    QCOMPARE(f.list()->rows()->row(0), (QStringList{"1", "1234567890123", QStringLiteral("甲公司"), "5200.50"}));
+    QCOMPARE(f.list()->rows()->row(0),
+             (QStringList{"1", "1234567890123", QStringLiteral("甲公司"), "5200.50"}));
     QCOMPARE(f.list()->count(), 1);
     QCOMPARE(f.label("总笔数"), QStringLiteral("1"));
     QCOMPARE(f.label("总金额"), QStringLiteral("5200.50"));

@@ -228,9 +228,10 @@ void TestFieldChecks::workbookCells_data()
     QTest::newRow("amount 5200.5") << number(5200.5) << Kind::Amount << "5200.5" << QString();
     // The amount check then refuses what is not exact to two decimals.
     QTest::newRow("amount 1234.567") << number(1234.567) << Kind::Amount << "1234.567" << QString();
-    QTest::newRow("amount 0.1+0.2") << number(0.1 + 0.2) << Kind::Amount << "0.30000000000000004" << QString();
-    QTest::newRow("account of 15 digits") << number(622202020001234) << Kind::Digits << "622202020001234"
-                                          << QString();
+    QTest::newRow("amount 0.1+0.2") << number(0.1 + 0.2) << Kind::Amount << "0.30000000000000004"
+                                    << QString();
+    QTest::newRow("account of 15 digits")
+        << number(622202020001234) << Kind::Digits << "622202020001234" << QString();
     QTest::newRow("account of 16 digits")
         << number(6222020200012345.0) << Kind::Digits << QString()
         << QStringLiteral("数字6.22202E+15超过15位，表格已丢失它的末尾几位");
@@ -239,11 +240,12 @@ void TestFieldChecks::workbookCells_data()
         << QStringLiteral("数字6.22202E+18超过15位，表格已丢失它的末尾几位");
     QTest::newRow("account 12.5") << number(12.5) << Kind::Digits << QString()
                                   << QStringLiteral("数字12.5不是账号或行号");
-    QTest::newRow("name as a number") << number(7) << Kind::Text << QString()
-                                      << QStringLiteral("该列须为文本，单元格是数字7");
+    QTest::newRow("name as a number")
+        << number(7) << Kind::Text << QString() << QStringLiteral("该列须为文本，单元格是数字7");
     QTest::newRow("a date") << SpreadsheetCell::other("44196") << Kind::Amount << QString()
                             << QStringLiteral("单元格是日期、逻辑值或错误值，不是文本");
-    QTest::newRow("text as it is") << SpreadsheetCell::text(" 1,500 ") << Kind::Amount << " 1,500 " << QString();
+    QTest::newRow("text as it is") << SpreadsheetCell::text(" 1,500 ") << Kind::Amount << " 1,500 "
+                                   << QString();
 }
 
 void TestFieldChecks::workbookCells()

@@ -202,8 +202,9 @@ void TestPayrollImport::limitIsCheckedBeforeALineCounts()
     }
     f.dialogs.expect(QStringLiteral("已超过代发工具上限200条!导入终止"));
     // The line that met the limit and the two after it were not read.
-    f.dialogs.expect(summary(2, 2) + QStringLiteral("\r\n已达上限，文件中还有3条未读入\r\n可用 dxbk-cli convert "
-                                                    "--split 把文件分成每份200条以内，再逐份导入"));
+    f.dialogs.expect(summary(2, 2) +
+                     QStringLiteral("\r\n已达上限，文件中还有3条未读入\r\n可用 dxbk-cli convert "
+                                    "--split 把文件分成每份200条以内，再逐份导入"));
     import(f, "in.txt", gbk(text));
     QCOMPARE(f.list()->count(), 200);
     QCOMPARE(f.column(0).last(), QStringLiteral("200"));
@@ -226,7 +227,8 @@ void TestPayrollImport::elevenCommasAreAFormatError()
     PayrollFixture f;
     const QString text = kHeader + "\r\n" + dataLine(1, "6222020200012345", QStringLiteral("张三"), "1") +
                          "\r\n" + QStringLiteral("2,,104306114010,6222020200099999,李四,1,500.00,,工资,,,");
-    f.dialogs.expect(formatError(3, QStringLiteral("该行有11个逗号，多于格式的10个（户名或用途中有逗号？）")));
+    f.dialogs.expect(
+        formatError(3, QStringLiteral("该行有11个逗号，多于格式的10个（户名或用途中有逗号？）")));
     f.dialogs.expect(summary(2, 1));
     import(f, "in.txt", gbk(text));
     QCOMPARE(f.column(5), QStringList{"1.00"});
@@ -372,7 +374,7 @@ void TestPayrollImport::realisticGbkOrderStaysGbk()
 void TestPayrollImport::fieldsThatCannotBeToldApart_data()
 {
     QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("amount"); // empty: the line ends the import with the format error
+    QTest::addColumn<QString>("amount");  // empty: the line ends the import with the format error
     QTest::addColumn<QString>("purpose"); // with no amount: what the format error says of the line
     const QString head = QStringLiteral("1,,104306114010,6222020200012345,张三,");
     // The nine-field layout: the tenth field and the line end are ignored.
@@ -395,9 +397,8 @@ void TestPayrollImport::fieldsThatCannotBeToldApart_data()
     QTest::newRow("nine fields, 1,500.00, no rest")
         << head + QStringLiteral("1,500.00,,十二月工资,") << QString()
         << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
-    QTest::newRow("nine fields, 12,000")
-        << head + QStringLiteral("12,000,,十二月工资,") << QString()
-        << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
+    QTest::newRow("nine fields, 12,000") << head + QStringLiteral("12,000,,十二月工资,") << QString()
+                                         << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
     // A comma in the purpose.
     QTest::newRow("nine fields, purpose 工资,奖金")
         << head + QStringLiteral("100.00,,工资,奖金,,") << QString()
@@ -418,9 +419,8 @@ void TestPayrollImport::fieldsThatCannotBeToldApart_data()
         << head + QStringLiteral("100.00,,工资,奖金,,") << QString()
         << QStringLiteral("日期一栏不是日期（户名或用途中有逗号？）");
     // A decimal comma.
-    QTest::newRow("nine fields, 1500,50")
-        << head + QStringLiteral("1500,50,,工资,") << QString()
-        << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
+    QTest::newRow("nine fields, 1500,50") << head + QStringLiteral("1500,50,,工资,") << QString()
+                                          << QStringLiteral("金额中有逗号（千位分隔或小数逗号），请去掉逗号");
 }
 
 void TestPayrollImport::fieldsThatCannotBeToldApart()
@@ -518,8 +518,8 @@ void TestPayrollImport::bankNameComesFromTheCodeList()
     f.env.write("BankNo.txt", gbk(QStringLiteral("104306114010|中国银行海安支行|\r\n")));
     BankCodeTable::loadFrom(f.env.path("BankNo.txt"));
     const QString lines = dataLine(1, "6222020200012345", QStringLiteral("张三"), "1.00") + "\r\n" +
-                          dataLine(2, "6222020200099999", QStringLiteral("李四"), "2.00", QStringLiteral("工资"),
-                                   QStringLiteral("103306114012"));
+                          dataLine(2, "6222020200099999", QStringLiteral("李四"), "2.00",
+                                   QStringLiteral("工资"), QStringLiteral("103306114012"));
     f.dialogs.expect(summary(2, 2));
     import(f, "in.txt", gbk(kHeader + "\r\n" + lines));
     QCOMPARE(f.column(3), (QStringList{QStringLiteral("中国银行海安支行"), QString()}));

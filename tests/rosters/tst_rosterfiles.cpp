@@ -202,7 +202,8 @@ void TestRosterFiles::batchTextImportEncodingsAndLoneCr()
     }
     // A lone CR is a line end like CR LF: a line ending in it must close its three fields.
     BatchFixture f;
-    f.dialogs.expect(QStringLiteral("导入文件格式错误，导入失败！\r\n第2行：该行不是“|收款人账户|收款人名称|金额|”的格式"));
+    f.dialogs.expect(QStringLiteral(
+        "导入文件格式错误，导入失败！\r\n第2行：该行不是“|收款人账户|收款人名称|金额|”的格式"));
     f.dialogs.expect(summary(2, 1));
     f.importText(gbk(QStringLiteral("|1234567890|张三|100|\r|1234567891|李四|\r|1234567892|王五|7|\r")));
     QCOMPARE(f.list()->count(), 1);
