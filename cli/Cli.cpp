@@ -65,8 +65,8 @@ const QString kUsage = QStringLiteral(
 QString usage()
 {
     QString text =
-        kUsage + QStringLiteral(
-                     "导入的格式（各列的次序；第一行的账号不是数字、金额也不是金额时，它是表头，不读）：\n");
+        kUsage +
+        QStringLiteral("导入的格式（各列的次序；第一行的账号和金额都不含数字时，它是表头，不读）：\n");
     for (const QString& line : ImportLayout::listing()) {
         text += QStringLiteral("  ") + line + QLatin1Char('\n');
     }

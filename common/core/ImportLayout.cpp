@@ -5,6 +5,7 @@
 #include "common/core/SpreadsheetWriter.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -143,13 +144,16 @@ bool ImportLayout::writeTemplate(const QString& path, QString* error) const
 
 bool ImportLayout::isHeader(const QStringList& fields) const
 {
+    // A digit anywhere in the account or the amount makes the row a payee, however mistyped
+    // ("6222-0202-...", "￥8500"): it is checked and refused with its number, never skipped unseen.
+    const auto anyDigit = [](const QString& text) {
+        return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); });
+    };
     const QString account = CMyTool::TrimSpaces(fields.value(accountColumn));
-    if (!account.isEmpty() && CMyTool::IsAllDigits(account)) {
-        return false;
-    }
+    const QString amount = CMyTool::TrimSpaces(fields.value(amountColumn));
     QString canonical;
-    return Amount::check(CMyTool::TrimSpaces(fields.value(amountColumn)), &canonical) !=
-           Amount::Problem::None;
+    return !anyDigit(account) && !anyDigit(amount) &&
+           Amount::check(amount, &canonical) != Amount::Problem::None;
 }
 
 std::optional<QString> ImportLayout::cellText(const SpreadsheetCell& cell, Kind kind, QString* reason)
@@ -166,11 +170,31 @@ std::optional<QString> ImportLayout::cellText(const SpreadsheetCell& cell, Kind 
         *reason = QStringLiteral("该列须为文本，单元格是数字%1").arg(QString::number(v, 'G', 15));
         return std::nullopt;
     }
+    // What is paid must be what the sheet shows: no format that rounds, scales, hides or pads it.
+    const SpreadsheetCell::Shape shape = cell.shape();
+    const auto altered = [&](const QString& text) {
+        *reason = QStringLiteral(
+                      "单元格的数字格式显示的不是存储的数字%1（四舍五入、百分比、千位缩放、补零或隐藏），"
+                      "请设置成文本或常规格式")
+                      .arg(text);
+        return std::nullopt;
+    };
     if (kind == Kind::Amount) {
-        return QString::number(v, 'f', QLocale::FloatingPointShortest);
+        const QString text = QString::number(v, 'f', QLocale::FloatingPointShortest);
+        const qsizetype point = text.indexOf(QLatin1Char('.'));
+        const qsizetype decimals = point < 0 ? 0 : text.size() - point - 1;
+        if (shape.altered ||
+            (shape.decimals != SpreadsheetCell::Shape::AsStored && decimals > shape.decimals)) {
+            return altered(text);
+        }
+        return text;
     }
     if (v >= 0 && v < 1e15 && std::floor(v) == v) {
-        return QString::number(v, 'f', 0);
+        const QString text = QString::number(v, 'f', 0);
+        if (shape.altered || shape.zeros > text.size()) {
+            return altered(text);
+        }
+        return text;
     }
     // As a spreadsheet program shows it: 6.22202E+18.
     const QString shown = QString::number(v, 'G', 6);

@@ -51,8 +51,8 @@ struct ImportLayout
     // An empty workbook for the layout: the header row, every column formatted as text, which the
     // imports read back as a header and nothing else. error says why it could not be written.
     bool writeTemplate(const QString& path, QString* error = nullptr) const;
-    // A first row whose account is not digits and whose amount is not an amount is a header, skipped
-    // without a word; any other first row is data, checked like the rest.
+    // A first row whose account and amount hold no digit (and whose amount is no amount) is a
+    // header, skipped without a word; any other first row is data, checked like the rest.
     bool isHeader(const QStringList& fields) const;
 
     // The text a cell gives to its column; nullopt with the reason (shown after the cell's row and

@@ -472,6 +472,7 @@ struct Globals
     QVector<SheetEntry> sheets;
     QStringList strings;
     QVector<bool> dateFormats; // for each cell format (XF), whether it shows a date or time
+    QVector<SpreadsheetCell::Shape> numberShapes; // and how it shows a number
 };
 
 SpreadsheetError readGlobals(const QByteArray& stream, Globals* globals)
@@ -503,6 +504,7 @@ SpreadsheetError readGlobals(const QByteArray& stream, Globals* globals)
                    globals->dateFormats.size() < SpreadsheetSheet::MaxValues) {
             // FORMAT records come before the XFs that use them.
             globals->dateFormats.append(SpreadsheetCell::isDateFormat(u16(b + 2), codes.value(u16(b + 2))));
+            globals->numberShapes.append(SpreadsheetCell::shapeOf(u16(b + 2), codes.value(u16(b + 2))));
         } else if (records.id == RecWindow1 && globals->activeTab < 0 && size >= 12) {
             globals->activeTab = u16(b + 10);
         } else if (records.id == RecBoundSheet && size >= 8) {
@@ -565,8 +567,9 @@ SpreadsheetError readSheet(const QByteArray& stream, qsizetype offset, const Glo
     // A number in a date or time format is a date, not a number.
     auto numberCell = [&globals](double value, quint16 format) {
         const QString raw = QString::number(value, 'g', 15);
-        return globals.dateFormats.value(format) ? SpreadsheetCell::other(raw)
-                                                 : SpreadsheetCell::number(value, raw);
+        return globals.dateFormats.value(format)
+                   ? SpreadsheetCell::other(raw)
+                   : SpreadsheetCell::number(value, raw, globals.numberShapes.value(format));
     };
     RecordReader records(stream, offset);
     if (!records.next() || records.id != RecBof) {

@@ -347,8 +347,16 @@ SpreadsheetError parseWorkbook(const QByteArray& xmlData, WorkbookInfo* info)
     return SpreadsheetError::None;
 }
 
-// For each cell format (c@s) of the styles part, whether it shows its number as a date or time.
-SpreadsheetError parseStyles(QIODevice* device, QVector<bool>* dates)
+// A cell format (c@s) as far as the imports need it.
+struct CellFormat
+{
+    bool date = false;
+    SpreadsheetCell::Shape shape;
+};
+
+// For each cell format (c@s) of the styles part: whether it shows its number as a date or time,
+// and how it shows a number.
+SpreadsheetError parseStyles(QIODevice* device, QVector<CellFormat>* formats)
 {
     QXmlStreamReader xml(device);
     if (!toRoot(xml)) {
@@ -371,11 +379,12 @@ SpreadsheetError parseStyles(QIODevice* device, QVector<bool>* dates)
         } else if (xml.name() == QLatin1String("cellXfs")) {
             inCellFormats = true;
         } else if (inCellFormats && xml.name() == QLatin1String("xf")) {
-            if (dates->size() >= SpreadsheetSheet::MaxValues) {
+            if (formats->size() >= SpreadsheetSheet::MaxValues) {
                 return SpreadsheetError::TooLarge;
             }
             const int id = a.value(QLatin1String("numFmtId")).toInt();
-            dates->append(SpreadsheetCell::isDateFormat(id, codes.value(id)));
+            formats->append({SpreadsheetCell::isDateFormat(id, codes.value(id)),
+                             SpreadsheetCell::shapeOf(id, codes.value(id))});
         }
     }
     return xml.hasError() ? SpreadsheetError::Damaged : SpreadsheetError::None;
@@ -410,8 +419,8 @@ bool parseCellReference(QStringView ref, int* row, int* column)
 
 // Turns one <c> element into a cell value. Positions come from c@r when it is there, otherwise
 // from the element's order (the next column of the row), as the format allows.
-SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, const QVector<bool>& dates,
-                          int* row, int* column, SpreadsheetCell* cell)
+SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared,
+                          const QVector<CellFormat>& formats, int* row, int* column, SpreadsheetCell* cell)
 {
     const QXmlStreamAttributes a = xml.attributes();
     const QStringView ref = a.value(QLatin1String("r"));
@@ -423,7 +432,7 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, cons
         ++*column;
     }
     const QString type = a.value(QLatin1String("t")).toString();
-    const bool dated = dates.value(a.value(QLatin1String("s")).toInt());
+    const CellFormat format = formats.value(a.value(QLatin1String("s")).toInt());
 
     bool hasValue = false, hasFormula = false, hasInline = false;
     QString value, inlineText;
@@ -474,8 +483,8 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, cons
         // Numbers (t="n" or none), dates stored as numbers or as t="d", t="b", t="e".
         bool number = false;
         const double v = value.toDouble(&number);
-        if (number && !dated && (type.isEmpty() || type == QLatin1String("n"))) {
-            *cell = SpreadsheetCell::number(v, value);
+        if (number && !format.date && (type.isEmpty() || type == QLatin1String("n"))) {
+            *cell = SpreadsheetCell::number(v, value, format.shape);
         } else if ((hasValue && !value.isEmpty()) || hasFormula) {
             *cell = SpreadsheetCell::other(value);
         } else {
@@ -485,7 +494,7 @@ SpreadsheetError readCell(QXmlStreamReader& xml, const QStringList& shared, cons
     return SpreadsheetError::None;
 }
 
-SpreadsheetError parseSheet(QIODevice* device, const QStringList& shared, const QVector<bool>& dates,
+SpreadsheetError parseSheet(QIODevice* device, const QStringList& shared, const QVector<CellFormat>& formats,
                             SpreadsheetSheet* sheet)
 {
     QXmlStreamReader xml(device);
@@ -522,7 +531,7 @@ SpreadsheetError parseSheet(QIODevice* device, const QStringList& shared, const 
             if (row < 1) {
                 row = 1; // a cell outside any <row>: take it as the first row
             }
-            const SpreadsheetError error = readCell(xml, shared, dates, &row, &column, &cell);
+            const SpreadsheetError error = readCell(xml, shared, formats, &row, &column, &cell);
             if (error != SpreadsheetError::None) {
                 return error;
             }
@@ -605,11 +614,11 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
         }
     }
 
-    QVector<bool> dates;
+    QVector<CellFormat> formats;
     for (const Relationship& rel : std::as_const(rels)) {
         if (typeIs(rel.type, QLatin1String("styles"))) {
             error = package.stream(rel.target, MaxSharedStringsBytes,
-                                   [&dates](QIODevice* part) { return parseStyles(part, &dates); });
+                                   [&formats](QIODevice* part) { return parseStyles(part, &formats); });
             if (error != SpreadsheetError::None) {
                 return error;
             }
@@ -632,5 +641,5 @@ SpreadsheetError SpreadsheetXlsxLoader::load(QIODevice* device, SpreadsheetBook*
     }
     // A chart sheet has no <sheetData>: it reads as a sheet without values.
     return package.stream(rel->target, MaxSheetBytes,
-                          [&](QIODevice* part) { return parseSheet(part, shared, dates, &book->sheet); });
+                          [&](QIODevice* part) { return parseSheet(part, shared, formats, &book->sheet); });
 }

@@ -246,6 +246,42 @@ void TestFieldChecks::workbookCells_data()
                             << QStringLiteral("单元格是日期、逻辑值或错误值，不是文本");
     QTest::newRow("text as it is") << SpreadsheetCell::text(" 1,500 ") << Kind::Amount << " 1,500 "
                                    << QString();
+
+    // The number's format: what the sheet shows must be what is paid.
+    auto shown = [](double v, int id, const QString& code) {
+        return SpreadsheetCell::number(v, QString::number(v), SpreadsheetCell::shapeOf(id, code));
+    };
+    auto altered = [](const QString& text) {
+        return QStringLiteral(
+                   "单元格的数字格式显示的不是存储的数字%1（四舍五入、百分比、千位缩放、补零或隐藏），"
+                   "请设置成文本或常规格式")
+            .arg(text);
+    };
+    QTest::newRow("currency code") << shown(1500, 164, QStringLiteral("\"¥\"#,##0.00")) << Kind::Amount
+                                   << "1500" << QString();
+    QTest::newRow("locale currency, red negatives")
+        << shown(5200.5, 164, QStringLiteral("[$¥-804]#,##0.00;[Red]-[$¥-804]#,##0.00")) << Kind::Amount
+        << "5200.5" << QString();
+    QTest::newRow("accounting") << shown(5200.5, 164,
+                                         QStringLiteral("_-* #,##0.00_-;-* #,##0.00_-;_-* \"-\"??_-"))
+                                << Kind::Amount << "5200.5" << QString();
+    QTest::newRow("built-in 0.00") << shown(5200.5, 2, QString()) << Kind::Amount << "5200.5" << QString();
+    QTest::newRow("built-in 0, rounded")
+        << shown(5200.5, 1, QString()) << Kind::Amount << QString() << altered("5200.5");
+    QTest::newRow("0.0, rounded") << shown(1234.56, 164, QStringLiteral("0.0")) << Kind::Amount << QString()
+                                  << altered("1234.56");
+    QTest::newRow("percent") << shown(0.5, 9, QString()) << Kind::Amount << QString() << altered("0.5");
+    QTest::newRow("hidden") << shown(8500, 164, QStringLiteral(";;;")) << Kind::Amount << QString()
+                            << altered("8500");
+    QTest::newRow("in thousands") << shown(5200.5, 164, QStringLiteral("#,##0.00,\"千\"")) << Kind::Amount
+                                  << QString() << altered("5200.5");
+    QTest::newRow("account padded with zeros")
+        << shown(12345678901234, 164, QStringLiteral("000000000000000")) << Kind::Digits << QString()
+        << altered("12345678901234");
+    QTest::newRow("account as General")
+        << shown(12345678901234, 0, QString()) << Kind::Digits << "12345678901234" << QString();
+    QTest::newRow("account under a text format")
+        << shown(12345678901234, 164, QStringLiteral("@")) << Kind::Digits << "12345678901234" << QString();
 }
 
 void TestFieldChecks::workbookCells()
@@ -275,6 +311,14 @@ void TestFieldChecks::firstRowRule_data()
     // A first row with a wrong account but an amount is a payee, refused with its number.
     QTest::newRow("payroll text, letters in the account")
         << "text" << QStringLiteral("1,,104306114010,62220A,张三,1,,,,,").split(',') << false;
+    // A digit in the account or the amount: a mistyped payee, never a header.
+    QTest::newRow("payroll text, account with dashes")
+        << "text" << QStringLiteral("1,,104306114010,6222-0202-0001-0000-012,甲,￥8500,,p,,,").split(',')
+        << false;
+    QTest::newRow("batch, full-width digits")
+        << "batch"
+        << QStringList{QStringLiteral("６２２２０２０２"), QStringLiteral("甲"), QStringLiteral("８５００")}
+        << false;
     QTest::newRow("payroll workbook header")
         << "payroll" << ImportLayout::payrollWorkbook().captions() << true;
     QTest::newRow("payroll workbook payee, amount not one")

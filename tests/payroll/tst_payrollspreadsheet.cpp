@@ -27,6 +27,8 @@ private slots:
     void headerRowIsSkipped();
     void numberCells_data() { addWorkbookRows("payroll_numbers"); }
     void numberCells();
+    void formatThatRoundsStopsTheImport_data() { addWorkbookRows("payroll_formats"); }
+    void formatThatRoundsStopsTheImport();
     void limitOf200();
     void hostileWorkbookKeepsTheLines_data();
     void hostileWorkbookKeepsTheLines();
@@ -92,6 +94,20 @@ void TestPayrollSpreadsheet::numberCells()
     QCOMPARE(f.row(0), (QStringList{"1", "622202020001234", QStringLiteral("王珅"), QString(), "104306114010",
                                     "5200.50", QStringLiteral("工资")}));
     QCOMPARE(f.total(), QStringLiteral("5200.50"));
+    VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+// A currency format shows the amount as stored; a format that rounds 5200.5 to 5201 stops the import.
+void TestPayrollSpreadsheet::formatThatRoundsStopsTheImport()
+{
+    QFETCH(QString, path);
+    PayrollFixture f;
+    f.dialogs.expect(QStringLiteral(
+        "excel格式错误，请将单元格设置成文本格式\r\n第3行E列：单元格的数字格式显示的不是存储的数字"
+        "5200.5（四舍五入、百分比、千位缩放、补零或隐藏），请设置成文本或常规格式"));
+    importWorkbook(f, path);
+    QCOMPARE(f.column(5), QStringList{"1500.00"});
+    QCOMPARE(f.total(), QStringLiteral("1500.00"));
     VERIFY_DIALOGS_DONE(f.dialogs);
 }
 

@@ -37,6 +37,15 @@ def grid(first_row, lines, first_col=1):
     return cells
 
 
+def formats_book():
+    wb = book([("Sheet1", grid(1, [["收款人账号", "收款人名称", "开户行", "联行号", "金额", "付款用途"],
+                                   ["6222020200012345", "王珅", "", "104306114010", 1500, "工资"],
+                                   ["6222020200012346", "赵弢", "", "104306114010", 5200.5, "工资"]]))])
+    wb.active["E2"].number_format = '"¥"#,##0.00'
+    wb.active["E3"].number_format = "0"
+    return wb
+
+
 layouts = {
     # header, a row, an empty row, a row
     "batch_rows": book([("Sheet1", grid(1, [HEADER, ["1234567890", "甲公司", "100"], [None, None, None],
@@ -75,6 +84,8 @@ layouts = {
                                                  ["6222020200012346", "赵弢", "", "104306114010", 1234.567, ""],
                                                  [6222020200012345678, "钱七", "", "104306114010", "100", ""],
                                                  ["6222020200012347", "孙八", "", "104306114010", "1", ""]]))]),
+    # number formats: a currency amount as stored, then an amount whose format rounds it (5200.5 shown as 5201)
+    "payroll_formats": formats_book(),
     "roster_rows": book([("Sheet1", grid(1, [["6222020200012345", "100", "王珅", "一月"],
                                              [None, None, None, None],
                                              ["123", "5", "短账号", ""],
