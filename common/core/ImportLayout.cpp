@@ -162,7 +162,7 @@ std::optional<QString> ImportLayout::cellText(const SpreadsheetCell& cell, Kind 
         return cell.text();
     }
     if (!cell.isNumber()) {
-        *reason = QStringLiteral("单元格是日期、逻辑值或错误值，不是文本");
+        *reason = QStringLiteral("单元格是日期、逻辑值、错误值或没有结果的公式，不是文本");
         return std::nullopt;
     }
     const double v = cell.number();

@@ -73,7 +73,7 @@ void TestBatchSpreadsheet::numberCellsAndADate()
     BatchFixture f;
     f.dialogs.expect(QStringLiteral("您所导入的文件中第2条，金额格式错误"));
     f.dialogs.expect(QStringLiteral("excel格式错误，请将单元格设置成文本格式\r\n"
-                                    "第3行C列：单元格是日期、逻辑值或错误值，不是文本"));
+                                    "第3行C列：单元格是日期、逻辑值、错误值或没有结果的公式，不是文本"));
     importWorkbook(f, path);
     QCOMPARE(f.list()->rows()->row(0),
              (QStringList{"1", "1234567890123", QStringLiteral("甲公司"), "5200.50"}));

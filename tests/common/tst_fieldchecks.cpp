@@ -243,7 +243,7 @@ void TestFieldChecks::workbookCells_data()
     QTest::newRow("name as a number")
         << number(7) << Kind::Text << QString() << QStringLiteral("该列须为文本，单元格是数字7");
     QTest::newRow("a date") << SpreadsheetCell::other("44196") << Kind::Amount << QString()
-                            << QStringLiteral("单元格是日期、逻辑值或错误值，不是文本");
+                            << QStringLiteral("单元格是日期、逻辑值、错误值或没有结果的公式，不是文本");
     QTest::newRow("text as it is") << SpreadsheetCell::text(" 1,500 ") << Kind::Amount << " 1,500 "
                                    << QString();
 

@@ -367,7 +367,7 @@ void TestPayrollRoster::headerNumberAndDateCells()
     const QByteArray before = m_env->read(kFile);
     m_dialogs->expectFile(path);
     m_dialogs->expect(QStringLiteral("excel格式错误，请将单元格设置成文本格式\r\n"
-                                     "第3行B列：单元格是日期、逻辑值或错误值，不是文本"));
+                                     "第3行B列：单元格是日期、逻辑值、错误值或没有结果的公式，不是文本"));
     m_book->ImportSpreadsheet();
     QCOMPARE(roster()->count(), 5); // the first payee came in
     QCOMPARE(roster()->rows()->row(4).mid(1),
