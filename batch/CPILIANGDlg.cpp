@@ -20,7 +20,6 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <algorithm>
-#include <utility>
 
 namespace {
 enum FieldIndex
@@ -183,27 +182,19 @@ void CPILIANGDlg::ImportSpreadsheet()
     int read = 0;
     int added = 0;
     int unread = 0;
-    bool first = true;
-    for (int r = used.firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
+    SpreadsheetRows::Reader rows(reader, ImportLayout::batch(), used.firstRow, columns);
+    while (const auto next = rows.next()) {
         ResetEntry(true);
-        const SpreadsheetRows::Row row = SpreadsheetRows::read(reader, r, ImportLayout::batch(), columns);
+        const SpreadsheetRows::Row& row = next->second;
         if (!row.refusal.isEmpty()) {
             stopImportAtCell(added, row.refusal);
             return;
-        }
-        if (!row.anyText) {
-            continue; // empty rows are skipped uncounted
-        }
-        if (std::exchange(first, false) && ImportLayout::batch().isHeader(row.texts)) {
-            continue;
         }
         ++read;
         if (atLimit()) {
             // The row that met the limit counts as read; the rows after it are left.
             Msg::show(this, QStringLiteral("已超过批量工具上限一千条!导入终止"));
-            for (int left = r + 1; left <= used.lastRow(); ++left) {
-                unread += SpreadsheetRows::read(reader, left, ImportLayout::batch(), columns).anyText ? 1 : 0;
-            }
+            unread = rows.left();
             break;
         }
         for (int c = 0; c < 3; ++c) {

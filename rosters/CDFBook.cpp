@@ -24,7 +24,6 @@
 #include <QRadioButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
-#include <utility>
 
 namespace {
 const QString kGroup = QStringLiteral("代发工资");
@@ -657,25 +656,17 @@ void CDFBook::ImportSpreadsheet()
     if (!ImportFiles::chooseWorkbook(this, reader)) {
         return;
     }
-    const SpreadsheetRange used = reader.usedRange();
-    const ImportLayout& layout = ImportLayout::roster();
     int counted = 0;
     int imported = 0;
-    bool first = true;
-    for (int r = used.firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
-        const SpreadsheetRows::Row row = SpreadsheetRows::read(reader, r, layout);
+    SpreadsheetRows::Reader rows(reader, ImportLayout::roster(), reader.usedRange().firstRow);
+    while (const auto next = rows.next()) {
+        const SpreadsheetRows::Row& row = next->second;
         if (!row.refusal.isEmpty()) {
             // Rows taken so far stay in the lists; the next save writes them.
             ImportFiles::reportNotText(this, row.refusal);
             ResetRoster(true);
             m_count->setText(QString::number(m_roster->count()));
             return;
-        }
-        if (!row.anyText) {
-            continue;
-        }
-        if (std::exchange(first, false) && layout.isHeader(row.texts)) {
-            continue;
         }
         ++counted;
         // Columns A to D: account, amount, name, remark.

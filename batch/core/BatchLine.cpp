@@ -7,7 +7,6 @@
 #include "rosters/core/RosterFormat.h"
 
 #include <QFileInfo>
-#include <utility>
 
 namespace BatchLine {
 
@@ -117,17 +116,9 @@ std::optional<QString> readPrevious(const QString& path, OrderReview::Previous* 
                    ? QStringLiteral("文件读取失败：%1").arg(QFileInfo(path).fileName())
                    : QStringLiteral("文件格式错误，导入失败");
     }
-    const SpreadsheetRange used = reader.usedRange();
-    const ImportLayout& layout = ImportLayout::batch();
-    bool first = true;
-    for (int r = used.firstRow; r <= used.lastRow() && !used.isEmpty(); ++r) {
-        const SpreadsheetRows::Row row = SpreadsheetRows::read(reader, r, layout);
-        if (row.refusal.isEmpty() && !row.anyText) {
-            continue;
-        }
-        if (std::exchange(first, false) && row.refusal.isEmpty() && layout.isHeader(row.texts)) {
-            continue;
-        }
+    SpreadsheetRows::Reader rows(reader, ImportLayout::batch(), reader.usedRange().firstRow);
+    while (const auto next = rows.next()) {
+        const auto& [r, row] = *next;
         BatchLine::Entry e = row.refusal.isEmpty()
                                  ? BatchLine::Entry{row.texts.at(0), row.texts.at(1), row.texts.at(2)}
                                  : BatchLine::Entry();

@@ -1,6 +1,7 @@
 #include "common/core/SpreadsheetRows.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace SpreadsheetRows {
 
@@ -22,6 +23,44 @@ Row read(const SpreadsheetReader& reader, int row, const ImportLayout& layout, i
         out.texts << *text;
     }
     return out;
+}
+
+Reader::Reader(const SpreadsheetReader& reader, const ImportLayout& layout, int firstRow, int columns)
+    : m_reader(reader), m_layout(layout), m_columns(std::max(columns, int(layout.columns.size()))),
+      m_row(firstRow - 1)
+{
+    const SpreadsheetRange used = reader.usedRange();
+    m_lastRow = used.isEmpty() ? 0 : used.lastRow();
+}
+
+std::optional<std::pair<int, Row>> Reader::next()
+{
+    while (m_row < m_lastRow) {
+        const int row = ++m_row;
+        Row cells = read(m_reader, row, m_layout, m_columns);
+        if (cells.refusal.isEmpty() && !cells.anyText) {
+            continue;
+        }
+        if (std::exchange(m_first, false) && cells.refusal.isEmpty() && m_layout.isHeader(cells.texts)) {
+            continue;
+        }
+        return std::make_pair(row, std::move(cells));
+    }
+    return std::nullopt;
+}
+
+int Reader::left() const
+{
+    int count = 0;
+    for (int row = m_row + 1; row <= m_lastRow; ++row) {
+        for (int c = 1; c <= m_columns; ++c) {
+            if (!m_reader.cell(row, c).isEmpty()) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
 }
 
 } // namespace SpreadsheetRows

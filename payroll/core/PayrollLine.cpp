@@ -176,36 +176,21 @@ bool looksLikeData(const QString& line)
 
 PayrollSource::PayrollSource(TextImportFile& file) : m_file(&file) {}
 
-PayrollSource::PayrollSource(const SpreadsheetReader& workbook) : m_workbook(&workbook)
+PayrollSource::PayrollSource(const SpreadsheetReader& workbook)
 {
     const SpreadsheetRange used = workbook.usedRange();
-    m_location = used.firstRow - 1;
-    m_lastRow = used.isEmpty() ? 0 : used.lastRow();
+    int firstRow = used.firstRow;
     // The bank's template carries its marker in A1 and its lines from row 13 on.
     if (workbook.cell(1, 1).text().startsWith(QStringLiteral("JIAMBZ"))) {
-        m_tooShort = m_lastRow < 13;
-        m_location = 12;
+        m_tooShort = used.isEmpty() || used.lastRow() < 13;
+        firstRow = m_tooShort ? used.lastRow() + 1 : 13;
     }
-    if (m_tooShort) {
-        m_lastRow = 0;
-    }
+    m_rows.emplace(workbook, ImportLayout::payrollWorkbook(), firstRow);
 }
 
 int PayrollSource::remaining() const
 {
-    if (m_file) {
-        return m_file->linesLeft();
-    }
-    int count = 0;
-    for (int row = m_location + 1; row <= m_lastRow; ++row) {
-        for (int c = 1; c <= int(ImportLayout::payrollWorkbook().columns.size()); ++c) {
-            if (!m_workbook->cell(row, c).isEmpty()) {
-                ++count;
-                break;
-            }
-        }
-    }
-    return count;
+    return m_file ? m_file->linesLeft() : m_rows->left();
 }
 
 PayrollSource::Item PayrollSource::next()
@@ -241,23 +226,19 @@ PayrollSource::Item PayrollSource::next()
                     {f->account, f->name, QString(), f->routingCode, f->amount, f->purpose}};
         }
     }
-    while (m_location < m_lastRow) {
-        const int row = ++m_location;
-        const ImportLayout& layout = ImportLayout::payrollWorkbook();
-        const SpreadsheetRows::Row cells = SpreadsheetRows::read(*m_workbook, row, layout);
-        if (!cells.refusal.isEmpty()) {
-            m_lastRow = 0;
-            return {Item::NotText, row, {}, TextImportFile::Problem::None, cells.refusal};
-        }
-        if (cells.anyText) {
-            const QStringList& t = cells.texts;
-            if (std::exchange(m_first, false) && layout.isHeader(t)) {
-                continue;
-            }
-            return {Item::Line, row, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4), t.at(5)}};
-        }
+    const std::optional<std::pair<int, SpreadsheetRows::Row>> cells =
+        m_stopped ? std::nullopt : m_rows->next();
+    if (!cells) {
+        return {Item::End, m_location, {}};
     }
-    return {Item::End, m_location, {}};
+    const auto& [row, read] = *cells;
+    m_location = row;
+    if (!read.refusal.isEmpty()) {
+        m_stopped = true;
+        return {Item::NotText, row, {}, TextImportFile::Problem::None, read.refusal};
+    }
+    const QStringList& t = read.texts;
+    return {Item::Line, row, {t.at(0), t.at(1), t.at(2), t.at(3), t.at(4), t.at(5)}};
 }
 
 namespace PayrollFile {

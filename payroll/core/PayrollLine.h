@@ -4,6 +4,7 @@
 #include "common/core/ImportLayout.h"
 #include "common/core/OrderReview.h"
 #include "common/core/SpreadsheetReader.h"
+#include "common/core/SpreadsheetRows.h"
 #include "common/core/TextImportFile.h"
 
 #include <QByteArray>
@@ -131,11 +132,10 @@ public:
 
 private:
     TextImportFile* m_file = nullptr;
-    const SpreadsheetReader* m_workbook = nullptr;
+    std::optional<SpreadsheetRows::Reader> m_rows;
     int m_location = 0;
-    int m_lastRow = 0;
     bool m_tooShort = false;
-    bool m_first = true;
+    bool m_stopped = false; // at a cell that is not taken: nothing after it is read
 };
 
 // A payroll file read whole as the payroll screen's import reads it (a workbook known by its
