@@ -238,7 +238,7 @@ void CGROUPDlg::RenameGroup()
     // group goes back to its old name and the operator is told. group.txt may list a group twice;
     // a roster that another entry still names stays where it is.
     if (!groups().contains(old) && QFile::exists(rosterPath(old)) &&
-        !QFile::rename(rosterPath(old), rosterPath(*name))) {
+        !SafeWrite::moveFile(rosterPath(old), rosterPath(*name))) {
         m_list->rows()->setText(r, 1, old);
         saveGroups();
         Msg::show(this, RosterFormat::saveFailedMessage(rosterPath(*name)));

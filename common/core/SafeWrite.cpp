@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -318,6 +319,47 @@ bool replaceFile(const QString& from, const QString& to, QString* error)
         *error = why;
     }
     return ok;
+}
+
+bool moveFile(const QString& from, const QString& to, QString* error)
+{
+    QString why;
+    bool moved = false;
+#ifdef Q_OS_WIN
+    // Without MOVEFILE_REPLACE_EXISTING an existing target makes it fail.
+    if (MoveFileExW(nativePath(from).c_str(), nativePath(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        moved = true;
+    } else {
+        why = qt_error_string(int(GetLastError()));
+    }
+#else
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+        // A file system that cannot refuse to replace: look first.
+        if (exists(to)) {
+            errno = EEXIST;
+        } else {
+            result = ::rename(source.constData(), target.constData());
+        }
+    }
+    if (result == 0) {
+        moved = true;
+    } else {
+        why = qt_error_string(errno);
+    }
+#endif
+    if (!moved) {
+        if (error) {
+            *error = why;
+        }
+        return false;
+    }
+    // The name has changed whatever the sync says, and the caller must know it has: a folder
+    // that cannot be synced leaves the move as durable as the file system makes it.
+    syncFolderOf(to, &why);
+    return true;
 }
 
 bool writeFile(const QString& path, const QByteArray& data, QString* error)

@@ -30,6 +30,12 @@ bool canReplace(const QString& target);
 // NewFile::finish() does. On failure from stays where it is.
 bool replaceFile(const QString& from, const QString& to, QString* error = nullptr);
 
+// Gives the file from the new name to, in the same folder, in one step: never over a file that
+// is there already, and never by copying (a copy would turn a link into a plain file and lose the
+// file's permissions and owner). A link is moved itself. On failure from keeps its name; on
+// success the folder is synced as far as it can be.
+bool moveFile(const QString& from, const QString& to, QString* error = nullptr);
+
 // A file made new for writing. It is created exclusively, so an existing file or link of that
 // name is never written through, and unbuffered, so every write reaches the system and its
 // result is seen at once. Unless replaced into place, it is removed again when it goes away.

@@ -66,6 +66,7 @@ private slots:
     void deleteThatCannotBeSavedKeepsTheRoster();
     void newRosterThatCannotBeCreatedIsReported_data();
     void newRosterThatCannotBeCreatedIsReported();
+    void rosterThatCannotFollowItsGroupIsReported();
 };
 
 void TestGroups::defaultFileIsCreated()
@@ -486,6 +487,33 @@ void TestGroups::newRosterThatCannotBeCreatedIsReported()
     QCOMPARE(env.read("group.txt"), kDefault + gbk(QStringLiteral("奖金组|")));
     QCOMPARE(Faults::entries(env.dir()), QStringList{"group.txt"});
     QCOMPARE(names(dlg).last(), QStringLiteral("奖金组"));
+    VERIFY_DIALOGS_DONE(d);
+}
+
+void TestGroups::rosterThatCannotFollowItsGroupIsReported()
+{
+    // The roster's own rename fails after group.txt took the new name: the group goes back to its
+    // old name (never a name whose file is elsewhere) and the roster is never copied instead.
+    const Faults::Fault fault{Faults::Fault::RenameFails, Faults::Fault::FirstByte, 1};
+    RUN_IN_FAULT_CHILD(fault);
+    TestEnv env;
+    Faults::Injector injector(fault, env.dir());
+    QVERIFY2(injector.ready(), qPrintable(injector.error()));
+    injector.setFilter(QStringLiteral("奖金.txt"));
+    ScriptedDialogs d;
+    env.write("group.txt", kDefault);
+    env.write(QStringLiteral("其他代发.txt"), "roster");
+    CGROUPDlg dlg;
+    dlg.findChild<RowList*>()->selectRow(1);
+    QVERIFY2(injector.inject(0), qPrintable(injector.error()));
+    answerNameDialog(QStringLiteral("奖金"));
+    d.expect(QStringLiteral("文件保存失败：奖金.txt"));
+    dlg.RenameGroup();
+    QVERIFY2(injector.release(), qPrintable(injector.error()));
+    QCOMPARE(env.read("group.txt"), kDefault);
+    QCOMPARE(names(dlg).at(1), QStringLiteral("其他代发"));
+    QCOMPARE(env.read(QStringLiteral("其他代发.txt")), QByteArray("roster"));
+    QCOMPARE(Faults::entries(env.dir()), (QStringList{"group.txt", QStringLiteral("其他代发.txt")}));
     VERIFY_DIALOGS_DONE(d);
 }
 
