@@ -32,6 +32,8 @@ private slots:
     void unreadableRosterIsNeverTakenForEmpty_data();
     void unreadableRosterIsNeverTakenForEmpty();
     void rememberCarriesOverALineItCannotRead();
+    void folderThatTakesTheFilesPlaceFailsTheSave_data();
+    void folderThatTakesTheFilesPlaceFailsTheSave();
 };
 
 namespace {
@@ -351,4 +353,42 @@ void TestRosterFiles::rememberCarriesOverALineItCannotRead()
                                 "6222020200000002|欧阳娜娜||中国银行|||104306114010|\r\n")) +
                  gbkLine);
     VERIFY_DIALOGS_DONE(f.dialogs);
+}
+
+void TestRosterFiles::folderThatTakesTheFilesPlaceFailsTheSave_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("in-bank book") << QStringLiteral("hangneiacc.txt");
+    QTest::newRow("payroll roster") << QStringLiteral("代发工资.txt");
+}
+
+void TestRosterFiles::folderThatTakesTheFilesPlaceFailsTheSave()
+{
+    // The file turns into a folder while the screen is open: deleting a record is never taken for
+    // kept. The screen then shows what the path holds, which is nothing it can read.
+    QFETCH(QString, file);
+    TestEnv env;
+    ScriptedDialogs d;
+    env.write(file, gbk(QStringLiteral("|1234567890|甲公司|1|||\r\n|1234567891|乙公司|2|||\r\n")));
+    std::unique_ptr<QWidget> screen;
+    if (file == "hangneiacc.txt") {
+        screen = std::make_unique<CPLBook>();
+    } else {
+        auto roster = std::make_unique<CDFBook>();
+        QVERIFY(roster->LoadDefaultGroup());
+        screen = std::move(roster);
+    }
+    RowList* list = listOf(screen.get());
+    QCOMPARE(list->count(), 2);
+    QVERIFY(QFile::remove(env.path(file)) && QDir(env.dir()).mkdir(file));
+    list->selectRow(1);
+    d.expect(QStringLiteral("确认删除此条信息？"), Msg::Yes);
+    d.expect(QStringLiteral("文件保存失败：") + file);
+    d.expect(QStringLiteral("文件读取失败：") + file);
+    click(screen.get(), QStringLiteral("删除"));
+    VERIFY_DIALOGS_DONE(d);
+    QCOMPARE(list->count(), 0);
+    QVERIFY(!screen->findChild<QPushButton*>(QStringLiteral("新增"))->isEnabled());
+    QVERIFY(QFileInfo(env.path(file)).isDir());
+    QVERIFY(QDir(env.path(file)).isEmpty());
 }
