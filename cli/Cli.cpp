@@ -19,6 +19,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -410,11 +411,10 @@ QStringList seriesOf(const QString& name)
     return out;
 }
 
-// The same file, however it is spelled: a relative path, an absolute one, a link.
-bool sameFile(const QString& a, const QString& b)
+// One name, however it is spelled ("out.txt", "./out.txt", "dir//out.txt").
+QString spelledOut(const QString& path)
 {
-    const QString target = QFileInfo(b).canonicalFilePath();
-    return !target.isEmpty() && QFileInfo(a).canonicalFilePath() == target;
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 int convert(const Options& o, QTextStream& out, QTextStream& err)
@@ -481,14 +481,22 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         for (int k = 1; k <= orders.size(); ++k) {
             names << (orders.size() > 1 ? partName(name, k) : name);
         }
-        for (const QString& n : std::as_const(names)) {
-            if (sameFile(input, n)) {
+        // A folder that holds two runs' orders looks like one series and may be uploaded whole.
+        const QStringList earlier = o.split ? seriesOf(name) : QStringList();
+        // The input is never written over, nor removed with the earlier series.
+        for (const QString& n : names + earlier) {
+            if (SafeWrite::sameFile(input, n)) {
                 err << QStringLiteral("输出文件不能是输入文件：%1").arg(n) << '\n';
                 return Cli::Failure;
             }
         }
-        // A folder that holds two runs' orders looks like one series and may be uploaded whole.
-        const QStringList earlier = o.split ? seriesOf(name) : QStringList();
+        QStringList extra; // the earlier series' files that no new order replaces
+        for (const QString& e : earlier) {
+            if (std::none_of(names.begin(), names.end(),
+                             [&](const QString& n) { return spelledOut(n) == spelledOut(e); })) {
+                extra << e;
+            }
+        }
         if (!earlier.isEmpty() && !o.overwrite) {
             err << QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：") << '\n';
             for (const QString& e : earlier) {
@@ -504,13 +512,19 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         // their names, so a failure leaves every file that was there as it was.
         std::vector<std::unique_ptr<SafeWrite::NewFile>> parts;
         QString failed;
-        // A name that cannot take its order (a folder, a read-only file) is found before any
-        // order has taken its name.
-        for (const QString& n : std::as_const(names)) {
+        // A name that cannot take its order (a folder, a read-only file) or an earlier file that
+        // may not go is found before any order has taken its name.
+        for (const QString& n : names + extra) {
             if (failed.isEmpty() && !SafeWrite::canReplace(n)) {
                 failed = n;
             }
         }
+        // An earlier file that cannot go is told as such, any other failure as the order's.
+        const auto tell = [&] {
+            err << (extra.contains(failed) ? QStringLiteral("删除文件失败：")
+                                           : QStringLiteral("创建文件失败！ "))
+                << failed << '\n';
+        };
         for (int k = 0; k < orders.size() && failed.isEmpty(); ++k) {
             parts.push_back(std::make_unique<SafeWrite::NewFile>());
             SafeWrite::NewFile& part = *parts.back();
@@ -536,9 +550,25 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
                 break;
             }
         }
+        // The earlier series' files beyond the new ones go only now that the new are in place:
+        // each is first moved out of sight, so that should one not go, all can still come back.
+        QList<QPair<QString, QString>> setAside;
+        for (int k = 0; k < extra.size() && failed.isEmpty(); ++k) {
+            const QString aside = SafeWrite::temporaryNameBeside(extra.at(k));
+            if (!SafeWrite::moveFile(extra.at(k), aside)) {
+                failed = extra.at(k);
+                break;
+            }
+            setAside.append({extra.at(k), aside});
+        }
         if (!failed.isEmpty()) {
-            err << QStringLiteral("创建文件失败！") << ' ' << failed << '\n';
-            // All orders or none: the ones already placed give their names back.
+            tell();
+            // All or nothing: the earlier files come back and the orders placed give their names back.
+            for (const auto& [e, aside] : std::as_const(setAside)) {
+                if (!SafeWrite::moveFile(aside, e)) {
+                    err << QStringLiteral("恢复文件失败：%1").arg(e) << '\n';
+                }
+            }
             for (int k = 0; k < placed; ++k) {
                 const bool restored =
                     held.at(k) ? SafeWrite::writeFile(names.at(k), *held.at(k)) : QFile::remove(names.at(k));
@@ -548,11 +578,9 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
             }
             status = Cli::Failure;
         } else {
-            // The earlier series' parts beyond the new ones go only now that the new are in place.
-            for (const QString& e : earlier) {
-                if (!names.contains(e) && !QFile::remove(e)) {
-                    err << QStringLiteral("删除文件失败：%1").arg(e) << '\n';
-                    status = Cli::Failure;
+            for (const auto& [e, aside] : std::as_const(setAside)) {
+                if (!QFile::remove(aside)) {
+                    err << QStringLiteral("删除文件失败：%1").arg(aside) << '\n';
                 }
             }
             for (int k = 0; k < orders.size(); ++k) {
@@ -630,13 +658,14 @@ int writeTemplate(const Options& o, QTextStream& out, QTextStream& err)
 {
     const QString path = o.positional.at(1);
     const QFileInfo target(path);
-    if (target.exists() && (!o.overwrite || !target.isFile())) {
+    // A link counts as there even when it leads nowhere.
+    if ((target.exists() || target.isSymLink()) && !o.overwrite) {
         err << QStringLiteral("已有同名文件，未写出（加 --overwrite 替换）：%1").arg(path) << '\n';
         return Cli::Failure;
     }
     QString error;
     if (!ImportLayout::workbook(o.positional.at(0))->writeTemplate(path, &error)) {
-        err << QStringLiteral("创建文件失败！%1").arg(path) << '\n';
+        err << QStringLiteral("创建文件失败！ %1").arg(path) << '\n';
         return Cli::Failure;
     }
     out << path << '\n';

@@ -4,6 +4,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <optional>
+#include <tuple>
+
 #ifdef Q_OS_WIN
 #include <QThread>
 #include <io.h>
@@ -42,17 +45,25 @@ bool exists(const QString& path)
 QString resolved(const QString& target)
 {
     const QFileInfo info(target);
-    return info.isSymbolicLink() ? info.canonicalFilePath() : target;
+    if (!info.isSymbolicLink()) {
+        return target;
+    }
+    // Links that lead round in a loop come back as a link (Qt gives the name itself back when the
+    // system finds the loop): they lead nowhere too.
+    const QString real = info.canonicalFilePath();
+    return real.isEmpty() || QFileInfo(real).isSymbolicLink() ? QString() : real;
 }
 
 // The new file takes the old one's permissions, and on POSIX its owner and group where we may
-// set them, so that a save changes the bytes and nothing else.
-bool keepAttributes(const QString& target, const QString& file, QString* error)
+// set them, so that a save changes the bytes and nothing else. Given the open descriptor fd, it
+// is set through that, else through the file's name.
+bool keepAttributes(const QString& target, const QString& file, int fd, QString* error)
 {
 #ifdef Q_OS_WIN
     // The read-only attribute is all there is, and a read-only file is never replaced.
     Q_UNUSED(target);
     Q_UNUSED(file);
+    Q_UNUSED(fd);
     Q_UNUSED(error);
 #else
     struct stat old;
@@ -60,11 +71,14 @@ bool keepAttributes(const QString& target, const QString& file, QString* error)
         return true; // nothing there to take after
     }
     const QByteArray name = QFile::encodeName(file);
-    if (::chown(name.constData(), old.st_uid, old.st_gid) != 0 &&
-        ::chown(name.constData(), uid_t(-1), old.st_gid) != 0) {
+    const auto owner = [&](uid_t uid, gid_t gid) {
+        return fd >= 0 ? ::fchown(fd, uid, gid) : ::chown(name.constData(), uid, gid);
+    };
+    if (owner(old.st_uid, old.st_gid) != 0 && owner(uid_t(-1), old.st_gid) != 0) {
         // Only root may give a file away, and the group may be none of ours: it stays ours.
     }
-    if (::chmod(name.constData(), old.st_mode & 07777) != 0) {
+    const mode_t mode = old.st_mode & 07777;
+    if ((fd >= 0 ? ::fchmod(fd, mode) : ::chmod(name.constData(), mode)) != 0) {
         *error = qt_error_string(errno);
         return false;
     }
@@ -191,6 +205,11 @@ bool NewFile::fail(const QString& why)
 
 bool NewFile::create(bool removeExisting)
 {
+    return createFile(removeExisting, QString());
+}
+
+bool NewFile::createFile(bool removeExisting, const QString& takeAfter)
+{
     discard();
     m_error.clear();
     m_finished = false;
@@ -199,10 +218,26 @@ bool NewFile::create(bool removeExisting)
     }
     // NewOnly is O_EXCL / CREATE_NEW: fails on any existing name, a link included, and never
     // follows one.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
+#ifdef Q_OS_WIN
+    const bool opened = m_file.open(mode);
+#else
+    // A file that takes another's place is made for its owner alone and given the other's
+    // permissions before a byte is written: the salaries of a roster only its owner may read are
+    // never readable by others, not even for a moment.
+    const bool opened = takeAfter.isEmpty() || !QFileInfo::exists(takeAfter)
+                            ? m_file.open(mode)
+                            : m_file.open(mode, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#endif
+    if (!opened) {
         return fail(m_file.errorString());
     }
     m_created = true;
+    QString why;
+    if (!takeAfter.isEmpty() && !keepAttributes(takeAfter, path(), m_file.handle(), &why)) {
+        discard();
+        return fail(why);
+    }
     return true;
 }
 
@@ -216,7 +251,7 @@ bool NewFile::createFor(const QString& target)
     // A random name can only clash with a leftover of an earlier crash; try a few others.
     for (int attempt = 0; attempt < 8; ++attempt) {
         setPath(temporaryNameFor(real));
-        if (create() || !exists(path())) {
+        if (createFile(false, real) || !exists(path())) {
             break;
         }
     }
@@ -299,8 +334,19 @@ bool canReplace(const QString& target)
     }
     // Windows shows the read-only attribute as the owner's missing write permission; on both
     // systems alike such a file is kept, whoever runs the program.
+    // A file the program may not write to is no more replaced than a read-only one, even where
+    // the folder would let it take its name.
     const QFileInfo info(real);
-    return !info.exists() || (info.isFile() && info.permissions().testFlag(QFileDevice::WriteOwner));
+    if (!info.exists()) {
+        return true;
+    }
+#ifdef Q_OS_WIN
+    const bool mayWrite = info.isWritable();
+#else
+    // As the program acts: with its effective user, groups and capabilities.
+    const bool mayWrite = ::faccessat(AT_FDCWD, QFile::encodeName(real).constData(), W_OK, AT_EACCESS) == 0;
+#endif
+    return info.isFile() && info.permissions().testFlag(QFileDevice::WriteOwner) && mayWrite;
 }
 
 bool replaceFile(const QString& from, const QString& to, QString* error)
@@ -313,12 +359,54 @@ bool replaceFile(const QString& from, const QString& to, QString* error)
     } else if (!canReplace(target)) {
         why = QStringLiteral("the file is read-only or not a file");
     } else {
-        ok = keepAttributes(target, from, &why) && renameOver(from, target, &why) && syncFolderOf(target, &why);
+        ok = keepAttributes(target, from, -1, &why) && renameOver(from, target, &why) && syncFolderOf(target, &why);
     }
     if (!ok && error) {
         *error = why;
     }
     return ok;
+}
+
+QString temporaryNameBeside(const QString& path)
+{
+    return temporaryNameFor(path);
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    if (canonical.isEmpty() || QFileInfo(b).canonicalFilePath().isEmpty()) {
+        return false;
+    }
+    if (canonical == QFileInfo(b).canonicalFilePath()) {
+        return true;
+    }
+#ifdef Q_OS_WIN
+    // A hard link has a name of its own: what is the same is the volume and the file's index.
+    const auto identity = [](const QString& path) -> std::optional<std::tuple<DWORD, DWORD, DWORD>> {
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const HANDLE h = CreateFileW(nativePath(path).c_str(), 0, share, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            return std::nullopt;
+        }
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool ok = GetFileInformationByHandle(h, &info);
+        CloseHandle(h);
+        if (!ok) {
+            return std::nullopt;
+        }
+        return std::make_tuple(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
+    };
+    const auto first = identity(a);
+    return first && first == identity(b);
+#else
+    struct stat first;
+    struct stat second;
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+#endif
 }
 
 bool moveFile(const QString& from, const QString& to, QString* error)

@@ -21,7 +21,7 @@ namespace SafeWrite {
 bool writeFile(const QString& path, const QByteArray& data, QString* error = nullptr);
 
 // Whether a finished file may take target's place: target is absent, or a file that is not
-// read-only. Callers that put several files in place check them all first.
+// read-only and that this program may write to. Callers that put several files in place check them all first.
 bool canReplace(const QString& target);
 
 // Puts the finished file from in place of to in one step (to is never deleted first, so on
@@ -35,6 +35,14 @@ bool replaceFile(const QString& from, const QString& to, QString* error = nullpt
 // file's permissions and owner). A link is moved itself. On failure from keeps its name; on
 // success the folder is synced as far as it can be.
 bool moveFile(const QString& from, const QString& to, QString* error = nullptr);
+
+// A name in path's folder that nothing else uses, for a file on its way in or out: short, so that
+// it fits wherever path does, and hidden.
+QString temporaryNameBeside(const QString& path);
+
+// Whether a and b are one file, however spelled: relative or absolute, through a link, or as
+// another hard link of it. False when either is not there.
+bool sameFile(const QString& a, const QString& b);
 
 // A file made new for writing. It is created exclusively, so an existing file or link of that
 // name is never written through, and unbuffered, so every write reaches the system and its
@@ -70,6 +78,8 @@ public:
 
 private:
     bool fail(const QString& why);
+    // Creates the file; when takeAfter names a file, with that file's permissions from the start.
+    bool createFile(bool removeExisting, const QString& takeAfter);
 
     QFile m_file;
     QString m_error;

@@ -29,6 +29,7 @@ private slots:
     void convertNeverWritesOverItsInput();
     void splitRunLeavesOneSeriesOfItsOwn_data();
     void splitRunLeavesOneSeriesOfItsOwn();
+    void failedOverwriteGivesEveryNameBack_data();
     void failedOverwriteGivesEveryNameBack();
     void convertWritesNoEmptyOrder_data();
     void convertWritesNoEmptyOrder();
@@ -296,6 +297,7 @@ void TestCli::convertNeverWritesOverItsInput_data()
     QTest::newRow("the same spelling") << QStringLiteral("./in.xlsx") << QStringList();
     QTest::newRow("its absolute path") << QStringLiteral("%1/in.xlsx") << QStringList();
     QTest::newRow("a link to it") << QStringLiteral("link.xlsx") << QStringList();
+    QTest::newRow("another hard link of it") << QStringLiteral("hard.xlsx") << QStringList();
     QTest::newRow("with --split") << QStringLiteral("in.xlsx") << QStringList{"--split"};
 }
 
@@ -310,6 +312,9 @@ void TestCli::convertNeverWritesOverItsInput()
         QSKIP(noSymLinks());
     }
     QVERIFY(!links || makeSymLink(env.path("in.xlsx"), env.path("link.xlsx")));
+    if (output == QLatin1String("hard.xlsx") && !makeHardLink(env.path("in.xlsx"), env.path("hard.xlsx"))) {
+        QSKIP("no hard link can be made here");
+    }
     const QMap<QString, QByteArray> before = contents(env.dir());
     const QFile::Permissions mode = QFile::permissions(env.path("in.xlsx"));
     output.replace(QStringLiteral("%1"), QDir(env.dir()).absolutePath());
@@ -325,18 +330,28 @@ void TestCli::convertNeverWritesOverItsInput()
 void TestCli::splitRunLeavesOneSeriesOfItsOwn_data()
 {
     QTest::addColumn<bool>("overwrite");
-    QTest::addColumn<bool>("obstacle"); // a folder where the new run's second order goes
-    QTest::addColumn<int>("status");
-    QTest::newRow("an earlier series is refused") << false << false << 2;
-    QTest::newRow("--overwrite replaces it whole") << true << false << 0;
-    QTest::newRow("a failed run keeps it") << true << true << 2;
+    QTest::addColumn<QString>("output"); // relative to the program folder; empty: "<orders>/"
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("message"); // %1: the order at the number the obstacle ends in
+    QTest::newRow("an earlier series is refused") << false << QString() << QString() << QString();
+    QTest::newRow("--overwrite replaces it whole") << true << QString() << QString() << QString();
+    QTest::newRow("--overwrite, the name spelled otherwise")
+        << true << QStringLiteral("orders//跨行代发-%1.txt") << QString() << QString();
+    QTest::newRow("a folder in the new run's way")
+        << true << QString() << QStringLiteral("folder at 2") << QStringLiteral("创建文件失败！ %1\n");
+    QTest::newRow("a read-only earlier order")
+        << true << QString() << QStringLiteral("read-only 3") << QStringLiteral("删除文件失败：%1\n");
+    QTest::newRow("the input among the earlier orders")
+        << true << QString() << QStringLiteral("input at 3")
+        << QStringLiteral("输出文件不能是输入文件：%1\n");
 }
 
 void TestCli::splitRunLeavesOneSeriesOfItsOwn()
 {
     QFETCH(bool, overwrite);
-    QFETCH(bool, obstacle);
-    QFETCH(int, status);
+    QFETCH(QString, output);
+    QFETCH(QString, obstacle);
+    QFETCH(QString, message);
     TestEnv env;
     env.write("in.txt", payroll(300));
     QVERIFY(QDir(env.dir()).mkdir("orders"));
@@ -344,21 +359,27 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
     const auto part = [&](int k) { return QStringLiteral("orders/跨行代发-%1-%2.txt").arg(day).arg(k); };
     // The earlier run of the day made three orders; another day's order is no part of it.
     env.write(part(1), "earlier 1\r\n");
-    if (obstacle) {
+    if (obstacle == QLatin1String("folder at 2")) {
         QVERIFY(QDir(env.dir()).mkdir(part(2)));
     } else {
         env.write(part(2), "earlier 2\r\n");
     }
-    env.write(part(3), "earlier 3\r\n");
+    env.write(part(3), obstacle == QLatin1String("input at 3") ? payroll(300) : QByteArray("earlier 3\r\n"));
+    if (obstacle == QLatin1String("read-only 3")) {
+        QVERIFY(QFile::setPermissions(env.path(part(3)), QFileDevice::ReadOwner | QFileDevice::ReadUser));
+    }
     env.write("orders/跨行代发-20201230-1.txt", "another day\r\n");
     const QMap<QString, QByteArray> before = contents(env.path("orders"));
-    QStringList args{"convert", env.path("in.txt"), "-o", env.path("orders") + "/", "--split"};
+    const QFile::Permissions third = QFile::permissions(env.path(part(3)));
+    const QString input = env.path(obstacle == QLatin1String("input at 3") ? part(3) : QStringLiteral("in.txt"));
+    QStringList args{"convert", input, "-o", output.isEmpty() ? env.path("orders") + "/" : output.arg(day),
+                     "--split"};
     if (overwrite) {
         args << "--overwrite";
     }
-    const Run run = cli(args);
-    QCOMPARE(run.status, status);
-    if (status == 0) {
+    const Run run = cli(args, env.dir());
+    if (overwrite && obstacle.isEmpty()) {
+        QCOMPARE(run.status, 0);
         QMap<QString, QByteArray> after = before;
         after.remove(QFileInfo(part(3)).fileName());
         after[QFileInfo(part(1)).fileName()] = readFile(env.path(part(1)));
@@ -368,9 +389,11 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
         QVERIFY(env.read(part(2)).startsWith(gbk(kHeader)));
         return;
     }
+    QCOMPARE(run.status, 2);
     QCOMPARE(contents(env.path("orders")), before);
-    if (obstacle) {
-        QCOMPARE(run.err, QStringLiteral("创建文件失败！ %1\n").arg(env.path(part(2))));
+    QCOMPARE(QFile::permissions(env.path(part(3))), third);
+    if (overwrite) {
+        QCOMPARE(run.err, message.arg(env.path(part(obstacle.right(1).toInt()))));
     } else {
         QCOMPARE(run.err,
                  QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：\n%1\n%2\n%3\n")
@@ -378,10 +401,20 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
     }
 }
 
-// The second order's rename fails after the first has replaced the earlier run's first order.
+void TestCli::failedOverwriteGivesEveryNameBack_data()
+{
+    QTest::addColumn<int>("nth");
+    QTest::addColumn<QString>("message");
+    // After the first order has replaced the earlier run's first order:
+    QTest::newRow("the second order cannot take its name") << 2 << QStringLiteral("创建文件失败！ %1-2.txt\n");
+    QTest::newRow("the earlier third order cannot go") << 3 << QStringLiteral("删除文件失败：%1-3.txt\n");
+}
+
 void TestCli::failedOverwriteGivesEveryNameBack()
 {
-    const Faults::Fault fault{Faults::Fault::RenameFails, Faults::Fault::FirstByte, 2};
+    QFETCH(int, nth);
+    QFETCH(QString, message);
+    const Faults::Fault fault{Faults::Fault::RenameFails, Faults::Fault::FirstByte, nth};
     RUN_IN_FAULT_CHILD(fault);
     TestEnv env;
     Faults::Injector injector(fault, env.dir());
@@ -404,8 +437,7 @@ void TestCli::failedOverwriteGivesEveryNameBack()
     QVERIFY2(injector.release(), qPrintable(injector.error()));
     errStream.flush();
     QCOMPARE(status, 2);
-    QCOMPARE(err, QStringLiteral("创建文件失败！ %1\n")
-                      .arg(env.path(QStringLiteral("orders/跨行代发-%1-2.txt").arg(day))));
+    QCOMPARE(err, message.arg(env.path(QStringLiteral("orders/跨行代发-%1").arg(day))));
     QCOMPARE(contents(env.path("orders")), before);
 }
 

@@ -10,6 +10,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <optional>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
@@ -362,20 +364,25 @@ void TestCMyTool::safeWriteKeepsTheFilesPermissions_data()
 {
     QTest::addColumn<int>("permissions");
     QTest::addColumn<bool>("otherOwner");
+    QTest::addColumn<bool>("asAnyone"); // root's checks hold as for anyone else
     QTest::addColumn<bool>("written");
     using P = QFileDevice;
     const int ownerOnly = P::ReadOwner | P::WriteOwner | P::ReadUser | P::WriteUser;
-    QTest::newRow("0600") << ownerOnly << false << true;
+    const int everyoneReads = int(P::ReadGroup | P::ReadOther);
+    QTest::newRow("0600") << ownerOnly << false << false << true;
     QTest::newRow("0664, another owner and group")
-        << int(ownerOnly | P::ReadGroup | P::WriteGroup | P::ReadOther) << true << true;
-    QTest::newRow("0444, read-only") << int(P::ReadOwner | P::ReadUser | P::ReadGroup | P::ReadOther) << false
+        << int(ownerOnly | P::ReadGroup | P::WriteGroup | P::ReadOther) << true << false << true;
+    QTest::newRow("0444, read-only") << int(P::ReadOwner | P::ReadUser | everyoneReads) << false << false
                                      << false;
+    // The folder would let the file be replaced, but the file is not ours to write.
+    QTest::newRow("0644 of another owner") << (ownerOnly | everyoneReads) << true << true << false;
 }
 
 void TestCMyTool::safeWriteKeepsTheFilesPermissions()
 {
     QFETCH(int, permissions);
     QFETCH(bool, otherOwner);
+    QFETCH(bool, asAnyone);
     QFETCH(bool, written);
     TestEnv env;
     env.write("roster.txt", "old contents\r\n");
@@ -392,7 +399,13 @@ void TestCMyTool::safeWriteKeepsTheFilesPermissions()
     const QFileInfo before(env.path("roster.txt"));
     const QFile::Permissions mode = before.permissions();
     QString error;
-    QCOMPARE(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), written);
+    {
+        std::optional<WithoutFileOverride> anyone;
+        if (asAnyone) {
+            anyone.emplace();
+        }
+        QCOMPARE(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), written);
+    }
     QCOMPARE(env.read("roster.txt"), written ? newContents() : QByteArray("old contents\r\n"));
     const QFileInfo after(env.path("roster.txt"));
     QCOMPARE(after.permissions(), mode);
@@ -409,6 +422,7 @@ void TestCMyTool::safeWriteWritesThroughALinkToTheFileItNames_data()
                                                         << QStringLiteral("shared/roster.txt");
     QTest::newRow("a link to a link") << QStringLiteral("shared/link.txt") << QStringLiteral("shared/roster.txt");
     QTest::newRow("a link that leads nowhere") << QStringLiteral("shared/gone.txt") << QString();
+    QTest::newRow("a link to itself") << QStringLiteral("roster.txt") << QString();
 }
 
 void TestCMyTool::safeWriteWritesThroughALinkToTheFileItNames()

@@ -133,6 +133,33 @@ bool makeSymLink(const QString& target, const QString& link)
 #endif
 }
 
+WithoutFileOverride::WithoutFileOverride()
+{
+#ifdef Q_OS_LINUX
+    m_dropped = geteuid() == 0 && setReadOverride(false);
+#endif
+}
+
+WithoutFileOverride::~WithoutFileOverride()
+{
+#ifdef Q_OS_LINUX
+    if (m_dropped) {
+        setReadOverride(true);
+    }
+#endif
+}
+
+bool makeHardLink(const QString& target, const QString& link)
+{
+#ifdef Q_OS_WIN
+    const std::wstring from = QDir::toNativeSeparators(link).toStdWString();
+    const std::wstring to = QDir::toNativeSeparators(target).toStdWString();
+    return CreateHardLinkW(from.c_str(), to.c_str(), nullptr);
+#else
+    return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+#endif
+}
+
 bool canMakeSymLinks()
 {
 #ifdef Q_OS_WIN

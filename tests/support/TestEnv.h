@@ -43,6 +43,23 @@ private:
     void* m_handle = nullptr; // Windows: the handle that holds the file
 };
 
+// While it lives, root's permission checks on files hold as for anyone else: the thread gives up
+// the capabilities that let root read and write any file. Elsewhere it does nothing.
+class WithoutFileOverride
+{
+public:
+    WithoutFileOverride();
+    ~WithoutFileOverride();
+    WithoutFileOverride(const WithoutFileOverride&) = delete;
+    WithoutFileOverride& operator=(const WithoutFileOverride&) = delete;
+
+private:
+    bool m_dropped = false;
+};
+
+// A second name for the file target (a hard link); false where none can be made.
+bool makeHardLink(const QString& target, const QString& link);
+
 // Symbolic links, which the file system follows. On Windows QFile::link makes a shortcut (.lnk)
 // instead, a file of its own, and a symbolic link needs Developer Mode or administrator rights:
 // a test skips its link cases, saying noSymLinks(), where canMakeSymLinks() is false.
