@@ -421,21 +421,26 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<qint64>("announced");
+        QTest::addColumn<int>("status");
         const QByteArray page = "<html><body>" + QByteArray(16 * 1024 * 1024, 'x') + "</body></html>\r\n";
-        QTest::newRow("not a list from its first line") << page << TlsTestServer::kNoLength;
+        QTest::newRow("not a list from its first line") << page << TlsTestServer::kNoLength << 200;
         QTest::newRow("a line too long for a list")
-            << bankList(2) + QByteArray(16 * 1024 * 1024, '1') << TlsTestServer::kChunked;
+            << bankList(2) + QByteArray(16 * 1024 * 1024, '1') << TlsTestServer::kChunked << 200;
         QTest::newRow("announced beyond the size of any list")
-            << bankList(120000) << qint64(BankCodeListCheck::kSizeLimit + 1);
+            << bankList(120000) << qint64(BankCodeListCheck::kSizeLimit + 1) << 200;
+        // Whatever its body holds, an answer other than 200 never replaces the list.
+        QTest::newRow("a list under an error status")
+            << bankList(120000) << TlsTestServer::kBodyLength << 500;
     }
 
     void bodyThatCannotBeAListIsNotReadToItsEnd()
     {
         QFETCH(QByteArray, body);
         QFETCH(qint64, announced);
+        QFETCH(int, status);
         TestEnv env;
         env.write(QStringLiteral("BankNo.txt"), kOldList);
-        m_server->respond(200, body, 64 * 1024, 2);
+        m_server->respond(status, body, 64 * 1024, 2);
         m_server->announceLength(announced);
         WorkerRun run(sourceFor(*m_server));
         QVERIFY(run.ended());
