@@ -480,6 +480,29 @@ private slots:
         QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
     }
 
+    void headPastItsBoundIsNotHttp_data()
+    {
+        QTest::addColumn<QByteArray>("headers");
+        // About 1 MB each, four times the most a head may take.
+        QTest::newRow("one field folded on and on")
+            << "X-Pad: a\r\n" + QByteArray(' ' + QByteArray(1000, 'a') + "\r\n").repeated(1000);
+        QTest::newRow("many fields") << QByteArray("X-Pad: " + QByteArray(1000, 'a') + "\r\n").repeated(1000);
+    }
+
+    void headPastItsBoundIsNotHttp()
+    {
+        QFETCH(QByteArray, headers);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, bankList(20));
+        m_server->addHeaders(headers);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{kNoDataLength});
+        QCOMPARE(run.successes, 0);
+        verifyDayUsedListKept(env);
+    }
+
     void listInChunksIsTakenWhole()
     {
         TestEnv env;
