@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -568,6 +570,53 @@ private slots:
             QCOMPARE(run.failures, QStringList{kInvalid});
             QCOMPARE(env.read(QStringLiteral("BankNo.txt")), kOldList);
         }
+    }
+
+    void listThatIsALinkGetsTheNewBytes_data()
+    {
+        QTest::addColumn<bool>("otherFileSystem");
+        QTest::newRow("to a file in another folder") << false;
+        QTest::newRow("to a file on another file system") << true;
+    }
+
+    void listThatIsALinkGetsTheNewBytes()
+    {
+        QFETCH(bool, otherFileSystem);
+        if (!canMakeSymLinks()) {
+            QSKIP(noSymLinks());
+        }
+        TestEnv env;
+        std::unique_ptr<QTemporaryDir> elsewhere;
+        if (otherFileSystem) {
+            // Memory-backed on Linux: surely not where the program folder is.
+            const QString shm = QStringLiteral("/dev/shm");
+            if (!QFileInfo(shm).isDir() || QStorageInfo(shm).device() == QStorageInfo(env.dir()).device()) {
+                QSKIP("no second file system here");
+            }
+            elsewhere = std::make_unique<QTemporaryDir>(shm + QStringLiteral("/dxbk-XXXXXX"));
+        } else {
+            elsewhere = std::make_unique<QTemporaryDir>();
+        }
+        QVERIFY(elsewhere->isValid());
+        const QString real = elsewhere->filePath(QStringLiteral("BankNo.txt"));
+        {
+            QFile file(real);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kOldList) == kOldList.size());
+        }
+        const QFileDevice::Permissions mode =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(real, mode));
+        QVERIFY(makeSymLink(real, env.path(QStringLiteral("BankNo.txt"))));
+        const QByteArray list = bankList(20);
+        m_server->respond(200, list);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QVERIFY(QFileInfo(env.path(QStringLiteral("BankNo.txt"))).isSymLink());
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+        QCOMPARE(QFileInfo(real).permissions() & ~QFileDevice::Permissions(0x0f00), mode);
+        QVERIFY(!env.exists(QStringLiteral("BankNo.txt_")));
     }
 
     void requestSentButNeverAnsweredIsSentOnce_data()
