@@ -88,7 +88,11 @@ void CUpdateWorker::onHeaders()
         return;
     }
     m_idle->start();
-    if (openTemporaryFile() && m_connection->contentLength() > BankCodeListCheck::kSizeLimit) {
+    if (!openTemporaryFile()) {
+        return;
+    }
+    // Only a 200 answer may replace the list: the body of any other is not worth reading.
+    if (m_connection->status() != 200 || m_connection->contentLength() > BankCodeListCheck::kSizeLimit) {
         fail(kInvalidList);
     }
 }

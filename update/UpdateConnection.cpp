@@ -248,6 +248,14 @@ bool UpdateConnection::parseHeader(const QByteArray& line)
     return true;
 }
 
+// Counts a line of the head, interim answers included: all of it together stays within the
+// limit, however it is split into lines or folded.
+bool UpdateConnection::withinHead(const QByteArray& line)
+{
+    m_headSize += line.size() + 1;
+    return m_headSize <= kHeadLimit;
+}
+
 // A field is parsed once the next line shows it is not folded on; a folded line (leading
 // space or tab, obsolete but still sent) continues the field before it, the fold read as a space.
 bool UpdateConnection::takeHeaderLine(const QByteArray& line)
@@ -325,7 +333,7 @@ void UpdateConnection::parse()
         switch (m_state) {
         case State::StatusLine:
             if (takeLine(&line)) {
-                if (!parseStatusLine(line)) {
+                if (!withinHead(line) || !parseStatusLine(line)) {
                     failWith(QAbstractSocket::UnknownSocketError, kNotHttp);
                     return;
                 }
@@ -334,12 +342,8 @@ void UpdateConnection::parse()
             }
             break;
         case State::Headers:
-            if (m_raw.size() > kHeadLimit) {
-                failWith(QAbstractSocket::UnknownSocketError, kNotHttp);
-                return;
-            }
             if (takeLine(&line)) {
-                if (!takeHeaderLine(line)) {
+                if (!withinHead(line) || !takeHeaderLine(line)) {
                     failWith(QAbstractSocket::UnknownSocketError, kNotHttp);
                     return;
                 }

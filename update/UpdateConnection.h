@@ -87,6 +87,7 @@ private:
     bool parseStatusLine(const QByteArray& line);
     bool parseHeader(const QByteArray& line);
     bool takeHeaderLine(const QByteArray& line);
+    bool withinHead(const QByteArray& line);
     void startBody();
     void deliver(qsizetype bytes);
     bool deliverCounted();
@@ -102,6 +103,7 @@ private:
     QByteArray m_raw;  // received, not yet parsed
     QByteArray m_body; // body bytes not yet read
     QByteArray m_field; // the header field in progress, which a folded line may continue
+    qint64 m_headSize = 0; // bytes of the head taken so far
     int m_status = 0;
     qint64 m_contentLength = -1;
     bool m_chunked = false;

@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -421,21 +423,26 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<qint64>("announced");
+        QTest::addColumn<int>("status");
         const QByteArray page = "<html><body>" + QByteArray(16 * 1024 * 1024, 'x') + "</body></html>\r\n";
-        QTest::newRow("not a list from its first line") << page << TlsTestServer::kNoLength;
+        QTest::newRow("not a list from its first line") << page << TlsTestServer::kNoLength << 200;
         QTest::newRow("a line too long for a list")
-            << bankList(2) + QByteArray(16 * 1024 * 1024, '1') << TlsTestServer::kChunked;
+            << bankList(2) + QByteArray(16 * 1024 * 1024, '1') << TlsTestServer::kChunked << 200;
         QTest::newRow("announced beyond the size of any list")
-            << bankList(120000) << qint64(BankCodeListCheck::kSizeLimit + 1);
+            << bankList(120000) << qint64(BankCodeListCheck::kSizeLimit + 1) << 200;
+        // Whatever its body holds, an answer other than 200 never replaces the list.
+        QTest::newRow("a list under an error status")
+            << bankList(120000) << TlsTestServer::kBodyLength << 500;
     }
 
     void bodyThatCannotBeAListIsNotReadToItsEnd()
     {
         QFETCH(QByteArray, body);
         QFETCH(qint64, announced);
+        QFETCH(int, status);
         TestEnv env;
         env.write(QStringLiteral("BankNo.txt"), kOldList);
-        m_server->respond(200, body, 64 * 1024, 2);
+        m_server->respond(status, body, 64 * 1024, 2);
         m_server->announceLength(announced);
         WorkerRun run(sourceFor(*m_server));
         QVERIFY(run.ended());
@@ -473,6 +480,29 @@ private slots:
         QCOMPARE(run.failures, QStringList());
         QCOMPARE(run.successes, 1);
         QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+    }
+
+    void headPastItsBoundIsNotHttp_data()
+    {
+        QTest::addColumn<QByteArray>("headers");
+        // About 1 MB each, four times the most a head may take.
+        QTest::newRow("one field folded on and on")
+            << "X-Pad: a\r\n" + QByteArray(' ' + QByteArray(1000, 'a') + "\r\n").repeated(1000);
+        QTest::newRow("many fields") << QByteArray("X-Pad: " + QByteArray(1000, 'a') + "\r\n").repeated(1000);
+    }
+
+    void headPastItsBoundIsNotHttp()
+    {
+        QFETCH(QByteArray, headers);
+        TestEnv env;
+        env.write(QStringLiteral("BankNo.txt"), kOldList);
+        m_server->respond(200, bankList(20));
+        m_server->addHeaders(headers);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList{kNoDataLength});
+        QCOMPARE(run.successes, 0);
+        verifyDayUsedListKept(env);
     }
 
     void listInChunksIsTakenWhole()
@@ -540,6 +570,53 @@ private slots:
             QCOMPARE(run.failures, QStringList{kInvalid});
             QCOMPARE(env.read(QStringLiteral("BankNo.txt")), kOldList);
         }
+    }
+
+    void listThatIsALinkGetsTheNewBytes_data()
+    {
+        QTest::addColumn<bool>("otherFileSystem");
+        QTest::newRow("to a file in another folder") << false;
+        QTest::newRow("to a file on another file system") << true;
+    }
+
+    void listThatIsALinkGetsTheNewBytes()
+    {
+        QFETCH(bool, otherFileSystem);
+        if (!canMakeSymLinks()) {
+            QSKIP(noSymLinks());
+        }
+        TestEnv env;
+        std::unique_ptr<QTemporaryDir> elsewhere;
+        if (otherFileSystem) {
+            // Memory-backed on Linux: surely not where the program folder is.
+            const QString shm = QStringLiteral("/dev/shm");
+            if (!QFileInfo(shm).isDir() || QStorageInfo(shm).device() == QStorageInfo(env.dir()).device()) {
+                QSKIP("no second file system here");
+            }
+            elsewhere = std::make_unique<QTemporaryDir>(shm + QStringLiteral("/dxbk-XXXXXX"));
+        } else {
+            elsewhere = std::make_unique<QTemporaryDir>();
+        }
+        QVERIFY(elsewhere->isValid());
+        const QString real = elsewhere->filePath(QStringLiteral("BankNo.txt"));
+        {
+            QFile file(real);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kOldList) == kOldList.size());
+        }
+        const QFileDevice::Permissions mode =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(real, mode));
+        QVERIFY(makeSymLink(real, env.path(QStringLiteral("BankNo.txt"))));
+        const QByteArray list = bankList(20);
+        m_server->respond(200, list);
+        WorkerRun run(sourceFor(*m_server));
+        QVERIFY(run.ended());
+        QCOMPARE(run.failures, QStringList());
+        QCOMPARE(run.successes, 1);
+        QVERIFY(QFileInfo(env.path(QStringLiteral("BankNo.txt"))).isSymLink());
+        QCOMPARE(env.read(QStringLiteral("BankNo.txt")), list);
+        QCOMPARE(QFileInfo(real).permissions() & ~QFileDevice::Permissions(0x0f00), mode);
+        QVERIFY(!env.exists(QStringLiteral("BankNo.txt_")));
     }
 
     void requestSentButNeverAnsweredIsSentOnce_data()
