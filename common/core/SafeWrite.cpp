@@ -147,7 +147,9 @@ std::wstring nativePath(const QString& path)
 }
 #endif
 
-bool renameOver(const QString& from, const QString& to, QString* error)
+// otherVolume (if given) tells a rename that failed because from and to are on different file
+// systems, which no rename can cross.
+bool renameOver(const QString& from, const QString& to, QString* error, bool* otherVolume = nullptr)
 {
 #ifdef Q_OS_WIN
     const std::wstring source = nativePath(from);
@@ -162,6 +164,9 @@ bool renameOver(const QString& from, const QString& to, QString* error)
             return true;
         }
         const DWORD why = GetLastError();
+        if (otherVolume) {
+            *otherVolume = why == ERROR_NOT_SAME_DEVICE;
+        }
         const bool heldOpen = why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION
                               || why == ERROR_ACCESS_DENIED;
         if (!heldOpen || attempt >= 10) {
@@ -173,11 +178,45 @@ bool renameOver(const QString& from, const QString& to, QString* error)
 #else
     // rename() replaces the target in one step: there is never a moment without it.
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        if (otherVolume) {
+            *otherVolume = errno == EXDEV;
+        }
         *error = qt_error_string(errno);
         return false;
     }
     return true;
 #endif
+}
+
+// A finished file on another file system than target (a data file kept as a link to a shared
+// drive) gets there by a copy beside target, which then takes its place as any save does. The
+// finished file goes only once target holds its bytes.
+bool copyOver(const QString& from, const QString& target, QString* error)
+{
+    QFile source(from);
+    SafeWrite::NewFile copy;
+    if (!source.open(QIODevice::ReadOnly)) {
+        *error = source.errorString();
+        return false;
+    }
+    if (!copy.createFor(target)) {
+        *error = copy.errorString();
+        return false;
+    }
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(1 << 20);
+        if (chunk.isEmpty() || !copy.write(chunk)) {
+            *error = chunk.isEmpty() ? source.errorString() : copy.errorString();
+            return false;
+        }
+    }
+    if (!copy.finish() || !copy.replace(target)) {
+        *error = copy.errorString();
+        return false;
+    }
+    source.close();
+    QFile::remove(from);
+    return true;
 }
 
 } // namespace
@@ -359,7 +398,10 @@ bool replaceFile(const QString& from, const QString& to, QString* error)
     } else if (!canReplace(target)) {
         why = QStringLiteral("the file is read-only or not a file");
     } else {
-        ok = keepAttributes(target, from, -1, &why) && renameOver(from, target, &why) && syncFolderOf(target, &why);
+        bool otherVolume = false;
+        ok = keepAttributes(target, from, -1, &why) &&
+             (renameOver(from, target, &why, &otherVolume) ? syncFolderOf(target, &why)
+                                                           : otherVolume && copyOver(from, target, &why));
     }
     if (!ok && error) {
         *error = why;

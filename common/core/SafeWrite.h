@@ -26,7 +26,8 @@ bool canReplace(const QString& target);
 
 // Puts the finished file from in place of to in one step (to is never deleted first, so on
 // failure it keeps its bytes), with to's permissions, and syncs the folder; a link to is
-// followed. from must have been synced already, as
+// followed. When to lies on another file system (a link to a shared drive), from is copied beside
+// it first and the copy takes its place; from goes once it has. from must have been synced already, as
 // NewFile::finish() does. On failure from stays where it is.
 bool replaceFile(const QString& from, const QString& to, QString* error = nullptr);
 
