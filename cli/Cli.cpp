@@ -504,8 +504,21 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
             }
             return Cli::Failure;
         }
+        // The folders this run makes, deepest first: a run that fails leaves none of them.
+        QStringList made;
+        for (QString f = QDir::cleanPath(QFileInfo(o.output).absoluteFilePath());
+             isFolder(o.output) && !QFileInfo::exists(f) && !QFileInfo(f).isSymLink();
+             f = QFileInfo(f).path()) {
+            made << f;
+        }
+        const auto removeMade = [&] {
+            for (const QString& f : std::as_const(made)) {
+                QDir().rmdir(f);
+            }
+        };
         if (isFolder(o.output) && !QDir().mkpath(o.output)) {
             err << QStringLiteral("创建文件失败！") << ' ' << o.output << '\n';
+            removeMade();
             return Cli::Failure;
         }
         // Every order is written whole under a name of its own first; only then do they take
@@ -576,6 +589,8 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
                     err << QStringLiteral("恢复文件失败：%1").arg(names.at(k)) << '\n';
                 }
             }
+            parts.clear(); // their files go, and with them the folders made for them
+            removeMade();
             status = Cli::Failure;
         } else {
             for (const auto& [e, aside] : std::as_const(setAside)) {

@@ -403,15 +403,22 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
 
 void TestCli::failedOverwriteGivesEveryNameBack_data()
 {
+    QTest::addColumn<QString>("folder");
     QTest::addColumn<int>("nth");
     QTest::addColumn<QString>("message");
     // After the first order has replaced the earlier run's first order:
-    QTest::newRow("the second order cannot take its name") << 2 << QStringLiteral("创建文件失败！ %1-2.txt\n");
-    QTest::newRow("the earlier third order cannot go") << 3 << QStringLiteral("删除文件失败：%1-3.txt\n");
+    QTest::newRow("the second order cannot take its name")
+        << QStringLiteral("orders") << 2 << QStringLiteral("创建文件失败！ %1-2.txt\n");
+    QTest::newRow("the earlier third order cannot go")
+        << QStringLiteral("orders") << 3 << QStringLiteral("删除文件失败：%1-3.txt\n");
+    // The folders made for the run go with it.
+    QTest::newRow("into new folders") << QStringLiteral("new/deeper") << 1
+                                      << QStringLiteral("创建文件失败！ %1-1.txt\n");
 }
 
 void TestCli::failedOverwriteGivesEveryNameBack()
 {
+    QFETCH(QString, folder);
     QFETCH(int, nth);
     QFETCH(QString, message);
     const Faults::Fault fault{Faults::Fault::RenameFails, Faults::Fault::FirstByte, nth};
@@ -419,26 +426,28 @@ void TestCli::failedOverwriteGivesEveryNameBack()
     TestEnv env;
     Faults::Injector injector(fault, env.dir());
     QVERIFY2(injector.ready(), qPrintable(injector.error()));
-    injector.setFilter(QStringLiteral("/orders/"));
+    injector.setFilter(QLatin1Char('/') + folder + QLatin1Char('/'));
     env.write("in.txt", payroll(300));
     QVERIFY(QDir(env.dir()).mkdir("orders"));
     const QString day = QDate(2020, 12, 31).toString(QStringLiteral("yyyyMMdd"));
     env.write(QStringLiteral("orders/跨行代发-%1-1.txt").arg(day), "earlier 1\r\n");
     env.write(QStringLiteral("orders/跨行代发-%1-3.txt").arg(day), "earlier 3\r\n");
     const QMap<QString, QByteArray> before = contents(env.path("orders"));
+    const QMap<QString, QByteArray> folders = contents(env.dir());
     QVERIFY2(injector.inject(0), qPrintable(injector.error()));
     QString out;
     QString err;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
     const int status =
-        Cli::run({"convert", env.path("in.txt"), "-o", env.path("orders") + "/", "--split", "--overwrite"},
+        Cli::run({"convert", env.path("in.txt"), "-o", env.path(folder) + "/", "--split", "--overwrite"},
                  outStream, errStream);
     QVERIFY2(injector.release(), qPrintable(injector.error()));
     errStream.flush();
     QCOMPARE(status, 2);
-    QCOMPARE(err, message.arg(env.path(QStringLiteral("orders/跨行代发-%1").arg(day))));
+    QCOMPARE(err, message.arg(env.path(QStringLiteral("%1/跨行代发-%2").arg(folder, day))));
     QCOMPARE(contents(env.path("orders")), before);
+    QCOMPARE(contents(env.dir()), folders);
 }
 
 void TestCli::convertWritesNoEmptyOrder_data()
