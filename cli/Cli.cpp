@@ -417,6 +417,104 @@ QString spelledOut(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+// Writes each of bytes to its name of names, and removes the extra files, all or nothing: when
+// anything fails, every file that was there keeps its bytes and its name, no new file stays and
+// the folders made for output go again. What failed has been told on err.
+bool putInPlace(const QString& output, const QStringList& names, const QVector<QByteArray>& bytes,
+                const QStringList& extra, QTextStream& err)
+{
+    // The folders this run makes, deepest first.
+    QStringList made;
+    for (QString f = QDir::cleanPath(QFileInfo(output).absoluteFilePath());
+         isFolder(output) && !QFileInfo::exists(f) && !QFileInfo(f).isSymLink(); f = QFileInfo(f).path()) {
+        made << f;
+    }
+    const auto removeMade = [&] {
+        for (const QString& f : std::as_const(made)) {
+            QDir().rmdir(f);
+        }
+    };
+    if (isFolder(output) && !QDir().mkpath(output)) {
+        err << QStringLiteral("创建文件失败！") << ' ' << output << '\n';
+        removeMade();
+        return false;
+    }
+    QString failed;
+    // A name that cannot take its order (a folder, a read-only file) or an earlier file that may
+    // not go is found before any order has taken its name. An earlier file that is a link goes as
+    // a link: what it names stays untouched.
+    for (const QString& n : names + extra) {
+        if (failed.isEmpty() && !(extra.contains(n) && QFileInfo(n).isSymLink()) &&
+            !SafeWrite::canReplace(n)) {
+            failed = n;
+        }
+    }
+    // Every order is written whole under a name of its own first; only then do they take their
+    // names.
+    std::vector<std::unique_ptr<SafeWrite::NewFile>> parts;
+    for (int k = 0; k < names.size() && failed.isEmpty(); ++k) {
+        parts.push_back(std::make_unique<SafeWrite::NewFile>());
+        SafeWrite::NewFile& part = *parts.back();
+        if (!part.createFor(names.at(k)) || !part.write(bytes.at(k)) || !part.finish()) {
+            failed = names.at(k);
+        }
+    }
+    // What each name held before, to be put back should a later step fail.
+    QList<std::optional<QByteArray>> held;
+    for (int k = 0; k < names.size() && failed.isEmpty(); ++k) {
+        QByteArray old;
+        const SafeWrite::ReadResult r = SafeWrite::read(names.at(k), &old);
+        if (r == SafeWrite::ReadResult::Unreadable) {
+            failed = names.at(k);
+        }
+        held.append(r == SafeWrite::ReadResult::Read ? std::optional<QByteArray>(old) : std::nullopt);
+    }
+    int placed = 0;
+    for (; placed < names.size() && failed.isEmpty(); ++placed) {
+        if (!parts.at(placed)->replace(names.at(placed))) {
+            failed = names.at(placed);
+            break;
+        }
+    }
+    // The extra files go only now that the orders are in place: each is first moved out of sight,
+    // so that should one not go, all can still come back.
+    QList<QPair<QString, QString>> setAside;
+    for (int k = 0; k < extra.size() && failed.isEmpty(); ++k) {
+        const QString aside = SafeWrite::temporaryNameBeside(extra.at(k));
+        if (!SafeWrite::moveFile(extra.at(k), aside)) {
+            failed = extra.at(k);
+            break;
+        }
+        setAside.append({extra.at(k), aside});
+    }
+    if (failed.isEmpty()) {
+        for (const auto& [e, aside] : std::as_const(setAside)) {
+            if (!QFile::remove(aside)) {
+                err << QStringLiteral("删除文件失败：%1").arg(aside) << '\n';
+            }
+        }
+        return true;
+    }
+    // An earlier file that cannot go is told as such, any other failure as the order's.
+    err << (extra.contains(failed) ? QStringLiteral("删除文件失败：") : QStringLiteral("创建文件失败！ "))
+        << failed << '\n';
+    for (const auto& [e, aside] : std::as_const(setAside)) {
+        if (!SafeWrite::moveFile(aside, e)) {
+            err << QStringLiteral("恢复文件失败：%1").arg(e) << '\n';
+        }
+    }
+    for (int k = 0; k < placed; ++k) {
+        const bool restored =
+            held.at(k) ? SafeWrite::writeFile(names.at(k), *held.at(k)) : QFile::remove(names.at(k));
+        if (!restored) {
+            err << QStringLiteral("恢复文件失败：%1").arg(names.at(k)) << '\n';
+        }
+    }
+    parts.clear(); // their files go, and with them the folders made for them
+    removeMade();
+    return false;
+}
+
 int convert(const Options& o, QTextStream& out, QTextStream& err)
 {
     if (o.positional.size() != 1 || o.output.isEmpty()) {
@@ -497,6 +595,19 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
                 extra << e;
             }
         }
+        // Two names of the run that are one file (a link from one order to another) would leave
+        // one order where two were counted, or remove one just written.
+        const QStringList touched = names + extra;
+        for (int a = 0; a < touched.size(); ++a) {
+            for (int b = a + 1; b < touched.size(); ++b) {
+                if (SafeWrite::sameFile(touched.at(a), touched.at(b))) {
+                    err << QStringLiteral("输出文件中有两个是同一个文件：%1 %2")
+                               .arg(touched.at(a), touched.at(b))
+                        << '\n';
+                    return Cli::Failure;
+                }
+            }
+        }
         if (!earlier.isEmpty() && !o.overwrite) {
             err << QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：") << '\n';
             for (const QString& e : earlier) {
@@ -504,100 +615,13 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
             }
             return Cli::Failure;
         }
-        // The folders this run makes, deepest first: a run that fails leaves none of them.
-        QStringList made;
-        for (QString f = QDir::cleanPath(QFileInfo(o.output).absoluteFilePath());
-             isFolder(o.output) && !QFileInfo::exists(f) && !QFileInfo(f).isSymLink();
-             f = QFileInfo(f).path()) {
-            made << f;
+        QVector<QByteArray> bytes;
+        for (const QVector<PayrollLine>& order : std::as_const(orders)) {
+            bytes.append(PayrollExport::build(order));
         }
-        const auto removeMade = [&] {
-            for (const QString& f : std::as_const(made)) {
-                QDir().rmdir(f);
-            }
-        };
-        if (isFolder(o.output) && !QDir().mkpath(o.output)) {
-            err << QStringLiteral("创建文件失败！") << ' ' << o.output << '\n';
-            removeMade();
-            return Cli::Failure;
-        }
-        // Every order is written whole under a name of its own first; only then do they take
-        // their names, so a failure leaves every file that was there as it was.
-        std::vector<std::unique_ptr<SafeWrite::NewFile>> parts;
-        QString failed;
-        // A name that cannot take its order (a folder, a read-only file) or an earlier file that
-        // may not go is found before any order has taken its name.
-        for (const QString& n : names + extra) {
-            if (failed.isEmpty() && !SafeWrite::canReplace(n)) {
-                failed = n;
-            }
-        }
-        // An earlier file that cannot go is told as such, any other failure as the order's.
-        const auto tell = [&] {
-            err << (extra.contains(failed) ? QStringLiteral("删除文件失败：")
-                                           : QStringLiteral("创建文件失败！ "))
-                << failed << '\n';
-        };
-        for (int k = 0; k < orders.size() && failed.isEmpty(); ++k) {
-            parts.push_back(std::make_unique<SafeWrite::NewFile>());
-            SafeWrite::NewFile& part = *parts.back();
-            if (!part.createFor(names.at(k)) || !part.write(PayrollExport::build(orders.at(k))) ||
-                !part.finish()) {
-                failed = names.at(k);
-            }
-        }
-        // What each name held before, to be put back should a later order fail to take its name.
-        QList<std::optional<QByteArray>> held;
-        for (int k = 0; k < orders.size() && failed.isEmpty(); ++k) {
-            QByteArray bytes;
-            const SafeWrite::ReadResult r = SafeWrite::read(names.at(k), &bytes);
-            if (r == SafeWrite::ReadResult::Unreadable) {
-                failed = names.at(k);
-            }
-            held.append(r == SafeWrite::ReadResult::Read ? std::optional<QByteArray>(bytes) : std::nullopt);
-        }
-        int placed = 0;
-        for (; placed < orders.size() && failed.isEmpty(); ++placed) {
-            if (!parts.at(placed)->replace(names.at(placed))) {
-                failed = names.at(placed);
-                break;
-            }
-        }
-        // The earlier series' files beyond the new ones go only now that the new are in place:
-        // each is first moved out of sight, so that should one not go, all can still come back.
-        QList<QPair<QString, QString>> setAside;
-        for (int k = 0; k < extra.size() && failed.isEmpty(); ++k) {
-            const QString aside = SafeWrite::temporaryNameBeside(extra.at(k));
-            if (!SafeWrite::moveFile(extra.at(k), aside)) {
-                failed = extra.at(k);
-                break;
-            }
-            setAside.append({extra.at(k), aside});
-        }
-        if (!failed.isEmpty()) {
-            tell();
-            // All or nothing: the earlier files come back and the orders placed give their names back.
-            for (const auto& [e, aside] : std::as_const(setAside)) {
-                if (!SafeWrite::moveFile(aside, e)) {
-                    err << QStringLiteral("恢复文件失败：%1").arg(e) << '\n';
-                }
-            }
-            for (int k = 0; k < placed; ++k) {
-                const bool restored =
-                    held.at(k) ? SafeWrite::writeFile(names.at(k), *held.at(k)) : QFile::remove(names.at(k));
-                if (!restored) {
-                    err << QStringLiteral("恢复文件失败：%1").arg(names.at(k)) << '\n';
-                }
-            }
-            parts.clear(); // their files go, and with them the folders made for them
-            removeMade();
+        if (!putInPlace(o.output, names, bytes, extra, err)) {
             status = Cli::Failure;
         } else {
-            for (const auto& [e, aside] : std::as_const(setAside)) {
-                if (!QFile::remove(aside)) {
-                    err << QStringLiteral("删除文件失败：%1").arg(aside) << '\n';
-                }
-            }
             for (int k = 0; k < orders.size(); ++k) {
                 QStringList amounts;
                 for (const PayrollLine& l : orders.at(k)) {

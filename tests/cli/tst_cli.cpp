@@ -332,7 +332,7 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn_data()
     QTest::addColumn<bool>("overwrite");
     QTest::addColumn<QString>("output"); // relative to the program folder; empty: "<orders>/"
     QTest::addColumn<QString>("obstacle");
-    QTest::addColumn<QString>("message"); // %1: the order at the number the obstacle ends in
+    QTest::addColumn<QString>("message"); // %1: the order at the number the obstacle ends in, <1>: the first
     QTest::newRow("an earlier series is refused") << false << QString() << QString() << QString();
     QTest::newRow("--overwrite replaces it whole") << true << QString() << QString() << QString();
     QTest::newRow("--overwrite, the name spelled otherwise")
@@ -344,6 +344,12 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn_data()
     QTest::newRow("the input among the earlier orders")
         << true << QString() << QStringLiteral("input at 3")
         << QStringLiteral("输出文件不能是输入文件：%1\n");
+    // A link goes as a link, whatever it names.
+    QTest::newRow("an earlier order that is a link to nowhere")
+        << true << QString() << QStringLiteral("dangling link at 3") << QString();
+    QTest::newRow("an earlier order that is a link to another")
+        << true << QString() << QStringLiteral("link at 2")
+        << QStringLiteral("输出文件中有两个是同一个文件：<1> %1\n");
 }
 
 void TestCli::splitRunLeavesOneSeriesOfItsOwn()
@@ -359,12 +365,21 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
     const auto part = [&](int k) { return QStringLiteral("orders/跨行代发-%1-%2.txt").arg(day).arg(k); };
     // The earlier run of the day made three orders; another day's order is no part of it.
     env.write(part(1), "earlier 1\r\n");
+    if (obstacle.contains(QLatin1String("link")) && !canMakeSymLinks()) {
+        QSKIP(noSymLinks());
+    }
     if (obstacle == QLatin1String("folder at 2")) {
         QVERIFY(QDir(env.dir()).mkdir(part(2)));
+    } else if (obstacle == QLatin1String("link at 2")) {
+        QVERIFY(makeSymLink(env.path(part(1)), env.path(part(2))));
     } else {
         env.write(part(2), "earlier 2\r\n");
     }
-    env.write(part(3), obstacle == QLatin1String("input at 3") ? payroll(300) : QByteArray("earlier 3\r\n"));
+    if (obstacle == QLatin1String("dangling link at 3")) {
+        QVERIFY(makeSymLink(env.path(QStringLiteral("orders/gone.txt")), env.path(part(3))));
+    } else {
+        env.write(part(3), obstacle == QLatin1String("input at 3") ? payroll(300) : QByteArray("earlier 3\r\n"));
+    }
     if (obstacle == QLatin1String("read-only 3")) {
         QVERIFY(QFile::setPermissions(env.path(part(3)), QFileDevice::ReadOwner | QFileDevice::ReadUser));
     }
@@ -378,7 +393,7 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
         args << "--overwrite";
     }
     const Run run = cli(args, env.dir());
-    if (overwrite && obstacle.isEmpty()) {
+    if (overwrite && message.isEmpty()) {
         QCOMPARE(run.status, 0);
         QMap<QString, QByteArray> after = before;
         after.remove(QFileInfo(part(3)).fileName());
@@ -393,7 +408,8 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
     QCOMPARE(contents(env.path("orders")), before);
     QCOMPARE(QFile::permissions(env.path(part(3))), third);
     if (overwrite) {
-        QCOMPARE(run.err, message.arg(env.path(part(obstacle.right(1).toInt()))));
+        QCOMPARE(run.err, message.arg(env.path(part(obstacle.right(1).toInt())))
+                              .replace(QStringLiteral("<1>"), env.path(part(1))));
     } else {
         QCOMPARE(run.err,
                  QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：\n%1\n%2\n%3\n")
