@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 
 #include <optional>
 #include <tuple>
@@ -147,20 +148,23 @@ std::wstring nativePath(const QString& path)
 }
 #endif
 
+// Gives from the name to in one step, over a file of that name when replace, else never.
 // otherVolume (if given) tells a rename that failed because from and to are on different file
 // systems, which no rename can cross.
-bool renameOver(const QString& from, const QString& to, QString* error, bool* otherVolume = nullptr)
+bool renameOver(const QString& from, const QString& to, QString* error, bool* otherVolume = nullptr,
+                bool replace = true)
 {
 #ifdef Q_OS_WIN
     const std::wstring source = nativePath(from);
     const std::wstring target = nativePath(to);
-    // Another program that holds the target open without sharing it for deletion (a spreadsheet
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    // Another program that holds the file open without sharing it for deletion (a spreadsheet
     // program, an editor, a virus scanner looking at the file just written) makes the rename fail
     // while it holds it. A scanner lets go within moments, so try again for about a second; a
-    // program the clerk has the file open in does not, and the save then fails with the old file
+    // program the clerk has the file open in does not, and the rename then fails with both files
     // kept.
     for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (MoveFileExW(source.c_str(), target.c_str(), flags)) {
             return true;
         }
         const DWORD why = GetLastError();
@@ -176,8 +180,27 @@ bool renameOver(const QString& from, const QString& to, QString* error, bool* ot
         QThread::msleep(100);
     }
 #else
-    // rename() replaces the target in one step: there is never a moment without it.
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    int result = 0;
+    if (replace) {
+        // rename() replaces the target in one step: there is never a moment without it.
+        result = ::rename(source.constData(), target.constData());
+    } else {
+        result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+        if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system that cannot refuse to replace in a rename: a second name refuses an
+            // existing one, and then the first goes.
+            result = ::link(source.constData(), target.constData());
+            if (result == 0) {
+                ::unlink(source.constData());
+            } else if (errno != EEXIST) {
+                // Nor any second name (FAT): look first, the best there is.
+                result = exists(to) ? (errno = EEXIST, -1) : ::rename(source.constData(), target.constData());
+            }
+        }
+    }
+    if (result != 0) {
         if (otherVolume) {
             *otherVolume = errno == EXDEV;
         }
@@ -193,6 +216,15 @@ bool renameOver(const QString& from, const QString& to, QString* error, bool* ot
 // finished file goes only once target holds its bytes.
 bool copyOver(const QString& from, const QString& target, QString* error)
 {
+    // The copy is made beside target, so its own rename crosses nothing; should it still (a file
+    // mounted over a name of its folder), the save fails rather than copying on and on.
+    static thread_local bool copying = false;
+    if (copying) {
+        *error = QStringLiteral("the file lies on another file system than its folder");
+        return false;
+    }
+    copying = true;
+    const auto done = qScopeGuard([] { copying = false; });
     QFile source(from);
     SafeWrite::NewFile copy;
     if (!source.open(QIODevice::ReadOnly)) {
@@ -215,6 +247,8 @@ bool copyOver(const QString& from, const QString& target, QString* error)
         return false;
     }
     source.close();
+    // Target holds the bytes: the save has worked. A finished file that will not go is a leftover
+    // under its temporary name, which the next save of that name removes first or never meets.
     QFile::remove(from);
     return true;
 }
@@ -380,9 +414,18 @@ bool canReplace(const QString& target)
         return true;
     }
 #ifdef Q_OS_WIN
-    const bool mayWrite = info.isWritable();
+    // Qt reads only the read-only attribute; the file's own access list may still refuse us.
+    // Being refused for sharing (another program has it open) is no refusal of the right.
+    const HANDLE h = CreateFileW(nativePath(real).c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const bool mayWrite = h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED;
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+    }
 #else
-    // As the program acts: with its effective user, groups and capabilities.
+    // As the program acts: with its effective user and groups (and, where the system checks them
+    // so, its effective capabilities).
     const bool mayWrite = ::faccessat(AT_FDCWD, QFile::encodeName(real).constData(), W_OK, AT_EACCESS) == 0;
 #endif
     return info.isFile() && info.permissions().testFlag(QFileDevice::WriteOwner) && mayWrite;
@@ -416,11 +459,11 @@ QString temporaryNameBeside(const QString& path)
 
 bool sameFile(const QString& a, const QString& b)
 {
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    if (canonical.isEmpty() || QFileInfo(b).canonicalFilePath().isEmpty()) {
+    // exists() follows links: a link that leads nowhere, or round in a loop, is no file.
+    if (!QFileInfo::exists(a) || !QFileInfo::exists(b)) {
         return false;
     }
-    if (canonical == QFileInfo(b).canonicalFilePath()) {
+    if (QFileInfo(a).canonicalFilePath() == QFileInfo(b).canonicalFilePath()) {
         return true;
     }
 #ifdef Q_OS_WIN
@@ -454,33 +497,7 @@ bool sameFile(const QString& a, const QString& b)
 bool moveFile(const QString& from, const QString& to, QString* error)
 {
     QString why;
-    bool moved = false;
-#ifdef Q_OS_WIN
-    // Without MOVEFILE_REPLACE_EXISTING an existing target makes it fail.
-    if (MoveFileExW(nativePath(from).c_str(), nativePath(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
-        moved = true;
-    } else {
-        why = qt_error_string(int(GetLastError()));
-    }
-#else
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
-    if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
-        // A file system that cannot refuse to replace: look first.
-        if (exists(to)) {
-            errno = EEXIST;
-        } else {
-            result = ::rename(source.constData(), target.constData());
-        }
-    }
-    if (result == 0) {
-        moved = true;
-    } else {
-        why = qt_error_string(errno);
-    }
-#endif
-    if (!moved) {
+    if (!renameOver(from, to, &why, nullptr, false)) {
         if (error) {
             *error = why;
         }

@@ -15,6 +15,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -403,6 +404,12 @@ void TestCMyTool::safeWriteKeepsTheFilesPermissions()
         std::optional<WithoutFileOverride> anyone;
         if (asAnyone) {
             anyone.emplace();
+#ifndef Q_OS_WIN
+            // Before faccessat2 (Linux 5.8) root's access checks count its permitted capabilities.
+            if (::faccessat(AT_FDCWD, QFile::encodeName(env.path("roster.txt")).constData(), W_OK, AT_EACCESS) == 0) {
+                QSKIP("this system checks root's access with the capabilities it gave up");
+            }
+#endif
         }
         QCOMPARE(SafeWrite::writeFile(env.path("roster.txt"), newContents(), &error), written);
     }

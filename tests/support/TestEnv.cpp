@@ -152,9 +152,9 @@ WithoutFileOverride::~WithoutFileOverride()
 bool makeHardLink(const QString& target, const QString& link)
 {
 #ifdef Q_OS_WIN
-    const std::wstring from = QDir::toNativeSeparators(link).toStdWString();
-    const std::wstring to = QDir::toNativeSeparators(target).toStdWString();
-    return CreateHardLinkW(from.c_str(), to.c_str(), nullptr);
+    const std::wstring name = QDir::toNativeSeparators(link).toStdWString();
+    const std::wstring existing = QDir::toNativeSeparators(target).toStdWString();
+    return CreateHardLinkW(name.c_str(), existing.c_str(), nullptr);
 #else
     return ::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
 #endif
