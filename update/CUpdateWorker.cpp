@@ -88,11 +88,14 @@ void CUpdateWorker::onHeaders()
         return;
     }
     m_idle->start();
-    if (!openTemporaryFile()) {
+    // Only a 200 answer may replace the list: the body of any other is not worth reading, nor a
+    // file worth making for it. The answer has begun all the same, so the day is used.
+    if (m_connection->status() != 200) {
+        recordToday();
+        fail(kInvalidList);
         return;
     }
-    // Only a 200 answer may replace the list: the body of any other is not worth reading.
-    if (m_connection->status() != 200 || m_connection->contentLength() > BankCodeListCheck::kSizeLimit) {
+    if (openTemporaryFile() && m_connection->contentLength() > BankCodeListCheck::kSizeLimit) {
         fail(kInvalidList);
     }
 }
