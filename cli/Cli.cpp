@@ -426,8 +426,9 @@ bool putInPlace(const QString& output, const QStringList& names, const QVector<Q
     // The folders this run makes, deepest first.
     QStringList made;
     for (QString f = QDir::cleanPath(QFileInfo(output).absoluteFilePath());
-         isFolder(output) && !QFileInfo::exists(f) && !QFileInfo(f).isSymLink(); f = QFileInfo(f).path()) {
-        made << f;
+         isFolder(output) && !QFileInfo::exists(f) && !QFileInfo(f).isSymbolicLink() && !QDir(f).isRoot();
+         f = QFileInfo(f).path()) {
+        made << f; // a drive that is not there ends it too: its root is its own folder
     }
     const auto removeMade = [&] {
         for (const QString& f : std::as_const(made)) {
@@ -444,7 +445,7 @@ bool putInPlace(const QString& output, const QStringList& names, const QVector<Q
     // not go is found before any order has taken its name. An earlier file that is a link goes as
     // a link: what it names stays untouched.
     for (const QString& n : names + extra) {
-        if (failed.isEmpty() && !(extra.contains(n) && QFileInfo(n).isSymLink()) &&
+        if (failed.isEmpty() && !(extra.contains(n) && QFileInfo(n).isSymbolicLink()) &&
             !SafeWrite::canReplace(n)) {
             failed = n;
         }
@@ -480,20 +481,34 @@ bool putInPlace(const QString& output, const QStringList& names, const QVector<Q
     // so that should one not go, all can still come back.
     QList<QPair<QString, QString>> setAside;
     for (int k = 0; k < extra.size() && failed.isEmpty(); ++k) {
-        const QString aside = SafeWrite::temporaryNameBeside(extra.at(k));
-        if (!SafeWrite::moveFile(extra.at(k), aside)) {
+        QString aside;
+        bool moved = false;
+        // A random name can only clash with a leftover of an earlier crash; try a few others.
+        for (int attempt = 0; attempt < 8 && !moved; ++attempt) {
+            aside = SafeWrite::temporaryNameBeside(extra.at(k));
+            moved = SafeWrite::moveFile(extra.at(k), aside);
+            if (!moved && !QFileInfo::exists(aside) && !QFileInfo(aside).isSymbolicLink()) {
+                break;
+            }
+        }
+        if (!moved) {
             failed = extra.at(k);
             break;
         }
         setAside.append({extra.at(k), aside});
     }
     if (failed.isEmpty()) {
+        // A name just given up can hardly fail to go; should one, it takes its own name back and
+        // the clerk is told, the new orders being in place.
+        bool removed = true;
         for (const auto& [e, aside] : std::as_const(setAside)) {
             if (!QFile::remove(aside)) {
-                err << QStringLiteral("删除文件失败：%1").arg(aside) << '\n';
+                err << QStringLiteral("删除文件失败：%1").arg(e) << '\n';
+                SafeWrite::moveFile(aside, e);
+                removed = false;
             }
         }
-        return true;
+        return removed;
     }
     // An earlier file that cannot go is told as such, any other failure as the order's.
     err << (extra.contains(failed) ? QStringLiteral("删除文件失败：") : QStringLiteral("创建文件失败！ "))
@@ -503,14 +518,22 @@ bool putInPlace(const QString& output, const QStringList& names, const QVector<Q
             err << QStringLiteral("恢复文件失败：%1").arg(e) << '\n';
         }
     }
-    for (int k = 0; k < placed; ++k) {
-        const bool restored =
-            held.at(k) ? SafeWrite::writeFile(names.at(k), *held.at(k)) : QFile::remove(names.at(k));
+    // The orders placed give their names back, and so does the one that failed: its rename may
+    // have been done when what failed was the sync after it.
+    for (int k = 0; k < held.size() && k <= placed; ++k) {
+        QByteArray now;
+        const SafeWrite::ReadResult r = SafeWrite::read(names.at(k), &now);
+        bool restored = true;
+        if (held.at(k) && (r != SafeWrite::ReadResult::Read || now != *held.at(k))) {
+            restored = SafeWrite::writeFile(names.at(k), *held.at(k));
+        } else if (!held.at(k) && r != SafeWrite::ReadResult::Missing) {
+            restored = QFile::remove(names.at(k));
+        }
         if (!restored) {
             err << QStringLiteral("恢复文件失败：%1").arg(names.at(k)) << '\n';
         }
     }
-    parts.clear(); // their files go, and with them the folders made for them
+    parts.clear(); // the temporary files go, so that the folders made for them can go too
     removeMade();
     return false;
 }
@@ -581,9 +604,13 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         }
         // A folder that holds two runs' orders looks like one series and may be uploaded whole.
         const QStringList earlier = o.split ? seriesOf(name) : QStringList();
-        // The input is never written over, nor removed with the earlier series.
+        // The input is never written over, nor removed with the earlier series (an earlier file
+        // that is a link goes as a link, and what it names stays).
+        const auto goesAsALink = [&](const QString& n) {
+            return !names.contains(n) && QFileInfo(n).isSymbolicLink();
+        };
         for (const QString& n : names + earlier) {
-            if (SafeWrite::sameFile(input, n)) {
+            if (!goesAsALink(n) && SafeWrite::sameFile(input, n)) {
                 err << QStringLiteral("输出文件不能是输入文件：%1").arg(n) << '\n';
                 return Cli::Failure;
             }
@@ -595,15 +622,20 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
                 extra << e;
             }
         }
-        // Two names of the run that are one file (a link from one order to another) would leave
-        // one order where two were counted, or remove one just written.
-        const QStringList touched = names + extra;
+        // Two names of the run that are one file (an order linked to another) would leave one
+        // order where two were counted, or remove one just written.
+        QStringList touched = names;
+        for (const QString& e : std::as_const(extra)) {
+            if (!goesAsALink(e)) {
+                touched << e;
+            }
+        }
         for (int a = 0; a < touched.size(); ++a) {
             for (int b = a + 1; b < touched.size(); ++b) {
                 if (SafeWrite::sameFile(touched.at(a), touched.at(b))) {
-                    err << QStringLiteral("输出文件中有两个是同一个文件：%1 %2")
-                               .arg(touched.at(a), touched.at(b))
-                        << '\n';
+                    err << QStringLiteral("输出文件中有两个是同一个文件：") << '\n'
+                        << touched.at(a) << '\n'
+                        << touched.at(b) << '\n';
                     return Cli::Failure;
                 }
             }
@@ -698,7 +730,7 @@ int writeTemplate(const Options& o, QTextStream& out, QTextStream& err)
     const QString path = o.positional.at(1);
     const QFileInfo target(path);
     // A link counts as there even when it leads nowhere.
-    if ((target.exists() || target.isSymLink()) && !o.overwrite) {
+    if ((target.exists() || target.isSymbolicLink()) && !o.overwrite) {
         err << QStringLiteral("已有同名文件，未写出（加 --overwrite 替换）：%1").arg(path) << '\n';
         return Cli::Failure;
     }

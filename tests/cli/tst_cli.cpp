@@ -349,7 +349,7 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn_data()
         << true << QString() << QStringLiteral("dangling link at 3") << QString();
     QTest::newRow("an earlier order that is a link to another")
         << true << QString() << QStringLiteral("link at 2")
-        << QStringLiteral("输出文件中有两个是同一个文件：<1> %1\n");
+        << QStringLiteral("输出文件中有两个是同一个文件：\n<1>\n%1\n");
 }
 
 void TestCli::splitRunLeavesOneSeriesOfItsOwn()
@@ -427,6 +427,9 @@ void TestCli::failedOverwriteGivesEveryNameBack_data()
         << QStringLiteral("orders") << 2 << QStringLiteral("创建文件失败！ %1-2.txt\n");
     QTest::newRow("the earlier third order cannot go")
         << QStringLiteral("orders") << 3 << QStringLiteral("删除文件失败：%1-3.txt\n");
+    // ... after the third has been moved out of the way: it comes back.
+    QTest::newRow("the earlier fourth order cannot go")
+        << QStringLiteral("orders") << 4 << QStringLiteral("删除文件失败：%1-4.txt\n");
     // The folders made for the run go with it.
     QTest::newRow("into new folders") << QStringLiteral("new/deeper") << 1
                                       << QStringLiteral("创建文件失败！ %1-1.txt\n");
@@ -448,6 +451,7 @@ void TestCli::failedOverwriteGivesEveryNameBack()
     const QString day = QDate(2020, 12, 31).toString(QStringLiteral("yyyyMMdd"));
     env.write(QStringLiteral("orders/跨行代发-%1-1.txt").arg(day), "earlier 1\r\n");
     env.write(QStringLiteral("orders/跨行代发-%1-3.txt").arg(day), "earlier 3\r\n");
+    env.write(QStringLiteral("orders/跨行代发-%1-4.txt").arg(day), "earlier 4\r\n");
     const QMap<QString, QByteArray> before = contents(env.path("orders"));
     const QMap<QString, QByteArray> folders = contents(env.dir());
     QVERIFY2(injector.inject(0), qPrintable(injector.error()));
