@@ -417,6 +417,52 @@ QString spelledOut(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
+// Why the orders may not take names (one line each, or empty when they may): the input among
+// them or among the earlier series' files, two of them one file, or an earlier series that only
+// --overwrite replaces. extra gets the earlier files that no new order replaces.
+QString refusalOf(const QString& input, const QStringList& names, const QStringList& earlier, bool overwrite,
+                  QStringList* extra)
+{
+    // The input is never written over, nor removed with the earlier series (an earlier file that
+    // is a link goes as a link, and what it names stays).
+    const auto goesAsALink = [&](const QString& n) {
+        return !names.contains(n) && QFileInfo(n).isSymbolicLink();
+    };
+    for (const QString& n : names + earlier) {
+        if (!goesAsALink(n) && SafeWrite::sameFile(input, n)) {
+            return QStringLiteral("输出文件不能是输入文件：%1\n").arg(n);
+        }
+    }
+    for (const QString& e : earlier) {
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const QString& n) { return spelledOut(n) == spelledOut(e); })) {
+            *extra << e;
+        }
+    }
+    // Two names of the run that are one file (an order linked to another) would leave one order
+    // where two were counted, or remove one just written.
+    QStringList touched = names;
+    for (const QString& e : std::as_const(*extra)) {
+        if (!goesAsALink(e)) {
+            touched << e;
+        }
+    }
+    for (int a = 0; a < touched.size(); ++a) {
+        for (int b = a + 1; b < touched.size(); ++b) {
+            if (SafeWrite::sameFile(touched.at(a), touched.at(b))) {
+                return QStringLiteral("输出文件中有两个是同一个文件：\n%1\n%2\n")
+                    .arg(touched.at(a), touched.at(b));
+            }
+        }
+    }
+    // A folder that holds two runs' orders looks like one series and may be uploaded whole.
+    if (!earlier.isEmpty() && !overwrite) {
+        return QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：\n") +
+               earlier.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    }
+    return QString();
+}
+
 // Writes each of bytes to its name of names, and removes the extra files, all or nothing: when
 // anything fails, every file that was there keeps its bytes and its name, no new file stays and
 // the folders made for output go again. What failed has been told on err.
@@ -602,56 +648,17 @@ int convert(const Options& o, QTextStream& out, QTextStream& err)
         for (int k = 1; k <= orders.size(); ++k) {
             names << (orders.size() > 1 ? partName(name, k) : name);
         }
-        // A folder that holds two runs' orders looks like one series and may be uploaded whole.
-        const QStringList earlier = o.split ? seriesOf(name) : QStringList();
-        // The input is never written over, nor removed with the earlier series (an earlier file
-        // that is a link goes as a link, and what it names stays).
-        const auto goesAsALink = [&](const QString& n) {
-            return !names.contains(n) && QFileInfo(n).isSymbolicLink();
-        };
-        for (const QString& n : names + earlier) {
-            if (!goesAsALink(n) && SafeWrite::sameFile(input, n)) {
-                err << QStringLiteral("输出文件不能是输入文件：%1").arg(n) << '\n';
-                return Cli::Failure;
-            }
-        }
-        QStringList extra; // the earlier series' files that no new order replaces
-        for (const QString& e : earlier) {
-            if (std::none_of(names.begin(), names.end(),
-                             [&](const QString& n) { return spelledOut(n) == spelledOut(e); })) {
-                extra << e;
-            }
-        }
-        // Two names of the run that are one file (an order linked to another) would leave one
-        // order where two were counted, or remove one just written.
-        QStringList touched = names;
-        for (const QString& e : std::as_const(extra)) {
-            if (!goesAsALink(e)) {
-                touched << e;
-            }
-        }
-        for (int a = 0; a < touched.size(); ++a) {
-            for (int b = a + 1; b < touched.size(); ++b) {
-                if (SafeWrite::sameFile(touched.at(a), touched.at(b))) {
-                    err << QStringLiteral("输出文件中有两个是同一个文件：") << '\n'
-                        << touched.at(a) << '\n'
-                        << touched.at(b) << '\n';
-                    return Cli::Failure;
-                }
-            }
-        }
-        if (!earlier.isEmpty() && !o.overwrite) {
-            err << QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：") << '\n';
-            for (const QString& e : earlier) {
-                err << e << '\n';
-            }
-            return Cli::Failure;
-        }
+        QStringList extra;
+        const QString refused =
+            refusalOf(input, names, o.split ? seriesOf(name) : QStringList(), o.overwrite, &extra);
         QVector<QByteArray> bytes;
         for (const QVector<PayrollLine>& order : std::as_const(orders)) {
             bytes.append(PayrollExport::build(order));
         }
-        if (!putInPlace(o.output, names, bytes, extra, err)) {
+        if (!refused.isEmpty()) {
+            err << refused;
+            status = Cli::Failure;
+        } else if (!putInPlace(o.output, names, bytes, extra, err)) {
             status = Cli::Failure;
         } else {
             for (int k = 0; k < orders.size(); ++k) {

@@ -389,9 +389,8 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
     const QString input = env.path(obstacle == QLatin1String("input at 3") ? part(3) : QStringLiteral("in.txt"));
     QStringList args{"convert", input, "-o", output.isEmpty() ? env.path("orders") + "/" : output.arg(day),
                      "--split"};
-    if (overwrite) {
-        args << "--overwrite";
-    }
+    // A refused run still gives its result to a script that asked for JSON.
+    args << (overwrite ? "--overwrite" : "--json");
     const Run run = cli(args, env.dir());
     if (overwrite && message.isEmpty()) {
         QCOMPARE(run.status, 0);
@@ -414,6 +413,10 @@ void TestCli::splitRunLeavesOneSeriesOfItsOwn()
         QCOMPARE(run.err,
                  QStringLiteral("已有同名的代发文件，未写出文件（加 --overwrite 整组替换）：\n%1\n%2\n%3\n")
                      .arg(env.path(part(1)), env.path(part(2)), env.path(part(3))));
+        const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(result.value(QStringLiteral("valid")), QJsonValue(false));
+        QCOMPARE(result.value(QStringLiteral("count")), QJsonValue(300));
+        QCOMPARE(result.value(QStringLiteral("outputs")), QJsonValue(QJsonArray()));
     }
 }
 
