@@ -527,17 +527,8 @@ bool putInPlace(const QString& output, const QStringList& names, const QVector<Q
     // so that should one not go, all can still come back.
     QList<QPair<QString, QString>> setAside;
     for (int k = 0; k < extra.size() && failed.isEmpty(); ++k) {
-        QString aside;
-        bool moved = false;
-        // A random name can only clash with a leftover of an earlier crash; try a few others.
-        for (int attempt = 0; attempt < 8 && !moved; ++attempt) {
-            aside = SafeWrite::temporaryNameBeside(extra.at(k));
-            moved = SafeWrite::moveFile(extra.at(k), aside);
-            if (!moved && !QFileInfo::exists(aside) && !QFileInfo(aside).isSymbolicLink()) {
-                break;
-            }
-        }
-        if (!moved) {
+        const QString aside = SafeWrite::moveAside(extra.at(k));
+        if (aside.isEmpty()) {
             failed = extra.at(k);
             break;
         }

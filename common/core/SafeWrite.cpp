@@ -452,9 +452,19 @@ bool replaceFile(const QString& from, const QString& to, QString* error)
     return ok;
 }
 
-QString temporaryNameBeside(const QString& path)
+QString moveAside(const QString& path)
 {
-    return temporaryNameFor(path);
+    // A random name can only clash with a leftover of an earlier crash; try a few others.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const QString aside = temporaryNameFor(path);
+        if (moveFile(path, aside)) {
+            return aside;
+        }
+        if (!exists(aside)) {
+            break;
+        }
+    }
+    return QString();
 }
 
 bool sameFile(const QString& a, const QString& b)

@@ -37,9 +37,9 @@ bool replaceFile(const QString& from, const QString& to, QString* error = nullpt
 // success the folder is synced as far as it can be.
 bool moveFile(const QString& from, const QString& to, QString* error = nullptr);
 
-// A name in path's folder that nothing else uses, for a file on its way in or out: short, so that
-// it fits wherever path does, and hidden.
-QString temporaryNameBeside(const QString& path);
+// Moves path out of the way (moveFile) to a short temporary name beside it, where it waits to be
+// removed or given its name back; that name, or empty when path could not be moved.
+QString moveAside(const QString& path);
 
 // Whether a and b are one file, however spelled: relative or absolute, through a link, or as
 // another hard link of it. False when either is not there.
